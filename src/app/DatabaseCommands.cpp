@@ -1,0 +1,128 @@
+#include "DatabaseCommands.h"
+
+#include "MessageBox.h"
+
+DatabaseCommands::DatabaseCommands(Database& database, QWidget* window)
+    : QObject(window)
+    , database_(database)
+    , window_(window)
+{
+}
+
+void DatabaseCommands::setCurrentPath(const QString& path)
+{
+    if (path == currentPath_)
+        return;
+    currentPath_ = path;
+    emit currentPathChanged(path);
+}
+
+FileDialog::Request DatabaseCommands::dialogRequest(FileDialog::Mode mode, const QString& caption) const
+{
+    FileDialog::Request request;
+    request.mode = mode;
+    request.caption = caption;
+    request.filters = {tr("All") + QStringLiteral(" (*)"), QStringLiteral("Tavolux (*.dat)")};
+    request.defaultSuffix = QStringLiteral("dat");
+    return request;
+}
+
+bool DatabaseCommands::promptSaveChanges()
+{
+    if (!database_.isModified())
+        return true;
+    const auto answer = MessageBox::question(window_, tr("Do You wish to save your current database?"),
+                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    switch (answer) {
+    case QMessageBox::Yes:
+        return currentPath_.isEmpty() ? fileSaveAs() : saveTo(currentPath_);
+    case QMessageBox::No:
+        database_.clearModified();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Writes the database and its names; a failure is told to the user and leaves the files that
+// were there before untouched. Once the database file is written, path is the current one.
+bool DatabaseCommands::saveTo(const QString& path)
+{
+    QString error;
+    if (!database_.writeDatabaseFile(path, &error)) {
+        MessageBox::warning(window_, tr("The database could not be saved to %1.\n%2").arg(path, error));
+        return false;
+    }
+    setCurrentPath(path);
+    if (!database_.writeNamesFile(path, &error)) {
+        database_.markModified();
+        MessageBox::warning(window_, tr("The pager and group names could not be saved to %1.\n%2")
+                                         .arg(Database::namesFilePath(path), error));
+        return false;
+    }
+    return true;
+}
+
+void DatabaseCommands::fileNew()
+{
+    if (!promptSaveChanges())
+        return;
+    const QString path = FileDialog::getFileName(window_, dialogRequest(FileDialog::Mode::Create, tr("New")));
+    if (path.isEmpty())
+        return;
+    setCurrentPath(path);
+    database_.image().createImage();
+    QString error;
+    if (!database_.writeDatabaseFile(path, &error))
+        MessageBox::warning(window_, tr("The database could not be saved to %1.\n%2").arg(path, error));
+    emit databaseReplaced();
+}
+
+void DatabaseCommands::fileOpen()
+{
+    if (!promptSaveChanges())
+        return;
+    const QString path =
+        FileDialog::getFileName(window_, dialogRequest(FileDialog::Mode::OpenExisting, tr("Open")));
+    if (path.isEmpty())
+        return;
+    const DatabaseReadResult result = database_.readDatabaseFile(path);
+    if (!result.opened()) {
+        MessageBox::warning(window_, tr("%1 could not be opened as a Tavolux database.").arg(path));
+        return;
+    }
+    if (result.status == DatabaseReadResult::ChecksumMismatch)
+        warnDamaged(window_, path, result);
+    setCurrentPath(path);
+    database_.readNamesFile(path);
+    emit databaseReplaced();
+}
+
+bool DatabaseCommands::fileSave()
+{
+    if (currentPath_.isEmpty())
+        return fileSaveAs();
+    return saveTo(currentPath_);
+}
+
+bool DatabaseCommands::fileSaveAs()
+{
+    FileDialog::Request request = dialogRequest(FileDialog::Mode::Save, tr("Save As"));
+    request.initialPath = currentPath_;
+    const QString path = FileDialog::getFileName(window_, request);
+    if (path.isEmpty())
+        return false;
+    return saveTo(path);
+}
+
+void DatabaseCommands::warnDamaged(QWidget* parent, const QString& path, const DatabaseReadResult& result)
+{
+    QString text = tr("The database file %1 is damaged (its checksum is wrong).\n"
+                      "The default contents have been loaded instead.")
+                       .arg(path);
+    text += u'\n';
+    text += result.damagedCopyPath.isEmpty()
+                ? tr("The damaged file could not be copied; do not save over it if you need it.")
+                : tr("The damaged file has been kept as %1.").arg(result.damagedCopyPath);
+    MessageBox::warning(parent, text);
+}

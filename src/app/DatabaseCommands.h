@@ -1,0 +1,45 @@
+#pragma once
+
+#include "Database.h"
+#include "FileDialog.h"
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+// File New, Open, Save and Save As over the database, and the save question that comes before
+// anything replaces unsaved work. The window that owns it routes its menu commands here.
+class DatabaseCommands : public QObject {
+    Q_OBJECT
+public:
+    DatabaseCommands(Database& database, QWidget* window);
+
+    QString currentPath() const { return currentPath_; }
+    void setCurrentPath(const QString& path);
+
+    // Asks "Do You wish to save your current database?" when there are unsaved changes.
+    // False means the operation that asked must not go on: the user cancelled, or the save failed.
+    bool promptSaveChanges();
+
+    void fileNew();
+    void fileOpen();
+    bool fileSave();
+    bool fileSaveAs();
+
+    // The warning for a database file that opened with the default contents.
+    static void warnDamaged(QWidget* parent, const QString& path, const DatabaseReadResult& result);
+
+signals:
+    // The image was replaced (New, Open): lists built from it must be rebuilt.
+    void databaseReplaced();
+    void currentPathChanged(const QString& path);
+
+private:
+    FileDialog::Request dialogRequest(FileDialog::Mode mode, const QString& caption) const;
+    bool saveTo(const QString& path);
+
+    Database& database_;
+    QWidget* window_;
+    QString currentPath_;
+};

@@ -1,0 +1,113 @@
+#include "TavoluxApp.h"
+
+#include "Database.h"
+#include "DatabaseCommands.h"
+#include "MainWindow.h"
+#include "MessageBox.h"
+#include "SettingsStore.h"
+#include "SingleInstance.h"
+#include "Translations.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QShortcut>
+#include <QTimeZone>
+
+namespace {
+
+QString& programDirectoryValue()
+{
+    static QString directory;
+    return directory;
+}
+
+int& localTimeOffsetValue()
+{
+    static int offset = 0;
+    return offset;
+}
+
+} // namespace
+
+TavoluxApp::TavoluxApp(QApplication& app)
+    : QObject(&app)
+    , app_(app)
+{
+    QCoreApplication::setOrganizationName(QString::fromLatin1(SettingsStore::Organisation));
+    QCoreApplication::setApplicationName(QString::fromLatin1(SettingsStore::Application));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Tavolux"));
+}
+
+QString TavoluxApp::programDirectory()
+{
+    return programDirectoryValue();
+}
+
+int TavoluxApp::localTimeOffset()
+{
+    return localTimeOffsetValue();
+}
+
+// Only the hours count: minutes of the offset and a change of date between the clocks do not.
+int TavoluxApp::computeLocalTimeOffset(const QDateTime& utcNow, const QTimeZone& localZone)
+{
+    const int utcHour = utcNow.toUTC().time().hour();
+    const int localHour = utcNow.toTimeZone(localZone).time().hour();
+    return (localHour - utcHour) * 3600;
+}
+
+void TavoluxApp::showHelp(QWidget* parent)
+{
+    MessageBox::information(parent, tr("Help is provided as separate document.\nPlease check CD or install directory."));
+}
+
+int TavoluxApp::run()
+{
+    Translations::install(app_, QLocale::system());
+    localTimeOffsetValue() = computeLocalTimeOffset(QDateTime::currentDateTimeUtc(), QTimeZone::systemTimeZone());
+
+    SingleInstance instance;
+    if (!instance.tryBecomePrimary()) {
+        instance.activateRunningInstance();
+        return 0;
+    }
+
+    Database& database = Database::instance();
+    const QString path = openLastDatabase(database);
+
+    MainWindow window(database);
+    window.setDatabasePath(path);
+    auto* help = new QShortcut(QKeySequence::HelpContents, &window);
+    help->setContext(Qt::ApplicationShortcut);
+    connect(help, &QShortcut::activated, &window, [&window] { showHelp(&window); });
+    connect(&instance, &SingleInstance::activationRequested, &window, &MainWindow::bringToFront);
+    window.show();
+    app_.exec();
+
+    rememberDatabase(window.databasePath());
+    return 0;
+}
+
+QString TavoluxApp::openLastDatabase(Database& database)
+{
+    database.image().createImage();
+    programDirectoryValue() = QDir::currentPath();
+
+    // A missing or refused file is not reported: the console runs with the default contents
+    // under that path, and a later save creates the file there.
+    const QString defaultPath = Database::defaultDatabasePath(programDirectoryValue());
+    QString path = SettingsStore::text(SettingsStore::SaveFile).value_or(defaultPath);
+    const DatabaseReadResult read = database.readDatabaseFile(path);
+    if (read.status == DatabaseReadResult::ChecksumMismatch)
+        DatabaseCommands::warnDamaged(nullptr, path, read);
+    if (path.isEmpty())
+        path = defaultPath;
+    database.readNamesFile(path);
+    return path;
+}
+
+void TavoluxApp::rememberDatabase(const QString& path)
+{
+    SettingsStore::setText(SettingsStore::SaveFile, path);
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace AtomicFile {
+
+// Puts bytes at path so that path holds either its old contents or all of the new ones: the
+// bytes go to a temporary file beside it, are read back and compared, and only then does the
+// temporary file take the old one's place (keeping its permissions). An existing file that the
+// user may not write is left alone. On failure, error says why.
+bool replace(const QString& path, const QByteArray& bytes, QString* error);
+
+} // namespace AtomicFile

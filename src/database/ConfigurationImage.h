@@ -1,0 +1,145 @@
+#pragma once
+
+#include "AlarmRecord.h"
+#include "CommonMessageRecord.h"
+#include "FunctionKeyRecord.h"
+#include "GroupRecord.h"
+#include "PagerRecord.h"
+#include "ReminderRecord.h"
+#include "UnitSettings.h"
+
+#include <array>
+#include <optional>
+
+// The unit's whole configuration as the 7738 bytes that travel to and from the unit and sit in
+// the database file behind the version byte. The layout is a wire format: every offset counts.
+//
+// A slot is a record's index in its table (pager slot 0-999, group slot 0-19); std::nullopt
+// stands for "no slot".
+class ConfigurationImage {
+public:
+    static constexpr int Size = 7738;
+
+    static constexpr ImageField header{0, 17};
+    static constexpr ImageField startupLabel1{17, 17};
+    static constexpr ImageField startupLabel2Line1{34, 17};
+    static constexpr ImageField startupLabel2Line2{51, 17};
+    static constexpr ImageField checksumField{7736, 2};
+
+    static constexpr int PagersOffset = 68;
+    static constexpr int GroupsOffset = 6068;
+    static constexpr int CommonMessagesOffset = 6528;
+    static constexpr int FunctionKeysOffset = 6868;
+    static constexpr int AlarmsOffset = 7164;
+    static constexpr int RemindersOffset = 7288;
+    static constexpr int ChecksummedBytes = 7736;
+
+    static constexpr int PagerCount = 1000;
+    static constexpr int GroupCount = 20;
+    static constexpr int CommonMessageCount = 10;
+    static constexpr int FunctionKeyCount = 8; // F1-F4, then Del F1-Del F4
+    static constexpr int AlarmCount = 4;
+    static constexpr int ReminderCount = 10;
+
+    static constexpr uint16_t NoLocalId = 0xFFFF;
+    static constexpr uint16_t MaxLocalId = 9999;
+    static constexpr uint32_t MinCapcode = 8;
+    static constexpr uint32_t MaxCapcode = 2097150;
+
+    static constexpr const char* HeaderText = "Tavolux    v3.05";
+
+    using Bytes = std::array<uint8_t, Size>;
+    using Slot = std::optional<int>;
+
+    // A new image holds the default contents.
+    ConfigurationImage();
+
+    const Bytes& bytes() const { return bytes_; }
+    // Replaces all 7738 bytes, checksum included, as an upload or a file read does.
+    void setBytes(const Bytes& bytes) { bytes_ = bytes; }
+
+    uint8_t u8At(int offset) const { return bytes_[offset]; }
+    uint16_t u16At(int offset) const;
+    uint32_t u32At(int offset) const;
+    void setU8At(int offset, uint8_t value) { bytes_[offset] = value; }
+    void setU16At(int offset, uint16_t value);
+    void setU32At(int offset, uint32_t value);
+    QString textAt(ImageField field) const { return ImageBytes::readText(bytes_, field); }
+    void setTextAt(ImageField field, const QString& text) { ImageBytes::writeText(bytes_, field, text); }
+
+    PagerRecord pager(int slot) { return PagerRecord(record(PagersOffset, PagerRecord::Size, slot)); }
+    GroupRecord group(int slot) { return GroupRecord(record(GroupsOffset, GroupRecord::Size, slot)); }
+    CommonMessageRecord commonMessage(int index)
+    {
+        return CommonMessageRecord(record(CommonMessagesOffset, CommonMessageRecord::Size, index));
+    }
+    FunctionKeyRecord functionKey(int index)
+    {
+        return FunctionKeyRecord(record(FunctionKeysOffset, FunctionKeyRecord::Size, index));
+    }
+    AlarmRecord alarm(int index) { return AlarmRecord(record(AlarmsOffset, AlarmRecord::Size, index)); }
+    ReminderRecord reminder(int index)
+    {
+        return ReminderRecord(record(RemindersOffset, ReminderRecord::Size, index));
+    }
+    UnitSettings settings() { return UnitSettings(bytes_); }
+
+    uint16_t checksum() const { return u16At(checksumField.offset); }
+    void setChecksum(uint16_t sum) { setU16At(checksumField.offset, sum); }
+
+    void createImage();
+    void resetToDefaults();
+    void repairImage();
+    uint16_t computeChecksum() const;
+
+    Slot findPager(uint16_t localId) const;
+    Slot findGroup(uint16_t localId) const;
+    bool isLocalIdInUse(uint16_t localId) const;
+    int countPagers() const;
+    int countGroups() const;
+
+    // Ordered iteration by ascending local ID over the index rebuilt by firstPager/firstGroup.
+    Slot firstPager();
+    Slot nextPager(int slot) const;
+    Slot firstGroup();
+    Slot nextGroup(int slot) const;
+
+    void clearPager(int slot);
+    void clearGroup(int slot);
+    void clearGroupMembers(int slot);
+    void renumberLocalId(uint16_t oldId, uint16_t newId);
+    void deleteLocalId(uint16_t localId);
+
+    bool groupContains(int groupSlot, uint16_t localId) const;
+    bool groupHasMember(Slot groupSlot, uint16_t localId) const;
+    bool groupsRelated(int a, Slot b) const;
+
+    uint16_t firstMember(int groupSlot);
+    uint16_t nextMember();
+
+    static bool isValidCapcode(uint32_t capcode) { return capcode >= MinCapcode && capcode <= MaxCapcode; }
+
+private:
+    std::span<uint8_t> record(int tableOffset, int size, int index)
+    {
+        return std::span<uint8_t>(bytes_).subspan(tableOffset + size * index, size);
+    }
+    uint16_t pagerLocalId(int slot) const { return u16At(PagersOffset + PagerRecord::Size * slot); }
+    uint16_t groupLocalId(int slot) const { return u16At(GroupsOffset + GroupRecord::Size * slot); }
+    uint16_t groupMember(int slot, int index) const
+    {
+        return u16At(GroupsOffset + GroupRecord::Size * slot + GroupRecord::memberField(index).offset);
+    }
+    void rebuildLocalIdIndex();
+    Slot scanIndex(int fromLocalId, bool groups) const;
+    void replaceReferences(uint16_t oldId, uint16_t newId);
+
+    static constexpr uint16_t NoIndexEntry = 0xFFFF;
+    static constexpr int LocalIdIndexSize = 10000;
+
+    Bytes bytes_{};
+    // Derived from the image by each ordered iteration: local ID -> pager slot, or 1000 + group slot.
+    std::array<uint16_t, LocalIdIndexSize> localIdIndex_{};
+    int memberGroup_ = 0;
+    int memberPosition_ = 0;
+};

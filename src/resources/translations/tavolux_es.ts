@@ -1,0 +1,101 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="es_ES">
+<context>
+    <name>DatabaseCommands</name>
+    <message>
+        <source>All</source>
+        <translation>Todos</translation>
+    </message>
+    <message>
+        <source>Do You wish to save your current database?</source>
+        <translation>¿Desea guardar la base de datos actual?</translation>
+    </message>
+    <message>
+        <source>The database could not be saved to %1.
+%2</source>
+        <translation>No se pudo guardar la base de datos en %1.
+%2</translation>
+    </message>
+    <message>
+        <source>The pager and group names could not be saved to %1.
+%2</source>
+        <translation>No se pudieron guardar los nombres de buscapersonas y grupos en %1.
+%2</translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation>Nuevo</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Abrir</translation>
+    </message>
+    <message>
+        <source>%1 could not be opened as a Tavolux database.</source>
+        <translation>No se pudo abrir %1 como base de datos de Tavolux.</translation>
+    </message>
+    <message>
+        <source>Save As</source>
+        <translation>Guardar como</translation>
+    </message>
+    <message>
+        <source>The database file %1 is damaged (its checksum is wrong).
+The default contents have been loaded instead.</source>
+        <translation>El archivo de base de datos %1 está dañado (su suma de control es incorrecta).
+Se ha cargado en su lugar el contenido predeterminado.</translation>
+    </message>
+    <message>
+        <source>The damaged file could not be copied; do not save over it if you need it.</source>
+        <translation>No se pudo copiar el archivo dañado; no guarde encima de él si lo necesita.</translation>
+    </message>
+    <message>
+        <source>The damaged file has been kept as %1.</source>
+        <translation>El archivo dañado se ha conservado como %1.</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Tavolux</source>
+        <translation>Tavolux</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Archivo</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>&amp;Nuevo</translation>
+    </message>
+    <message>
+        <source>&amp;Open</source>
+        <translation>&amp;Abrir</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Guardar</translation>
+    </message>
+    <message>
+        <source>Save &amp;As</source>
+        <translation>Guardar &amp;como</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Salir</translation>
+    </message>
+    <message>
+        <source>Database: %1</source>
+        <translation>Base de datos: %1</translation>
+    </message>
+</context>
+<context>
+    <name>TavoluxApp</name>
+    <message>
+        <source>Help is provided as separate document.
+Please check CD or install directory.</source>
+        <translation>La ayuda se proporciona como documento aparte.
+Consulte el CD o el directorio de instalación.</translation>
+    </message>
+</context>
+</TS>

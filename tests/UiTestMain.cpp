@@ -1,0 +1,28 @@
+// Runs the window tests offscreen, with the settings store and the lock files in a folder of
+// their own, and the message boxes and file dialogs scripted.
+#include "FileDialog.h"
+#include "MessageBox.h"
+#include "SettingsStore.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char* argv[])
+{
+    QTemporaryDir sandbox;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("TAVOLUX_TEST_SANDBOX")) {
+        qputenv("XDG_CONFIG_HOME", sandbox.filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("TMPDIR", sandbox.path().toLocal8Bit());
+        qputenv("TAVOLUX_TEST_SANDBOX", sandbox.path().toLocal8Bit());
+    }
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QString::fromLatin1(SettingsStore::Organisation));
+    QCoreApplication::setApplicationName(QString::fromLatin1(SettingsStore::Application));
+    MessageBox::setScripted(true);
+    FileDialog::setScripted(true);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,267 @@
+#include "DatabaseCommands.h"
+#include "FileDialog.h"
+#include "MainWindow.h"
+#include "MessageBox.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString SaveQuestion = QStringLiteral("Do You wish to save your current database?");
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class DatabaseCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        MessageBox::resetScript();
+        FileDialog::resetScript();
+        commands_.setCurrentPath(path("current.dat"));
+    }
+    void TearDown() override
+    {
+        MessageBox::resetScript();
+        FileDialog::resetScript();
+    }
+
+    QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
+
+    // A database file on disk with pager 42 in it.
+    QString fileWithPager42(const char* name)
+    {
+        Database other;
+        other.image().pager(0).setLocalId(42);
+        other.image().pager(0).setCapcode(500);
+        other.names().setName(42, QStringLiteral("Kitchen"));
+        EXPECT_TRUE(other.writeDatabaseFile(path(name)));
+        EXPECT_TRUE(other.writeNamesFile(path(name)));
+        return path(name);
+    }
+
+    int questionsAsked() const
+    {
+        int n = 0;
+        for (const auto& box : MessageBox::shown())
+            n += box.text == SaveQuestion;
+        return n;
+    }
+
+    QTemporaryDir dir_;
+    Database database_;
+    QWidget window_;
+    DatabaseCommands commands_{database_, &window_};
+};
+
+} // namespace
+
+TEST_F(DatabaseCommandsTest, SaveQuestionAnswers)
+{
+    struct Case {
+        const char* what;
+        bool modified;
+        QMessageBox::StandardButton answer;
+        bool goesOn;
+        bool fileWritten;
+        bool stillModified;
+    };
+    const Case cases[] = {
+        {"nothing changed", false, QMessageBox::Yes, true, false, false},
+        {"Yes saves", true, QMessageBox::Yes, true, true, false},
+        {"No discards", true, QMessageBox::No, true, false, false},
+        {"Cancel stops the operation", true, QMessageBox::Cancel, false, false, true},
+    };
+    for (const Case& c : cases) {
+        MessageBox::resetScript();
+        QFile::remove(path("current.dat"));
+        QFile::remove(path("current.dat.nam"));
+        database_.clearModified();
+        if (c.modified)
+            database_.markModified();
+        database_.names().setName(3, QStringLiteral("Bar"));
+        MessageBox::setNextAnswer(c.answer);
+
+        EXPECT_EQ(commands_.promptSaveChanges(), c.goesOn) << c.what;
+        EXPECT_EQ(questionsAsked(), c.modified ? 1 : 0) << c.what;
+        if (c.modified) {
+            EXPECT_EQ(MessageBox::shown().first().buttons,
+                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        }
+        EXPECT_EQ(QFileInfo::exists(path("current.dat")), c.fileWritten) << c.what;
+        // The names travel with the database, so a renamed pager is not lost at exit.
+        EXPECT_EQ(QFileInfo::exists(path("current.dat.nam")), c.fileWritten) << c.what;
+        EXPECT_EQ(database_.isModified(), c.stillModified) << c.what;
+    }
+}
+
+TEST_F(DatabaseCommandsTest, AFailedSaveStopsTheOperationAndSaysWhy)
+{
+    commands_.setCurrentPath(path("no-such-folder/site.dat"));
+    database_.markModified();
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+
+    EXPECT_FALSE(commands_.promptSaveChanges());
+    EXPECT_TRUE(database_.isModified());
+    ASSERT_EQ(MessageBox::shown().size(), 2);
+    EXPECT_EQ(MessageBox::shown()[1].icon, MessageBox::Icon::Warning);
+    EXPECT_TRUE(MessageBox::shown()[1].text.contains(path("no-such-folder/site.dat")));
+
+    MessageBox::resetScript();
+    EXPECT_FALSE(commands_.fileSave());
+    EXPECT_EQ(MessageBox::shown().size(), 1);
+}
+
+TEST_F(DatabaseCommandsTest, OpenReplacesTheDatabaseAndOffersTheUsualFilters)
+{
+    const QString file = fileWithPager42("site.dat");
+    QSignalSpy replaced(&commands_, &DatabaseCommands::databaseReplaced);
+    database_.names().setName(7, QStringLiteral("Terrace"));
+    FileDialog::setNextFileName(file);
+
+    commands_.fileOpen();
+
+    EXPECT_EQ(commands_.currentPath(), file);
+    EXPECT_TRUE(database_.image().findPager(42));
+    EXPECT_EQ(database_.names().name(42), QStringLiteral("Kitchen"));
+    EXPECT_EQ(database_.names().name(7), QStringLiteral("Terrace"));
+    EXPECT_EQ(replaced.count(), 1);
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+
+    ASSERT_EQ(FileDialog::requests().size(), 1);
+    const FileDialog::Request& asked = FileDialog::requests().first();
+    EXPECT_EQ(asked.mode, FileDialog::Mode::OpenExisting);
+    EXPECT_EQ(asked.filters, (QStringList{QStringLiteral("All (*)"), QStringLiteral("Tavolux (*.dat)")}));
+    EXPECT_EQ(asked.defaultSuffix, QStringLiteral("dat"));
+}
+
+TEST_F(DatabaseCommandsTest, OpenAsksOnlyAfterRealChangesAndCancelKeepsEverything)
+{
+    const QString file = fileWithPager42("site.dat");
+
+    // Storing a pager record alone does not count as unsaved work for the question...
+    database_.image().pager(1).setLocalId(9);
+    FileDialog::setNextFileName(file);
+    commands_.fileOpen();
+    EXPECT_EQ(questionsAsked(), 0);
+    EXPECT_EQ(commands_.currentPath(), file);
+
+    // ...an editor's committed change does, and Cancel leaves the database and the path alone.
+    commands_.setCurrentPath(path("current.dat"));
+    database_.image().pager(0).setLocalId(77);
+    database_.markModified();
+    MessageBox::setNextAnswer(QMessageBox::Cancel);
+    FileDialog::setNextFileName(file);
+    commands_.fileOpen();
+    EXPECT_EQ(questionsAsked(), 1);
+    EXPECT_EQ(commands_.currentPath(), path("current.dat"));
+    EXPECT_TRUE(database_.image().findPager(77));
+    EXPECT_TRUE(database_.isModified());
+}
+
+TEST_F(DatabaseCommandsTest, RefusedAndDamagedFilesOnOpen)
+{
+    const QString good = fileWithPager42("good.dat");
+    QByteArray bytes = readAll(good);
+
+    QByteArray oldVersion = bytes;
+    oldVersion[0] = 4;
+    QFile refused(path("v4.dat"));
+    ASSERT_TRUE(refused.open(QIODevice::WriteOnly));
+    refused.write(oldVersion);
+    refused.close();
+
+    database_.image().functionKey(0).setTarget(5);
+    FileDialog::setNextFileName(path("v4.dat"));
+    commands_.fileOpen();
+    EXPECT_EQ(commands_.currentPath(), path("current.dat"));
+    EXPECT_EQ(database_.image().functionKey(0).target(), 5);
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_TRUE(MessageBox::shown()[0].text.contains(path("v4.dat")));
+
+    MessageBox::resetScript();
+    bytes[1 + 100] = static_cast<char>(bytes[1 + 100] ^ 0x01);
+    QFile damaged(path("damaged.dat"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(bytes);
+    damaged.close();
+
+    FileDialog::setNextFileName(path("damaged.dat"));
+    commands_.fileOpen();
+    EXPECT_EQ(commands_.currentPath(), path("damaged.dat"));
+    EXPECT_FALSE(database_.image().findPager(42));
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].icon, MessageBox::Icon::Warning);
+    EXPECT_TRUE(MessageBox::shown()[0].text.contains(path("damaged.dat.damaged")));
+    EXPECT_EQ(readAll(path("damaged.dat.damaged")), bytes);
+}
+
+TEST_F(DatabaseCommandsTest, NewReplacesAnExistingFileWithDefaults)
+{
+    const QString file = fileWithPager42("site.dat");
+    database_.image().pager(3).setLocalId(300);
+    database_.names().setName(300, QStringLiteral("Lobby"));
+    FileDialog::setNextFileName(file);
+
+    commands_.fileNew();
+
+    EXPECT_EQ(commands_.currentPath(), file);
+    EXPECT_EQ(database_.image().countPagers(), 0);
+    EXPECT_EQ(database_.names().name(300), QStringLiteral("Lobby"));
+    Database reread;
+    EXPECT_EQ(reread.readDatabaseFile(file).status, DatabaseReadResult::Read);
+    EXPECT_EQ(reread.image().bytes(), database_.image().bytes());
+    EXPECT_EQ(FileDialog::requests().first().mode, FileDialog::Mode::Create);
+
+    // Cancelling the dialog changes nothing.
+    database_.image().pager(3).setLocalId(301);
+    commands_.fileNew();
+    EXPECT_TRUE(database_.image().findPager(301));
+}
+
+TEST_F(DatabaseCommandsTest, SaveAsMovesToTheNewPathOnlyWhenWritten)
+{
+    database_.names().setName(12, QStringLiteral("Patio"));
+    EXPECT_FALSE(commands_.fileSaveAs()); // cancelled
+    EXPECT_EQ(FileDialog::requests().first().initialPath, path("current.dat"));
+    EXPECT_EQ(FileDialog::requests().first().mode, FileDialog::Mode::Save);
+    EXPECT_EQ(commands_.currentPath(), path("current.dat"));
+
+    FileDialog::setNextFileName(path("no-such-folder/x.dat"));
+    EXPECT_FALSE(commands_.fileSaveAs());
+    EXPECT_EQ(commands_.currentPath(), path("current.dat"));
+
+    FileDialog::setNextFileName(path("copy.dat"));
+    EXPECT_TRUE(commands_.fileSaveAs());
+    EXPECT_EQ(commands_.currentPath(), path("copy.dat"));
+    EXPECT_EQ(readAll(path("copy.dat")).size(), 7739);
+    Database reread;
+    reread.readNamesFile(path("copy.dat"));
+    EXPECT_EQ(reread.names().name(12), QStringLiteral("Patio"));
+}
+
+TEST_F(DatabaseCommandsTest, MainWindowClosesThroughTheSaveQuestion)
+{
+    MainWindow window(database_);
+    window.setDatabasePath(path("current.dat"));
+    window.show();
+    database_.markModified();
+
+    MessageBox::setNextAnswer(QMessageBox::Cancel);
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+
+    MessageBox::setNextAnswer(QMessageBox::No);
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(questionsAsked(), 2);
+    EXPECT_FALSE(QFileInfo::exists(path("current.dat")));
+}

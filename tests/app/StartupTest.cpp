@@ -1,0 +1,134 @@
+#include "Database.h"
+#include "MainWindow.h"
+#include "MessageBox.h"
+#include "SettingsStore.h"
+#include "TavoluxApp.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+TEST(LocalTimeOffset, CountsWholeHoursOnly)
+{
+    struct Case {
+        const char* what;
+        QTime utc;
+        int zoneSeconds;
+        int expected;
+    };
+    const Case cases[] = {
+        {"UTC+10 at 05:00 UTC", QTime(5, 0), 36000, 36000},
+        {"UTC+10 at 20:00 UTC: next day locally", QTime(20, 0), 36000, -50400},
+        {"UTC-5 at 02:00 UTC: previous day locally", QTime(2, 0), -18000, 68400},
+        {"UTC+5:30 drops the half hour", QTime(10, 0), 19800, 18000},
+        {"UTC+5:30 at 10:45 crosses an hour", QTime(10, 45), 19800, 21600},
+        {"UTC", QTime(12, 0), 0, 0},
+    };
+    for (const Case& c : cases) {
+        const QDateTime utcNow(QDate(2026, 12, 10), c.utc, Qt::UTC);
+        EXPECT_EQ(TavoluxApp::computeLocalTimeOffset(utcNow, QTimeZone(c.zoneSeconds)), c.expected) << c.what;
+    }
+}
+
+class StartupDatabaseTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QSettings().clear();
+        previous_ = QDir::currentPath();
+        QDir::setCurrent(dir_.path());
+        MessageBox::resetScript();
+    }
+    void TearDown() override
+    {
+        QDir::setCurrent(previous_);
+        QSettings().clear();
+        MessageBox::resetScript();
+    }
+
+    QTemporaryDir dir_;
+    QString previous_;
+};
+
+TEST_F(StartupDatabaseTest, WithoutSaveFileTheDefaultPathIsUsedAndRemembered)
+{
+    Database database;
+    database.image().pager(0).setLocalId(5); // start-up begins from a fresh image
+    const QString path = TavoluxApp::openLastDatabase(database);
+
+    const QString expected = QDir(dir_.path()).filePath(QStringLiteral("tavoluxDB.dat"));
+    EXPECT_EQ(path, expected);
+    EXPECT_EQ(TavoluxApp::programDirectory(), QDir::currentPath());
+    EXPECT_FALSE(database.image().findPager(5));
+    EXPECT_FALSE(QFileInfo::exists(expected)); // not written until the user saves
+    EXPECT_TRUE(QFileInfo::exists(expected + ".nam"));
+
+    TavoluxApp::rememberDatabase(path);
+    EXPECT_EQ(SettingsStore::text(SettingsStore::SaveFile), expected);
+}
+
+TEST_F(StartupDatabaseTest, SaveFileNamesTheDatabaseToOpen)
+{
+    Database saved;
+    saved.image().pager(0).setLocalId(42);
+    saved.image().pager(0).setCapcode(4200);
+    saved.names().setName(42, QStringLiteral("Bar"));
+    const QString site = dir_.filePath(QStringLiteral("site.dat"));
+    ASSERT_TRUE(saved.writeDatabaseFile(site));
+    ASSERT_TRUE(saved.writeNamesFile(site));
+    SettingsStore::setText(SettingsStore::SaveFile, site);
+
+    Database database;
+    EXPECT_EQ(TavoluxApp::openLastDatabase(database), site);
+    EXPECT_TRUE(database.image().findPager(42));
+    EXPECT_EQ(database.names().name(42), QStringLiteral("Bar"));
+
+    // An empty value falls back to the default path, which is not read.
+    SettingsStore::setText(SettingsStore::SaveFile, QString());
+    QFile::copy(site, dir_.filePath(QStringLiteral("tavoluxDB.dat")));
+    Database fresh;
+    EXPECT_EQ(TavoluxApp::openLastDatabase(fresh), dir_.filePath(QStringLiteral("tavoluxDB.dat")));
+    EXPECT_FALSE(fresh.image().findPager(42));
+}
+
+TEST_F(StartupDatabaseTest, ADamagedDatabaseIsReportedOnce)
+{
+    Database saved;
+    const QString site = dir_.filePath(QStringLiteral("site.dat"));
+    ASSERT_TRUE(saved.writeDatabaseFile(site));
+    QFile file(site);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.seek(500);
+    file.write("garbage");
+    file.close();
+    SettingsStore::setText(SettingsStore::SaveFile, site);
+
+    Database database;
+    EXPECT_EQ(TavoluxApp::openLastDatabase(database), site);
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].icon, MessageBox::Icon::Warning);
+    EXPECT_TRUE(QFileInfo::exists(site + ".damaged"));
+}
+
+TEST(StartupWindow, HelpAndBringingToFront)
+{
+    MessageBox::resetScript();
+    TavoluxApp::showHelp(nullptr);
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].text,
+              QStringLiteral("Help is provided as separate document.\nPlease check CD or install directory."));
+    EXPECT_EQ(MessageBox::shown()[0].icon, MessageBox::Icon::Information);
+    MessageBox::resetScript();
+
+    Database database;
+    MainWindow window(database);
+    window.showMinimized();
+    ASSERT_TRUE(window.isMinimized());
+    window.bringToFront();
+    EXPECT_FALSE(window.isMinimized());
+    EXPECT_TRUE(window.isVisible());
+}

@@ -1,0 +1,362 @@
+#include "ConfigurationImage.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+constexpr uint16_t None = ConfigurationImage::NoLocalId;
+
+void addPager(ConfigurationImage& image, int slot, uint16_t localId, uint32_t capcode = 1000)
+{
+    PagerRecord pager = image.pager(slot);
+    pager.setLocalId(localId);
+    pager.setCapcode(capcode);
+}
+
+void addGroup(ConfigurationImage& image, int slot, uint16_t localId, std::vector<uint16_t> members)
+{
+    GroupRecord group = image.group(slot);
+    group.setLocalId(localId);
+    for (int i = 0; i < GroupRecord::MemberCount; ++i)
+        group.setMember(i, i < static_cast<int>(members.size()) ? members[i] : None);
+}
+
+std::vector<uint16_t> pagerOrder(ConfigurationImage& image)
+{
+    std::vector<uint16_t> ids;
+    for (auto slot = image.firstPager(); slot; slot = image.nextPager(*slot))
+        ids.push_back(image.pager(*slot).localId());
+    return ids;
+}
+
+std::vector<uint16_t> groupOrder(ConfigurationImage& image)
+{
+    std::vector<uint16_t> ids;
+    for (auto slot = image.firstGroup(); slot; slot = image.nextGroup(*slot))
+        ids.push_back(image.group(*slot).localId());
+    return ids;
+}
+
+std::vector<uint16_t> members(ConfigurationImage& image, int groupSlot)
+{
+    std::vector<uint16_t> ids;
+    for (uint16_t id = image.firstMember(groupSlot); id != None; id = image.nextMember())
+        ids.push_back(id);
+    return ids;
+}
+
+} // namespace
+
+// The offsets are written out here rather than taken from the class, so that a wrong constant
+// in the class shows up as a wrong byte.
+TEST(ConfigurationImageLayout, NewImageHoldsTheDefaultsAtTheirOffsets)
+{
+    ConfigurationImage image;
+    const auto& bytes = image.bytes();
+    ASSERT_EQ(bytes.size(), 7738u);
+
+    struct Text {
+        int offset;
+        const char* text;
+    };
+    for (const Text& t : {Text{0, "Tavolux    v3.05"}, Text{17, "BrindlecoSignals"},
+                          Text{34, "Service number"}, Text{51, "99 9 5550 0100"},
+                          Text{7668, "482915"}, Text{7675, ""}, Text{7682, "730264"}}) {
+        const std::string expected(t.text);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[t.offset]), expected.size()), expected)
+            << "text at " << t.offset;
+        EXPECT_EQ(bytes[t.offset + expected.size()], 0) << "terminator at " << t.offset;
+    }
+
+    struct Number {
+        int offset;
+        int size;
+        uint32_t value;
+    };
+    const Number numbers[] = {
+        {7689, 1, 2},  {7690, 1, 0},  {7691, 1, 3},      {7692, 1, 0},  {7693, 1, 8},
+        {7694, 1, 0},  {7695, 1, 0},  {7696, 1, 0},      {7697, 1, 0},  {7698, 2, 9600},
+        {7700, 1, 0},  {7701, 2, 0xFFFF}, {7703, 1, 1},  {7704, 1, 0},  {7705, 1, 0},
+        {7706, 1, 1},  {7707, 1, 0},  {7708, 1, 0},      {7709, 1, 7},  {7710, 1, 0},
+        {7711, 1, 0},  {7712, 1, 0},  {7713, 1, 1},      {7714, 2, 30}, {7716, 4, 8},
+        {7720, 1, 0},  {7721, 4, 8},  {7725, 4, 8},      {7729, 1, 4},  {7730, 1, 0},
+        {7731, 1, 10}, {7732, 1, 30}, {7733, 1, 0},      {7734, 1, 30}, {7735, 1, 1},
+        // first and last pager slot: free, cap word 0x08200000
+        {68, 2, 0xFFFF}, {70, 4, 0x08200000}, {68 + 999 * 6, 2, 0xFFFF},
+        // first and last group slot: free, no members, flags clear
+        {6068, 2, 0xFFFF}, {6070, 2, 0xFFFF}, {6068 + 20, 2, 0xFFFF}, {6090, 1, 0},
+        {6068 + 19 * 23, 2, 0xFFFF},
+        // function keys F1 and Del F4: no target, tone 0
+        {6868, 2, 0xFFFF}, {6868 + 36, 1, 0}, {7127, 2, 0xFFFF},
+        // alarm 1 and 4: disabled, no pagers, escalation 60, tone C
+        {7164, 1, 0}, {7165, 2, 0}, {7167, 2, 0xFFFF}, {7169, 2, 0xFFFF}, {7171, 2, 60},
+        {7173, 1, 0x02}, {7164 + 3 * 31 + 9, 1, 0x02},
+        // reminders 1 and 10: no target, midnight
+        {7288, 2, 0xFFFF}, {7290, 2, 0}, {7288 + 9 * 38, 2, 0xFFFF},
+    };
+    for (const Number& n : numbers) {
+        uint32_t value = 0;
+        for (int i = n.size - 1; i >= 0; --i)
+            value = (value << 8) | bytes[n.offset + i];
+        EXPECT_EQ(value, n.value) << "number at " << n.offset;
+    }
+
+    // The record views and the settings table land on the same bytes.
+    EXPECT_EQ(image.functionKey(4).target(), image.u16At(7016));
+    image.functionKey(7).setTone(3);
+    EXPECT_EQ(image.u8At(7127 + 36), 3);
+    image.reminder(9).setTimeOfDay(1439);
+    EXPECT_EQ(image.u16At(7288 + 9 * 38 + 2), 1439);
+    image.commonMessage(9).setText(QString(40, QChar(u'x')));
+    EXPECT_EQ(image.textAt({6528 + 9 * 34, 34}).size(), 33);
+    EXPECT_EQ(image.u8At(6528 + 9 * 34 + 33), 0);
+}
+
+TEST(ConfigurationImageLayout, RecordViewsKeepTheUnitsBits)
+{
+    ConfigurationImage image;
+    PagerRecord pager = image.pager(3);
+    pager.setCapWord(0xFF000000);
+    pager.setCapcode(2097150);
+    pager.setReceiverType(PagerRecord::Coaster);
+    EXPECT_EQ(pager.capWord(), 0xFF000000u | (3u << 21) | 2097150u);
+
+    struct ClearCase {
+        uint32_t before;
+        uint32_t after;
+    };
+    for (const ClearCase& c : {ClearCase{0xFFFFFFFF, 0xF9200000}, ClearCase{0x00000000, 0x08200000},
+                               ClearCase{0x16DFFFFF, 0x18200000}}) {
+        pager.setCapWord(c.before);
+        image.clearPager(3);
+        EXPECT_EQ(pager.capWord(), c.after) << std::hex << c.before;
+        EXPECT_TRUE(pager.isFree());
+    }
+
+    GroupRecord group = image.group(0);
+    group.setGroupFlags(0xFF);
+    image.clearGroupMembers(0);
+    EXPECT_EQ(group.groupFlags(), 0xF0);
+    image.clearGroup(0);
+    EXPECT_EQ(group.groupFlags(), 0xE0);
+
+    AlarmRecord alarm = image.alarm(2);
+    alarm.setAlarmFlags(0xFD);
+    image.resetToDefaults();
+    EXPECT_EQ(alarm.alarmFlags(), 0xF2);
+    EXPECT_EQ(alarm.tone(), 2);
+    EXPECT_FALSE(alarm.sendReset());
+}
+
+TEST(ConfigurationImageChecksum, SumsTheFirst7736BytesIntoSixteenBits)
+{
+    ConfigurationImage image;
+    ConfigurationImage::Bytes bytes;
+    bytes.fill(0xFF);
+    image.setBytes(bytes);
+    EXPECT_EQ(image.computeChecksum(), 0x19C8);
+
+    bytes.fill(0);
+    bytes[0] = 1;
+    bytes[7735] = 2;
+    bytes[7736] = 0x77; // the checksum itself is not summed
+    bytes[7737] = 0x77;
+    image.setBytes(bytes);
+    EXPECT_EQ(image.computeChecksum(), 3);
+}
+
+TEST(ConfigurationImageRepair, ReplacesOnlyOutOfRangeSettings)
+{
+    struct Case {
+        ImageField field;
+        uint32_t stored;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {UnitSettings::answerRings, 10, 2},         {UnitSettings::answerRings, 9, 9},
+        {UnitSettings::inactivityTime, 0, 3},       {UnitSettings::inactivityTime, 200, 200},
+        {UnitSettings::interfaceBaudRate, 115, 9600}, {UnitSettings::interfaceBaudRate, 600, 600},
+        {UnitSettings::interfaceBaudRate, 57600, 57600},
+        {UnitSettings::interfaceDataBits, 6, 8},    {UnitSettings::interfaceDataBits, 7, 7},
+        {UnitSettings::interfaceStopBits, 2, 0},    {UnitSettings::interfaceParity, 3, 0},
+        {UnitSettings::interfaceFlowControl, 3, 0}, {UnitSettings::interfaceProtocol, 7, 0},
+        {UnitSettings::interfaceProtocol, 6, 6},    {UnitSettings::pocsagDataRate, 3, 0},
+        {UnitSettings::defaultBeepTone, 4, 0},      {UnitSettings::encodingMethod, 3, 4},
+        {UnitSettings::encodingMethod, 0, 0},       {UnitSettings::antiTheftInterval, 1000, 30},
+        {UnitSettings::antiTheftCapCode, 7, 8},     {UnitSettings::groupCapCode, 2097151, 8},
+        {UnitSettings::locateCapCode, 2097150, 2097150},
+        {UnitSettings::localIdLength, 0, 1},        {UnitSettings::localIdLength, 5, 4},
+        {UnitSettings::voicePagingTimeout, 100, 30},
+        // not examined
+        {UnitSettings::promptDelay, 200, 200},      {UnitSettings::messagesBeforeDisconnect, 0, 0},
+        {UnitSettings::ignoreBusy, 7, 7},
+    };
+    for (const Case& c : cases) {
+        ConfigurationImage image;
+        UnitSettings settings = image.settings();
+        settings.setValue(c.field, c.stored);
+        image.repairImage();
+        EXPECT_EQ(settings.value(c.field), c.expected) << "offset " << c.field.offset << " value " << c.stored;
+    }
+
+    ConfigurationImage image;
+    UnitSettings settings = image.settings();
+    addPager(image, 0, 12);
+    settings.setValue(UnitSettings::comp1LocalId, 12);
+    image.repairImage();
+    EXPECT_EQ(settings.value(UnitSettings::comp1LocalId), 12u);
+    settings.setValue(UnitSettings::comp1LocalId, 13);
+    image.repairImage();
+    EXPECT_EQ(settings.value(UnitSettings::comp1LocalId), 0xFFFFu);
+}
+
+TEST(ConfigurationImageLookup, FindsCountsAndReportsUse)
+{
+    ConfigurationImage image;
+    EXPECT_EQ(image.countPagers(), 0);
+    EXPECT_EQ(image.countGroups(), 0);
+    EXPECT_FALSE(image.firstPager());
+    EXPECT_FALSE(image.firstGroup());
+    EXPECT_EQ(image.findPager(None), 0);
+    EXPECT_EQ(image.findGroup(None), 0);
+
+    addPager(image, 0, 12, 0); // capcode 0: invalid, but the local ID is taken
+    addPager(image, 1, 40);
+    addGroup(image, 0, 50, {});
+    EXPECT_EQ(image.findPager(None), 2);
+    EXPECT_EQ(image.findGroup(None), 1);
+    EXPECT_EQ(image.findPager(40), 1);
+    EXPECT_FALSE(image.findPager(50));
+    EXPECT_EQ(image.findGroup(50), 0);
+    EXPECT_TRUE(image.isLocalIdInUse(12));
+    EXPECT_TRUE(image.isLocalIdInUse(50));
+    EXPECT_FALSE(image.isLocalIdInUse(13));
+    EXPECT_EQ(image.countPagers(), 2);
+    EXPECT_EQ(image.countGroups(), 1);
+    EXPECT_EQ(pagerOrder(image), (std::vector<uint16_t>{40}));
+}
+
+TEST(ConfigurationImageIteration, VisitsAscendingLocalIdsAndSkipsWhatTheIndexHides)
+{
+    ConfigurationImage image;
+    addPager(image, 7, 30);
+    addPager(image, 2, 10);
+    addPager(image, 5, 20);
+    EXPECT_EQ(pagerOrder(image), (std::vector<uint16_t>{10, 20, 30}));
+
+    addPager(image, 8, 25, 7);        // capcode below 8
+    addPager(image, 9, 26, 2097151);  // capcode above 2097150
+    addPager(image, 10, 27, 2097150); // the highest valid capcode
+    addPager(image, 11, 10000);       // beyond the local ID range
+    addPager(image, 12, 9999, 8);
+    EXPECT_EQ(pagerOrder(image), (std::vector<uint16_t>{10, 20, 27, 30, 9999}));
+
+    // A group hides a pager with the same local ID from the pager iteration.
+    addGroup(image, 3, 20, {});
+    addGroup(image, 1, 5, {});
+    addGroup(image, 4, 10001, {});
+    EXPECT_EQ(pagerOrder(image), (std::vector<uint16_t>{10, 27, 30, 9999}));
+    EXPECT_EQ(groupOrder(image), (std::vector<uint16_t>{5, 20}));
+
+    // Of two pagers with one local ID, the later slot is visited.
+    addPager(image, 100, 30, 555);
+    const auto slot = image.nextPager(*image.firstPager());
+    ASSERT_TRUE(slot);
+    EXPECT_EQ(image.pager(*image.nextPager(*slot)).capcode(), 555u);
+}
+
+TEST(ConfigurationImageReferences, RenumberMovesEveryReferenceButRemindersAndComp1)
+{
+    ConfigurationImage image;
+    addPager(image, 0, 12);
+    addGroup(image, 0, 60, {5, None, 12}); // a member behind an empty slot moves too
+    addGroup(image, 1, 61, {12});
+    image.functionKey(0).setTarget(12);
+    image.functionKey(7).setTarget(12);
+    image.alarm(0).setFirstTarget(12);
+    image.alarm(3).setSecondTarget(12);
+    image.reminder(0).setTarget(12);
+    image.settings().setValue(UnitSettings::comp1LocalId, 12);
+
+    image.renumberLocalId(12, 40);
+
+    EXPECT_EQ(image.pager(0).localId(), 40);
+    EXPECT_EQ(image.group(0).member(2), 40);
+    EXPECT_EQ(image.group(1).member(0), 40);
+    EXPECT_EQ(image.functionKey(0).target(), 40);
+    EXPECT_EQ(image.functionKey(7).target(), 40);
+    EXPECT_EQ(image.alarm(0).firstTarget(), 40);
+    EXPECT_EQ(image.alarm(3).secondTarget(), 40);
+    EXPECT_EQ(image.reminder(0).target(), 12);
+    EXPECT_EQ(image.settings().value(UnitSettings::comp1LocalId), 12u);
+
+    // Nothing holds 77: no reference changes.
+    image.functionKey(1).setTarget(77);
+    image.renumberLocalId(77, 78);
+    EXPECT_EQ(image.functionKey(1).target(), 77);
+
+    image.renumberLocalId(60, 65);
+    EXPECT_EQ(image.group(0).localId(), 65);
+}
+
+TEST(ConfigurationImageReferences, DeleteEmptiesMemberSlotsInPlace)
+{
+    ConfigurationImage image;
+    addPager(image, 0, 5);
+    addPager(image, 1, 7);
+    addPager(image, 2, 9);
+    addGroup(image, 0, 100, {5, 7, 9});
+    image.functionKey(2).setTarget(7);
+    image.alarm(1).setFirstTarget(7);
+    image.reminder(4).setTarget(7);
+
+    image.deleteLocalId(7);
+
+    EXPECT_TRUE(image.pager(1).isFree());
+    EXPECT_EQ(image.group(0).member(0), 5);
+    EXPECT_EQ(image.group(0).member(1), None);
+    EXPECT_EQ(image.group(0).member(2), 9);
+    EXPECT_EQ(members(image, 0), (std::vector<uint16_t>{5}));
+    EXPECT_FALSE(image.groupHasMember(0, 9));
+    EXPECT_TRUE(image.groupHasMember(0, 5));
+    EXPECT_TRUE(image.groupContains(0, 9));
+    EXPECT_EQ(image.functionKey(2).target(), None);
+    EXPECT_EQ(image.alarm(1).firstTarget(), None);
+    EXPECT_EQ(image.reminder(4).target(), 7);
+
+    image.deleteLocalId(100);
+    EXPECT_TRUE(image.group(0).isFree());
+    EXPECT_EQ(image.group(0).member(0), None);
+}
+
+TEST(ConfigurationImageMembership, NestedGroupsRelationsAndLoops)
+{
+    ConfigurationImage image;
+    addGroup(image, 0, 1, {2});     // A contains B
+    addGroup(image, 1, 2, {3});     // B contains C
+    addGroup(image, 2, 3, {8, 9});  // C holds pagers
+    addGroup(image, 3, 4, {});      // D stands alone
+
+    EXPECT_TRUE(image.groupContains(0, 9));
+    EXPECT_FALSE(image.groupContains(2, 1));
+    EXPECT_TRUE(image.groupsRelated(2, 0));
+    EXPECT_TRUE(image.groupsRelated(0, 2));
+    EXPECT_TRUE(image.groupsRelated(3, 3));
+    EXPECT_FALSE(image.groupsRelated(3, 0));
+    EXPECT_FALSE(image.groupsRelated(0, std::nullopt));
+    EXPECT_FALSE(image.groupHasMember(std::nullopt, 2));
+
+    // A loop in a loaded file ends the search.
+    addGroup(image, 4, 10, {11});
+    addGroup(image, 5, 11, {10});
+    EXPECT_FALSE(image.groupContains(4, 99));
+    EXPECT_TRUE(image.groupContains(4, 10));
+
+    // Member iteration: slot order up to the first empty slot, ten at most.
+    std::vector<uint16_t> full{20, 21, 22, 23, 24, 25, 26, 27, 28, 29};
+    addGroup(image, 6, 12, full);
+    EXPECT_EQ(members(image, 6), full);
+    EXPECT_EQ(members(image, 3), std::vector<uint16_t>{});
+}
