@@ -5,20 +5,17 @@
 DatabaseCommands::DatabaseCommands(Database& database, QWidget* window)
     : QObject(window)
     , database_(database)
-    , window_(window)
-{
-}
+    , window_(window) {}
 
-void DatabaseCommands::setCurrentPath(const QString& path)
-{
+void DatabaseCommands::setCurrentPath(const QString& path) {
     if (path == currentPath_)
         return;
     currentPath_ = path;
     emit currentPathChanged(path);
 }
 
-FileDialog::Request DatabaseCommands::dialogRequest(FileDialog::Mode mode, const QString& caption) const
-{
+FileDialog::Request DatabaseCommands::dialogRequest(FileDialog::Mode mode,
+                                                    const QString& caption) const {
     FileDialog::Request request;
     request.mode = mode;
     request.caption = caption;
@@ -27,12 +24,12 @@ FileDialog::Request DatabaseCommands::dialogRequest(FileDialog::Mode mode, const
     return request;
 }
 
-bool DatabaseCommands::promptSaveChanges()
-{
+bool DatabaseCommands::promptSaveChanges() {
     if (!database_.isModified())
         return true;
-    const auto answer = MessageBox::question(window_, tr("Do You wish to save your current database?"),
-                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    const auto answer =
+        MessageBox::question(window_, tr("Do You wish to save your current database?"),
+                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     switch (answer) {
     case QMessageBox::Yes:
         return currentPath_.isEmpty() ? fileSaveAs() : saveTo(currentPath_);
@@ -46,11 +43,11 @@ bool DatabaseCommands::promptSaveChanges()
 
 // Writes the database and its names; a failure is told to the user and leaves the files that
 // were there before untouched. Once the database file is written, path is the current one.
-bool DatabaseCommands::saveTo(const QString& path)
-{
+bool DatabaseCommands::saveTo(const QString& path) {
     QString error;
     if (!database_.writeDatabaseFile(path, &error)) {
-        MessageBox::warning(window_, tr("The database could not be saved to %1.\n%2").arg(path, error));
+        MessageBox::warning(window_,
+                            tr("The database could not be saved to %1.\n%2").arg(path, error));
         return false;
     }
     setCurrentPath(path);
@@ -63,23 +60,23 @@ bool DatabaseCommands::saveTo(const QString& path)
     return true;
 }
 
-void DatabaseCommands::fileNew()
-{
+void DatabaseCommands::fileNew() {
     if (!promptSaveChanges())
         return;
-    const QString path = FileDialog::getFileName(window_, dialogRequest(FileDialog::Mode::Create, tr("New")));
+    const QString path =
+        FileDialog::getFileName(window_, dialogRequest(FileDialog::Mode::Create, tr("New")));
     if (path.isEmpty())
         return;
     setCurrentPath(path);
     database_.image().createImage();
     QString error;
     if (!database_.writeDatabaseFile(path, &error))
-        MessageBox::warning(window_, tr("The database could not be saved to %1.\n%2").arg(path, error));
+        MessageBox::warning(window_,
+                            tr("The database could not be saved to %1.\n%2").arg(path, error));
     emit databaseReplaced();
 }
 
-void DatabaseCommands::fileOpen()
-{
+void DatabaseCommands::fileOpen() {
     if (!promptSaveChanges())
         return;
     const QString path =
@@ -98,15 +95,13 @@ void DatabaseCommands::fileOpen()
     emit databaseReplaced();
 }
 
-bool DatabaseCommands::fileSave()
-{
+bool DatabaseCommands::fileSave() {
     if (currentPath_.isEmpty())
         return fileSaveAs();
     return saveTo(currentPath_);
 }
 
-bool DatabaseCommands::fileSaveAs()
-{
+bool DatabaseCommands::fileSaveAs() {
     FileDialog::Request request = dialogRequest(FileDialog::Mode::Save, tr("Save As"));
     request.initialPath = currentPath_;
     const QString path = FileDialog::getFileName(window_, request);
@@ -115,8 +110,8 @@ bool DatabaseCommands::fileSaveAs()
     return saveTo(path);
 }
 
-void DatabaseCommands::warnDamaged(QWidget* parent, const QString& path, const DatabaseReadResult& result)
-{
+void DatabaseCommands::warnDamaged(QWidget* parent, const QString& path,
+                                   const DatabaseReadResult& result) {
     QString text = tr("The database file %1 is damaged (its checksum is wrong).\n"
                       "The default contents have been loaded instead.")
                        .arg(path);

@@ -9,8 +9,7 @@
 namespace {
 
 // Per user: another user on the same machine runs a console of their own.
-QString perUserName(const QString& name)
-{
+QString perUserName(const QString& name) {
     return QStringLiteral("%1-%2").arg(name).arg(::getuid());
 }
 
@@ -19,16 +18,14 @@ QString perUserName(const QString& name)
 SingleInstance::SingleInstance(const QString& name, QObject* parent)
     : QObject(parent)
     , serverName_(perUserName(name))
-    , lock_(QDir::temp().filePath(perUserName(name) + QStringLiteral(".lock")))
-{
+    , lock_(QDir::temp().filePath(perUserName(name) + QStringLiteral(".lock"))) {
     // Only a dead owner makes a lock stale; a long-running console keeps its lock.
     lock_.setStaleLockTime(0);
 }
 
 SingleInstance::~SingleInstance() = default;
 
-bool SingleInstance::tryBecomePrimary()
-{
+bool SingleInstance::tryBecomePrimary() {
     if (!lock_.tryLock(0))
         return false;
     server_ = std::make_unique<QLocalServer>();
@@ -40,8 +37,7 @@ bool SingleInstance::tryBecomePrimary()
     return true;
 }
 
-void SingleInstance::answerConnection()
-{
+void SingleInstance::answerConnection() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
@@ -58,8 +54,7 @@ void SingleInstance::answerConnection()
     }
 }
 
-bool SingleInstance::activateRunningInstance(int timeoutMs) const
-{
+bool SingleInstance::activateRunningInstance(int timeoutMs) const {
     QLocalSocket socket;
     socket.connectToServer(serverName_);
     if (!socket.waitForConnected(timeoutMs))

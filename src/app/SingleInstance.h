@@ -18,7 +18,8 @@ public:
     static constexpr const char* ActivationMessage =
         "UWM_TAVOLUX3EXISTS-{A4AFB06E-5A69-4e0d-A645-8BB7625AF04F}";
 
-    explicit SingleInstance(const QString& name = QStringLiteral("TAVOLUX3EXISTS"), QObject* parent = nullptr);
+    explicit SingleInstance(const QString& name = QStringLiteral("TAVOLUX3EXISTS"),
+                            QObject* parent = nullptr);
     ~SingleInstance() override;
 
     // True when this process is now the running console.

@@ -19,7 +19,8 @@ public:
     // Runs the whole life of the program and returns its exit code.
     int run();
 
-    // The working directory at start-up: the default database and the voice prompt files live there.
+    // The working directory at start-up: the default database and the voice prompt files live
+    // there.
     static QString programDirectory();
     // Local hour minus UTC hour, in seconds, as it was at start-up.
     static int localTimeOffset();

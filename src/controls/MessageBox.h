@@ -21,12 +21,13 @@ public:
     };
 
     static void information(QWidget* parent, const QString& text);
-    static QMessageBox::StandardButton question(
-        QWidget* parent, const QString& text,
-        QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No);
-    static QMessageBox::StandardButton warning(QWidget* parent, const QString& text,
-                                               QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-                                               const QString& caption = QString());
+    static QMessageBox::StandardButton
+    question(QWidget* parent, const QString& text,
+             QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No);
+    static QMessageBox::StandardButton
+    warning(QWidget* parent, const QString& text,
+            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+            const QString& caption = QString());
     static void beep(Beep kind = Beep::Default);
 
     // Scripted mode. Without a queued answer a box answers as if the user had pressed Escape.
@@ -38,5 +39,6 @@ public:
 
 private:
     static QMessageBox::StandardButton show(QWidget* parent, Icon icon, const QString& caption,
-                                            const QString& text, QMessageBox::StandardButtons buttons);
+                                            const QString& text,
+                                            QMessageBox::StandardButtons buttons);
 };

@@ -2,7 +2,8 @@
 
 #include "RecordView.h"
 
-// 38 bytes: the pager or group to remind, the time of day in minutes after midnight and the message.
+// 38 bytes: the pager or group to remind, the time of day in minutes after midnight and the
+// message.
 class ReminderRecord : public RecordView {
 public:
     static constexpr int Size = 38;

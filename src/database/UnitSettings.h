@@ -66,47 +66,29 @@ public:
     }};
 
     static constexpr std::array<NumberDefault, 35> numberDefaults{{
-        {answerRings, 2},
-        {promptDelay, 0},
-        {inactivityTime, 3},
-        {messagesBeforeDisconnect, 0},
-        {interfaceDataBits, 8},
-        {interfaceStopBits, 0},
-        {interfaceParity, 0},
-        {interfaceFlowControl, 0},
-        {lookupLocalId, 0},
-        {interfaceBaudRate, 9600},
-        {interfaceProtocol, 0},
-        {comp1LocalId, 0xFFFF},
-        {ignoreChecksum, 1},
-        {acceptInvalidPagers, 0},
-        {neverDisconnect, 0},
-        {sendIdEveryTwoSeconds, 1},
-        {pocsagDataRate, 0},
-        {defaultBeepTone, 0},
-        {encodingMethod, 7},
-        {reservedFlagA, 0},
-        {transmitterInverted, 0},
-        {reservedFlagB, 0},
-        {ignoreBusy, 1},
-        {antiTheftInterval, 30},
-        {antiTheftCapCode, 8},
-        {antiTheftEnabled, 0},
-        {groupCapCode, 8},
-        {locateCapCode, 8},
-        {localIdLength, 4},
-        {voicePagerType, 0},
-        {twoToneDurationA, 10},
-        {twoToneDurationB, 30},
-        {twoToneGap, 0},
-        {voicePagingTimeout, 30},
+        {answerRings, 2},         {promptDelay, 0},
+        {inactivityTime, 3},      {messagesBeforeDisconnect, 0},
+        {interfaceDataBits, 8},   {interfaceStopBits, 0},
+        {interfaceParity, 0},     {interfaceFlowControl, 0},
+        {lookupLocalId, 0},       {interfaceBaudRate, 9600},
+        {interfaceProtocol, 0},   {comp1LocalId, 0xFFFF},
+        {ignoreChecksum, 1},      {acceptInvalidPagers, 0},
+        {neverDisconnect, 0},     {sendIdEveryTwoSeconds, 1},
+        {pocsagDataRate, 0},      {defaultBeepTone, 0},
+        {encodingMethod, 7},      {reservedFlagA, 0},
+        {transmitterInverted, 0}, {reservedFlagB, 0},
+        {ignoreBusy, 1},          {antiTheftInterval, 30},
+        {antiTheftCapCode, 8},    {antiTheftEnabled, 0},
+        {groupCapCode, 8},        {locateCapCode, 8},
+        {localIdLength, 4},       {voicePagerType, 0},
+        {twoToneDurationA, 10},   {twoToneDurationB, 30},
+        {twoToneGap, 0},          {voicePagingTimeout, 30},
         {reservedFlagC, 1},
     }};
 
     using RecordView::RecordView;
 
-    void resetToDefaults()
-    {
+    void resetToDefaults() {
         for (const auto& entry : textDefaults)
             setText(entry.field, QString::fromLatin1(entry.value));
         for (const auto& entry : numberDefaults)

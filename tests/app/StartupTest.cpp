@@ -12,8 +12,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(LocalTimeOffset, CountsWholeHoursOnly)
-{
+TEST(LocalTimeOffset, CountsWholeHoursOnly) {
     struct Case {
         const char* what;
         QTime utc;
@@ -30,21 +29,20 @@ TEST(LocalTimeOffset, CountsWholeHoursOnly)
     };
     for (const Case& c : cases) {
         const QDateTime utcNow(QDate(2026, 12, 10), c.utc, Qt::UTC);
-        EXPECT_EQ(TavoluxApp::computeLocalTimeOffset(utcNow, QTimeZone(c.zoneSeconds)), c.expected) << c.what;
+        EXPECT_EQ(TavoluxApp::computeLocalTimeOffset(utcNow, QTimeZone(c.zoneSeconds)), c.expected)
+            << c.what;
     }
 }
 
 class StartupDatabaseTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         QSettings().clear();
         previous_ = QDir::currentPath();
         QDir::setCurrent(dir_.path());
         MessageBox::resetScript();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         QDir::setCurrent(previous_);
         QSettings().clear();
         MessageBox::resetScript();
@@ -54,8 +52,7 @@ protected:
     QString previous_;
 };
 
-TEST_F(StartupDatabaseTest, WithoutSaveFileTheDefaultPathIsUsedAndRemembered)
-{
+TEST_F(StartupDatabaseTest, WithoutSaveFileTheDefaultPathIsUsedAndRemembered) {
     Database database;
     database.image().pager(0).setLocalId(5); // start-up begins from a fresh image
     const QString path = TavoluxApp::openLastDatabase(database);
@@ -71,8 +68,7 @@ TEST_F(StartupDatabaseTest, WithoutSaveFileTheDefaultPathIsUsedAndRemembered)
     EXPECT_EQ(SettingsStore::text(SettingsStore::SaveFile), expected);
 }
 
-TEST_F(StartupDatabaseTest, SaveFileNamesTheDatabaseToOpen)
-{
+TEST_F(StartupDatabaseTest, SaveFileNamesTheDatabaseToOpen) {
     Database saved;
     saved.image().pager(0).setLocalId(42);
     saved.image().pager(0).setCapcode(4200);
@@ -95,8 +91,7 @@ TEST_F(StartupDatabaseTest, SaveFileNamesTheDatabaseToOpen)
     EXPECT_FALSE(fresh.image().findPager(42));
 }
 
-TEST_F(StartupDatabaseTest, ADamagedDatabaseIsReportedOnce)
-{
+TEST_F(StartupDatabaseTest, ADamagedDatabaseIsReportedOnce) {
     Database saved;
     const QString site = dir_.filePath(QStringLiteral("site.dat"));
     ASSERT_TRUE(saved.writeDatabaseFile(site));
@@ -114,13 +109,13 @@ TEST_F(StartupDatabaseTest, ADamagedDatabaseIsReportedOnce)
     EXPECT_TRUE(QFileInfo::exists(site + ".damaged"));
 }
 
-TEST(StartupWindow, HelpAndBringingToFront)
-{
+TEST(StartupWindow, HelpAndBringingToFront) {
     MessageBox::resetScript();
     TavoluxApp::showHelp(nullptr);
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(MessageBox::shown()[0].text,
-              QStringLiteral("Help is provided as separate document.\nPlease check CD or install directory."));
+              QStringLiteral(
+                  "Help is provided as separate document.\nPlease check CD or install directory."));
     EXPECT_EQ(MessageBox::shown()[0].icon, MessageBox::Icon::Information);
     MessageBox::resetScript();
 

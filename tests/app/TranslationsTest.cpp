@@ -12,8 +12,7 @@
 
 #include <iostream>
 
-TEST(Language, SpanishForEverySpanishLocaleEnglishOtherwise)
-{
+TEST(Language, SpanishForEverySpanishLocaleEnglishOtherwise) {
     struct Case {
         const char* locale;
         QLocale::Language expected;
@@ -22,21 +21,21 @@ TEST(Language, SpanishForEverySpanishLocaleEnglishOtherwise)
                           Case{"es_AR", QLocale::Spanish}, Case{"en_AU", QLocale::English},
                           Case{"en_US", QLocale::English}, Case{"fr_FR", QLocale::English},
                           Case{"de_DE", QLocale::English}, Case{"C", QLocale::English}}) {
-        EXPECT_EQ(Translations::languageFor(QLocale(QString::fromLatin1(c.locale))), c.expected) << c.locale;
+        EXPECT_EQ(Translations::languageFor(QLocale(QString::fromLatin1(c.locale))), c.expected)
+            << c.locale;
     }
 }
 
 // Run in a child process with a chosen environment: prints the language the console would use.
-TEST(LanguageProbe, PrintsTheLanguageOfTheEnvironment)
-{
+TEST(LanguageProbe, PrintsTheLanguageOfTheEnvironment) {
     if (qEnvironmentVariableIsEmpty("TAVOLUX_LANGUAGE_PROBE"))
         GTEST_SKIP() << "only run as a child of LanguageFromEnvironment";
-    std::cout << "LANGUAGE=" << QLocale::languageToCode(Translations::languageFor(QLocale::system())).toStdString()
+    std::cout << "LANGUAGE="
+              << QLocale::languageToCode(Translations::languageFor(QLocale::system())).toStdString()
               << std::endl;
 }
 
-TEST(Language, ComesFromTheEnvironmentEvenWhenTheLocaleIsNotGenerated)
-{
+TEST(Language, ComesFromTheEnvironmentEvenWhenTheLocaleIsNotGenerated) {
     struct Case {
         const char* what;
         QStringList variables;
@@ -62,24 +61,24 @@ TEST(Language, ComesFromTheEnvironmentEvenWhenTheLocaleIsNotGenerated)
                     {QStringLiteral("--gtest_filter=LanguageProbe.*")});
         ASSERT_TRUE(child.waitForFinished(30000)) << c.what;
         const QByteArray out = child.readAllStandardOutput();
-        EXPECT_TRUE(out.contains(QByteArray("LANGUAGE=") + c.expected)) << c.what << ": " << out.constData();
+        EXPECT_TRUE(out.contains(QByteArray("LANGUAGE=") + c.expected))
+            << c.what << ": " << out.constData();
     }
 }
 
-TEST(Catalogue, SpanishIsCompiledInAndQtsOwnLoads)
-{
+TEST(Catalogue, SpanishIsCompiledInAndQtsOwnLoads) {
     QTranslator own;
     ASSERT_TRUE(own.load(QStringLiteral(":/i18n/tavolux_es.qm")));
     EXPECT_EQ(own.translate("DatabaseCommands", "Do You wish to save your current database?"),
               QStringLiteral("¿Desea guardar la base de datos actual?"));
     QTranslator qt;
-    EXPECT_TRUE(qt.load(QStringLiteral("qtbase_es"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    EXPECT_TRUE(
+        qt.load(QStringLiteral("qtbase_es"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
 }
 
 // Every text the sources hand to tr() must have a finished Spanish entry. lupdate runs over the
 // sources into a copy of the catalogue, so a text that was never added shows up as unfinished too.
-TEST(Catalogue, HasNoUnfinishedOrMissingSpanishEntry)
-{
+TEST(Catalogue, HasNoUnfinishedOrMissingSpanishEntry) {
     QTemporaryDir dir;
     const QString copy = dir.filePath(QStringLiteral("tavolux_es.ts"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(TAVOLUX_CATALOGUE), copy));

@@ -8,39 +8,35 @@ namespace {
 
 constexpr uint16_t None = ConfigurationImage::NoLocalId;
 
-void addPager(ConfigurationImage& image, int slot, uint16_t localId, uint32_t capcode = 1000)
-{
+void addPager(ConfigurationImage& image, int slot, uint16_t localId, uint32_t capcode = 1000) {
     PagerRecord pager = image.pager(slot);
     pager.setLocalId(localId);
     pager.setCapcode(capcode);
 }
 
-void addGroup(ConfigurationImage& image, int slot, uint16_t localId, std::vector<uint16_t> members)
-{
+void addGroup(ConfigurationImage& image, int slot, uint16_t localId,
+              std::vector<uint16_t> members) {
     GroupRecord group = image.group(slot);
     group.setLocalId(localId);
     for (int i = 0; i < GroupRecord::MemberCount; ++i)
         group.setMember(i, i < static_cast<int>(members.size()) ? members[i] : None);
 }
 
-std::vector<uint16_t> pagerOrder(ConfigurationImage& image)
-{
+std::vector<uint16_t> pagerOrder(ConfigurationImage& image) {
     std::vector<uint16_t> ids;
     for (auto slot = image.firstPager(); slot; slot = image.nextPager(*slot))
         ids.push_back(image.pager(*slot).localId());
     return ids;
 }
 
-std::vector<uint16_t> groupOrder(ConfigurationImage& image)
-{
+std::vector<uint16_t> groupOrder(ConfigurationImage& image) {
     std::vector<uint16_t> ids;
     for (auto slot = image.firstGroup(); slot; slot = image.nextGroup(*slot))
         ids.push_back(image.group(*slot).localId());
     return ids;
 }
 
-std::vector<uint16_t> members(ConfigurationImage& image, int groupSlot)
-{
+std::vector<uint16_t> members(ConfigurationImage& image, int groupSlot) {
     std::vector<uint16_t> ids;
     for (uint16_t id = image.firstMember(groupSlot); id != None; id = image.nextMember())
         ids.push_back(id);
@@ -51,8 +47,7 @@ std::vector<uint16_t> members(ConfigurationImage& image, int groupSlot)
 
 // The offsets are written out here rather than taken from the class, so that a wrong constant
 // in the class shows up as a wrong byte.
-TEST(ConfigurationImageLayout, NewImageHoldsTheDefaultsAtTheirOffsets)
-{
+TEST(ConfigurationImageLayout, NewImageHoldsTheDefaultsAtTheirOffsets) {
     ConfigurationImage image;
     const auto& bytes = image.bytes();
     ASSERT_EQ(bytes.size(), 7738u);
@@ -61,11 +56,12 @@ TEST(ConfigurationImageLayout, NewImageHoldsTheDefaultsAtTheirOffsets)
         int offset;
         const char* text;
     };
-    for (const Text& t : {Text{0, "Tavolux    v3.05"}, Text{17, "BrindlecoSignals"},
-                          Text{34, "Service number"}, Text{51, "99 9 5550 0100"},
-                          Text{7668, "482915"}, Text{7675, ""}, Text{7682, "730264"}}) {
+    for (const Text& t :
+         {Text{0, "Tavolux    v3.05"}, Text{17, "BrindlecoSignals"}, Text{34, "Service number"},
+          Text{51, "99 9 5550 0100"}, Text{7668, "482915"}, Text{7675, ""}, Text{7682, "730264"}}) {
         const std::string expected(t.text);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[t.offset]), expected.size()), expected)
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[t.offset]), expected.size()),
+                  expected)
             << "text at " << t.offset;
         EXPECT_EQ(bytes[t.offset + expected.size()], 0) << "terminator at " << t.offset;
     }
@@ -76,25 +72,67 @@ TEST(ConfigurationImageLayout, NewImageHoldsTheDefaultsAtTheirOffsets)
         uint32_t value;
     };
     const Number numbers[] = {
-        {7689, 1, 2},  {7690, 1, 0},  {7691, 1, 3},      {7692, 1, 0},  {7693, 1, 8},
-        {7694, 1, 0},  {7695, 1, 0},  {7696, 1, 0},      {7697, 1, 0},  {7698, 2, 9600},
-        {7700, 1, 0},  {7701, 2, 0xFFFF}, {7703, 1, 1},  {7704, 1, 0},  {7705, 1, 0},
-        {7706, 1, 1},  {7707, 1, 0},  {7708, 1, 0},      {7709, 1, 7},  {7710, 1, 0},
-        {7711, 1, 0},  {7712, 1, 0},  {7713, 1, 1},      {7714, 2, 30}, {7716, 4, 8},
-        {7720, 1, 0},  {7721, 4, 8},  {7725, 4, 8},      {7729, 1, 4},  {7730, 1, 0},
-        {7731, 1, 10}, {7732, 1, 30}, {7733, 1, 0},      {7734, 1, 30}, {7735, 1, 1},
+        {7689, 1, 2},
+        {7690, 1, 0},
+        {7691, 1, 3},
+        {7692, 1, 0},
+        {7693, 1, 8},
+        {7694, 1, 0},
+        {7695, 1, 0},
+        {7696, 1, 0},
+        {7697, 1, 0},
+        {7698, 2, 9600},
+        {7700, 1, 0},
+        {7701, 2, 0xFFFF},
+        {7703, 1, 1},
+        {7704, 1, 0},
+        {7705, 1, 0},
+        {7706, 1, 1},
+        {7707, 1, 0},
+        {7708, 1, 0},
+        {7709, 1, 7},
+        {7710, 1, 0},
+        {7711, 1, 0},
+        {7712, 1, 0},
+        {7713, 1, 1},
+        {7714, 2, 30},
+        {7716, 4, 8},
+        {7720, 1, 0},
+        {7721, 4, 8},
+        {7725, 4, 8},
+        {7729, 1, 4},
+        {7730, 1, 0},
+        {7731, 1, 10},
+        {7732, 1, 30},
+        {7733, 1, 0},
+        {7734, 1, 30},
+        {7735, 1, 1},
         // first and last pager slot: free, cap word 0x08200000
-        {68, 2, 0xFFFF}, {70, 4, 0x08200000}, {68 + 999 * 6, 2, 0xFFFF},
+        {68, 2, 0xFFFF},
+        {70, 4, 0x08200000},
+        {68 + 999 * 6, 2, 0xFFFF},
         // first and last group slot: free, no members, flags clear
-        {6068, 2, 0xFFFF}, {6070, 2, 0xFFFF}, {6068 + 20, 2, 0xFFFF}, {6090, 1, 0},
+        {6068, 2, 0xFFFF},
+        {6070, 2, 0xFFFF},
+        {6068 + 20, 2, 0xFFFF},
+        {6090, 1, 0},
         {6068 + 19 * 23, 2, 0xFFFF},
         // function keys F1 and Del F4: no target, tone 0
-        {6868, 2, 0xFFFF}, {6868 + 36, 1, 0}, {7127, 2, 0xFFFF},
+        {6868, 2, 0xFFFF},
+        {6868 + 36, 1, 0},
+        {7127, 2, 0xFFFF},
         // alarm 1 and 4: disabled, no pagers, escalation 60, tone C
-        {7164, 1, 0}, {7165, 2, 0}, {7167, 2, 0xFFFF}, {7169, 2, 0xFFFF}, {7171, 2, 60},
-        {7173, 1, 0x02}, {7164 + 3 * 31 + 9, 1, 0x02},
+        {7164, 1, 0},
+        {7165, 2, 0},
+        {7167, 2, 0xFFFF},
+        {7169, 2, 0xFFFF},
+        {7171, 2, 60},
+        {7173, 1, 0x02},
+        {7164 + 3 * 31 + 9, 1, 0x02},
         // reminders 1 and 10: no target, midnight
-        {7288, 2, 0xFFFF}, {7290, 2, 0}, {7288 + 9 * 38, 2, 0xFFFF},
+        {7288, 2, 0xFFFF},
+        {7290, 2, 0},
+        {7288 + 9 * 38, 2, 0xFFFF},
     };
     for (const Number& n : numbers) {
         uint32_t value = 0;
@@ -114,8 +152,7 @@ TEST(ConfigurationImageLayout, NewImageHoldsTheDefaultsAtTheirOffsets)
     EXPECT_EQ(image.u8At(6528 + 9 * 34 + 33), 0);
 }
 
-TEST(ConfigurationImageLayout, RecordViewsKeepTheUnitsBits)
-{
+TEST(ConfigurationImageLayout, RecordViewsKeepTheUnitsBits) {
     ConfigurationImage image;
     PagerRecord pager = image.pager(3);
     pager.setCapWord(0xFF000000);
@@ -150,8 +187,7 @@ TEST(ConfigurationImageLayout, RecordViewsKeepTheUnitsBits)
     EXPECT_FALSE(alarm.sendReset());
 }
 
-TEST(ConfigurationImageChecksum, SumsTheFirst7736BytesIntoSixteenBits)
-{
+TEST(ConfigurationImageChecksum, SumsTheFirst7736BytesIntoSixteenBits) {
     ConfigurationImage image;
     ConfigurationImage::Bytes bytes;
     bytes.fill(0xFF);
@@ -167,30 +203,41 @@ TEST(ConfigurationImageChecksum, SumsTheFirst7736BytesIntoSixteenBits)
     EXPECT_EQ(image.computeChecksum(), 3);
 }
 
-TEST(ConfigurationImageRepair, ReplacesOnlyOutOfRangeSettings)
-{
+TEST(ConfigurationImageRepair, ReplacesOnlyOutOfRangeSettings) {
     struct Case {
         ImageField field;
         uint32_t stored;
         uint32_t expected;
     };
     const Case cases[] = {
-        {UnitSettings::answerRings, 10, 2},         {UnitSettings::answerRings, 9, 9},
-        {UnitSettings::inactivityTime, 0, 3},       {UnitSettings::inactivityTime, 200, 200},
-        {UnitSettings::interfaceBaudRate, 115, 9600}, {UnitSettings::interfaceBaudRate, 600, 600},
+        {UnitSettings::answerRings, 10, 2},
+        {UnitSettings::answerRings, 9, 9},
+        {UnitSettings::inactivityTime, 0, 3},
+        {UnitSettings::inactivityTime, 200, 200},
+        {UnitSettings::interfaceBaudRate, 115, 9600},
+        {UnitSettings::interfaceBaudRate, 600, 600},
         {UnitSettings::interfaceBaudRate, 57600, 57600},
-        {UnitSettings::interfaceDataBits, 6, 8},    {UnitSettings::interfaceDataBits, 7, 7},
-        {UnitSettings::interfaceStopBits, 2, 0},    {UnitSettings::interfaceParity, 3, 0},
-        {UnitSettings::interfaceFlowControl, 3, 0}, {UnitSettings::interfaceProtocol, 7, 0},
-        {UnitSettings::interfaceProtocol, 6, 6},    {UnitSettings::pocsagDataRate, 3, 0},
-        {UnitSettings::defaultBeepTone, 4, 0},      {UnitSettings::encodingMethod, 3, 4},
-        {UnitSettings::encodingMethod, 0, 0},       {UnitSettings::antiTheftInterval, 1000, 30},
-        {UnitSettings::antiTheftCapCode, 7, 8},     {UnitSettings::groupCapCode, 2097151, 8},
+        {UnitSettings::interfaceDataBits, 6, 8},
+        {UnitSettings::interfaceDataBits, 7, 7},
+        {UnitSettings::interfaceStopBits, 2, 0},
+        {UnitSettings::interfaceParity, 3, 0},
+        {UnitSettings::interfaceFlowControl, 3, 0},
+        {UnitSettings::interfaceProtocol, 7, 0},
+        {UnitSettings::interfaceProtocol, 6, 6},
+        {UnitSettings::pocsagDataRate, 3, 0},
+        {UnitSettings::defaultBeepTone, 4, 0},
+        {UnitSettings::encodingMethod, 3, 4},
+        {UnitSettings::encodingMethod, 0, 0},
+        {UnitSettings::antiTheftInterval, 1000, 30},
+        {UnitSettings::antiTheftCapCode, 7, 8},
+        {UnitSettings::groupCapCode, 2097151, 8},
         {UnitSettings::locateCapCode, 2097150, 2097150},
-        {UnitSettings::localIdLength, 0, 1},        {UnitSettings::localIdLength, 5, 4},
+        {UnitSettings::localIdLength, 0, 1},
+        {UnitSettings::localIdLength, 5, 4},
         {UnitSettings::voicePagingTimeout, 100, 30},
         // not examined
-        {UnitSettings::promptDelay, 200, 200},      {UnitSettings::messagesBeforeDisconnect, 0, 0},
+        {UnitSettings::promptDelay, 200, 200},
+        {UnitSettings::messagesBeforeDisconnect, 0, 0},
         {UnitSettings::ignoreBusy, 7, 7},
     };
     for (const Case& c : cases) {
@@ -198,7 +245,8 @@ TEST(ConfigurationImageRepair, ReplacesOnlyOutOfRangeSettings)
         UnitSettings settings = image.settings();
         settings.setValue(c.field, c.stored);
         image.repairImage();
-        EXPECT_EQ(settings.value(c.field), c.expected) << "offset " << c.field.offset << " value " << c.stored;
+        EXPECT_EQ(settings.value(c.field), c.expected)
+            << "offset " << c.field.offset << " value " << c.stored;
     }
 
     ConfigurationImage image;
@@ -212,8 +260,7 @@ TEST(ConfigurationImageRepair, ReplacesOnlyOutOfRangeSettings)
     EXPECT_EQ(settings.value(UnitSettings::comp1LocalId), 0xFFFFu);
 }
 
-TEST(ConfigurationImageLookup, FindsCountsAndReportsUse)
-{
+TEST(ConfigurationImageLookup, FindsCountsAndReportsUse) {
     ConfigurationImage image;
     EXPECT_EQ(image.countPagers(), 0);
     EXPECT_EQ(image.countGroups(), 0);
@@ -238,8 +285,7 @@ TEST(ConfigurationImageLookup, FindsCountsAndReportsUse)
     EXPECT_EQ(pagerOrder(image), (std::vector<uint16_t>{40}));
 }
 
-TEST(ConfigurationImageIteration, VisitsAscendingLocalIdsAndSkipsWhatTheIndexHides)
-{
+TEST(ConfigurationImageIteration, VisitsAscendingLocalIdsAndSkipsWhatTheIndexHides) {
     ConfigurationImage image;
     addPager(image, 7, 30);
     addPager(image, 2, 10);
@@ -267,8 +313,7 @@ TEST(ConfigurationImageIteration, VisitsAscendingLocalIdsAndSkipsWhatTheIndexHid
     EXPECT_EQ(image.pager(*image.nextPager(*slot)).capcode(), 555u);
 }
 
-TEST(ConfigurationImageReferences, RenumberMovesEveryReferenceButRemindersAndComp1)
-{
+TEST(ConfigurationImageReferences, RenumberMovesEveryReferenceButRemindersAndComp1) {
     ConfigurationImage image;
     addPager(image, 0, 12);
     addGroup(image, 0, 60, {5, None, 12}); // a member behind an empty slot moves too
@@ -301,8 +346,7 @@ TEST(ConfigurationImageReferences, RenumberMovesEveryReferenceButRemindersAndCom
     EXPECT_EQ(image.group(0).localId(), 65);
 }
 
-TEST(ConfigurationImageReferences, DeleteEmptiesMemberSlotsInPlace)
-{
+TEST(ConfigurationImageReferences, DeleteEmptiesMemberSlotsInPlace) {
     ConfigurationImage image;
     addPager(image, 0, 5);
     addPager(image, 1, 7);
@@ -331,13 +375,12 @@ TEST(ConfigurationImageReferences, DeleteEmptiesMemberSlotsInPlace)
     EXPECT_EQ(image.group(0).member(0), None);
 }
 
-TEST(ConfigurationImageMembership, NestedGroupsRelationsAndLoops)
-{
+TEST(ConfigurationImageMembership, NestedGroupsRelationsAndLoops) {
     ConfigurationImage image;
-    addGroup(image, 0, 1, {2});     // A contains B
-    addGroup(image, 1, 2, {3});     // B contains C
-    addGroup(image, 2, 3, {8, 9});  // C holds pagers
-    addGroup(image, 3, 4, {});      // D stands alone
+    addGroup(image, 0, 1, {2});    // A contains B
+    addGroup(image, 1, 2, {3});    // B contains C
+    addGroup(image, 2, 3, {8, 9}); // C holds pagers
+    addGroup(image, 3, 4, {});     // D stands alone
 
     EXPECT_TRUE(image.groupContains(0, 9));
     EXPECT_FALSE(image.groupContains(2, 1));

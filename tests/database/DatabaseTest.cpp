@@ -12,14 +12,12 @@
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
+QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeAll(const QString& path, const QByteArray& bytes)
-{
+void writeAll(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
@@ -30,8 +28,7 @@ protected:
     QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
 
     // A valid database file whose image has a pager 42 and a changed start-up label.
-    QByteArray validFile()
-    {
+    QByteArray validFile() {
         Database source;
         source.image().pager(0).setLocalId(42);
         source.image().pager(0).setCapcode(4242);
@@ -46,8 +43,7 @@ protected:
 
 } // namespace
 
-TEST_F(DatabaseFileTest, WritesVersionByteImageAndChecksum)
-{
+TEST_F(DatabaseFileTest, WritesVersionByteImageAndChecksum) {
     Database db;
     db.markModified();
     db.image().settings().setValue(UnitSettings::answerRings, 5);
@@ -66,8 +62,7 @@ TEST_F(DatabaseFileTest, WritesVersionByteImageAndChecksum)
     EXPECT_EQ(static_cast<uint8_t>(file[1 + 7689]), 5);
 }
 
-TEST_F(DatabaseFileTest, AcceptsAndRefusesFiles)
-{
+TEST_F(DatabaseFileTest, AcceptsAndRefusesFiles) {
     const QByteArray good = validFile();
     QByteArray damaged = good;
     damaged[1 + 17] = 'X';
@@ -109,7 +104,8 @@ TEST_F(DatabaseFileTest, AcceptsAndRefusesFiles)
         }
         if (c.expected == DatabaseReadResult::ChecksumMismatch) {
             // Default contents, and the damaged file is kept byte for byte.
-            EXPECT_EQ(db.image().textAt(ConfigurationImage::startupLabel1), QStringLiteral("BrindlecoSignals"));
+            EXPECT_EQ(db.image().textAt(ConfigurationImage::startupLabel1),
+                      QStringLiteral("BrindlecoSignals"));
             EXPECT_EQ(db.image().functionKey(0).target(), 0xFFFF);
             EXPECT_EQ(result.damagedCopyPath, file + ".damaged");
             EXPECT_EQ(readAll(result.damagedCopyPath), c.content);
@@ -119,8 +115,7 @@ TEST_F(DatabaseFileTest, AcceptsAndRefusesFiles)
     }
 }
 
-TEST_F(DatabaseFileTest, KeepsEveryDamagedCopy)
-{
+TEST_F(DatabaseFileTest, KeepsEveryDamagedCopy) {
     QByteArray damaged = validFile();
     damaged[100] = static_cast<char>(damaged[100] + 1);
     const QString file = path("site.dat");
@@ -135,8 +130,7 @@ TEST_F(DatabaseFileTest, KeepsEveryDamagedCopy)
     EXPECT_EQ(readAll(file + ".damaged.2"), damaged);
 }
 
-TEST_F(DatabaseFileTest, MissingAndReadOnlyFilesAreRefused)
-{
+TEST_F(DatabaseFileTest, MissingAndReadOnlyFilesAreRefused) {
     Database db;
     EXPECT_EQ(db.readDatabaseFile(path("missing.dat")).status, DatabaseReadResult::Refused);
     EXPECT_FALSE(QFileInfo::exists(path("missing.dat")));
@@ -149,8 +143,7 @@ TEST_F(DatabaseFileTest, MissingAndReadOnlyFilesAreRefused)
     EXPECT_FALSE(db.writeDatabaseFile(path("ro.dat")));
 }
 
-TEST_F(DatabaseFileTest, FailedSaveLeavesThePreviousDatabaseIntact)
-{
+TEST_F(DatabaseFileTest, FailedSaveLeavesThePreviousDatabaseIntact) {
     const QString file = path("site.dat");
     const QByteArray previous = validFile();
     writeAll(file, previous);
@@ -179,8 +172,7 @@ TEST_F(DatabaseFileTest, FailedSaveLeavesThePreviousDatabaseIntact)
     EXPECT_EQ(readAll(file), previous);
 }
 
-TEST_F(DatabaseFileTest, NamesFileBesideTheDatabase)
-{
+TEST_F(DatabaseFileTest, NamesFileBesideTheDatabase) {
     const QString file = path("x.dat");
     Database db;
     db.names().setName(42, QStringLiteral("Kitchen"));
@@ -199,8 +191,9 @@ TEST_F(DatabaseFileTest, NamesFileBesideTheDatabase)
     EXPECT_EQ(other.names().name(7), QStringLiteral("Terrace"));
 }
 
-TEST(DatabasePaths, DefaultAndNamesPaths)
-{
-    EXPECT_EQ(Database::defaultDatabasePath(QStringLiteral("/srv/venue")), QStringLiteral("/srv/venue/tavoluxDB.dat"));
-    EXPECT_EQ(Database::namesFilePath(QStringLiteral("/a/site.dat")), QStringLiteral("/a/site.dat.nam"));
+TEST(DatabasePaths, DefaultAndNamesPaths) {
+    EXPECT_EQ(Database::defaultDatabasePath(QStringLiteral("/srv/venue")),
+              QStringLiteral("/srv/venue/tavoluxDB.dat"));
+    EXPECT_EQ(Database::namesFilePath(QStringLiteral("/a/site.dat")),
+              QStringLiteral("/a/site.dat.nam"));
 }

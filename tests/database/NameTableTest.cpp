@@ -6,16 +6,14 @@
 
 namespace {
 
-QByteArray written(const NameTable& table)
-{
+QByteArray written(const NameTable& table) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     EXPECT_TRUE(table.writeTo(buffer));
     return buffer.data();
 }
 
-NameTable readBack(const QByteArray& bytes, qsizetype* taken = nullptr)
-{
+NameTable readBack(const QByteArray& bytes, qsizetype* taken = nullptr) {
     QByteArray copy = bytes;
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
@@ -26,8 +24,7 @@ NameTable readBack(const QByteArray& bytes, qsizetype* taken = nullptr)
     return table;
 }
 
-QByteArray bytes(std::initializer_list<int> values)
-{
+QByteArray bytes(std::initializer_list<int> values) {
     QByteArray out;
     for (int v : values)
         out.append(static_cast<char>(v));
@@ -36,8 +33,7 @@ QByteArray bytes(std::initializer_list<int> values)
 
 } // namespace
 
-TEST(NamesFileFormat, CountAndLengthEncodings)
-{
+TEST(NamesFileFormat, CountAndLengthEncodings) {
     struct Case {
         const char* what;
         int entries;
@@ -48,7 +44,8 @@ TEST(NamesFileFormat, CountAndLengthEncodings)
         {"empty table", 0, 0, bytes({0x00, 0x00})},
         {"300 entries", 300, 3, bytes({0x2C, 0x01})},
         {"65534 entries keep the short count", 65534, 0, bytes({0xFE, 0xFF, 0x01, '0'})},
-        {"65535 entries take the long count", 65535, 0, bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x01, '0'})},
+        {"65535 entries take the long count", 65535, 0,
+         bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x01, '0'})},
         {"254-character name", 1, 254, bytes({0x01, 0x00, 0x01, '0', 0xFE, 'n'})},
         {"255-character name", 1, 255, bytes({0x01, 0x00, 0x01, '0', 0xFF, 0xFF, 0x00, 'n'})},
         {"0xFFFD-character name", 1, 0xFFFD, bytes({0x01, 0x00, 0x01, '0', 0xFF, 0xFD, 0xFF, 'n'})},
@@ -60,7 +57,8 @@ TEST(NamesFileFormat, CountAndLengthEncodings)
         for (int i = 0; i < c.entries; ++i)
             table.insert(QString::number(i), QString(c.nameLength, QChar(u'n')));
         const QByteArray file = written(table);
-        EXPECT_TRUE(file.startsWith(c.expectedStart)) << c.what << ": " << file.left(16).toHex().constData();
+        EXPECT_TRUE(file.startsWith(c.expectedStart))
+            << c.what << ": " << file.left(16).toHex().constData();
 
         qsizetype taken = 0;
         const NameTable back = readBack(file, &taken);
@@ -69,8 +67,7 @@ TEST(NamesFileFormat, CountAndLengthEncodings)
     }
 }
 
-TEST(NamesFileFormat, RoundTripsLatin1Names)
-{
+TEST(NamesFileFormat, RoundTripsLatin1Names) {
     NameTable table;
     table.setName(7, QStringLiteral("Cocina - Señora Núñez"));
     table.setName(9999, QString());
@@ -81,22 +78,20 @@ TEST(NamesFileFormat, RoundTripsLatin1Names)
     EXPECT_EQ(readBack(file).entries(), table.entries());
 }
 
-TEST(NamesFileFormat, ReadsSixteenBitCharacterStrings)
-{
+TEST(NamesFileFormat, ReadsSixteenBitCharacterStrings) {
     // count 1; key "12" in 16-bit form with a one-byte length; value in 16-bit form whose length
     // uses the 16-bit escape: 'A', n with tilde, and a character beyond Latin-1.
     const QByteArray file = bytes({0x01, 0x00,                                 // count
-                                   0xFF, 0xFE, 0xFF, 0x02, '1', 0, '2', 0,     // key
+                                   0xFF, 0xFE, 0xFF, 0x02, '1',  0,    '2', 0, // key
                                    0xFF, 0xFE, 0xFF, 0xFF, 0x03, 0x00,         // value length 3
-                                   'A', 0x00, 0xF1, 0x00, 0x2D, 0x4E});
+                                   'A',  0x00, 0xF1, 0x00, 0x2D, 0x4E});
     qsizetype taken = 0;
     const NameTable table = readBack(file, &taken);
     EXPECT_EQ(taken, 1);
     EXPECT_EQ(table.value(QStringLiteral("12")), QStringLiteral("Añ?"));
 }
 
-TEST(NamesFileFormat, HostileFilesEndTheReadingAndKeepWhatCameBefore)
-{
+TEST(NamesFileFormat, HostileFilesEndTheReadingAndKeepWhatCameBefore) {
     const QByteArray goodEntry = bytes({0x01, '5', 0x03, 'B', 'a', 'r'});
     struct Case {
         const char* what;
@@ -107,13 +102,19 @@ TEST(NamesFileFormat, HostileFilesEndTheReadingAndKeepWhatCameBefore)
         {"empty file", QByteArray(), 0},
         {"half a count", bytes({0x05}), 0},
         {"long count cut short", bytes({0xFF, 0xFF, 0x01}), 0},
-        {"count far beyond the entries", bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}) + goodEntry, 1},
+        {"count far beyond the entries", bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}) + goodEntry,
+         1},
         {"32-bit string length beyond the file",
-         bytes({0x02, 0x00}) + goodEntry + bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 'x'}), 1},
-        {"16-bit string length beyond the file", bytes({0x02, 0x00}) + goodEntry + bytes({0xFF, 0xFD, 0xFF}), 1},
+         bytes({0x02, 0x00}) + goodEntry + bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 'x'}),
+         1},
+        {"16-bit string length beyond the file",
+         bytes({0x02, 0x00}) + goodEntry + bytes({0xFF, 0xFD, 0xFF}), 1},
         {"wide string length beyond the file",
-         bytes({0x02, 0x00}) + goodEntry + bytes({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}), 1},
-        {"odd byte in a wide string", bytes({0x02, 0x00}) + goodEntry + bytes({0xFF, 0xFE, 0xFF, 0x02, 'a', 0, 'b'}), 1},
+         bytes({0x02, 0x00}) + goodEntry +
+             bytes({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}),
+         1},
+        {"odd byte in a wide string",
+         bytes({0x02, 0x00}) + goodEntry + bytes({0xFF, 0xFE, 0xFF, 0x02, 'a', 0, 'b'}), 1},
         {"key without value", bytes({0x02, 0x00}) + goodEntry + bytes({0x01, '6'}), 1},
         {"escape cut short", bytes({0x01, 0x00, 0xFF, 0xFE}), 0},
     };
@@ -128,8 +129,7 @@ TEST(NamesFileFormat, HostileFilesEndTheReadingAndKeepWhatCameBefore)
     }
 }
 
-TEST(NamesFileFormat, ReadingAddsToTheTableAndReplacesSameKeys)
-{
+TEST(NamesFileFormat, ReadingAddsToTheTableAndReplacesSameKeys) {
     NameTable table;
     table.setName(5, QStringLiteral("Old"));
     table.setName(6, QStringLiteral("Kept"));

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds everything with warnings as errors and runs the tests; then again under
+# AddressSanitizer and UndefinedBehaviorSanitizer (skip that part with --quick).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/tools/install-deps.sh"
+jobs=$(nproc)
+
+run_suite() {
+    local dir=$1; shift
+    cmake -S "$root" -B "$dir" -G Ninja -DTAVOLUX_WERROR=ON "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300
+}
+
+run_suite "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+if [ "${1:-}" != "--quick" ]; then
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    run_suite "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DTAVOLUX_SANITIZE=address,undefined
+fi
