@@ -9,12 +9,13 @@
 
 #include <gtest/gtest.h>
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     QTemporaryDir sandbox;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("TAVOLUX_TEST_SANDBOX")) {
         qputenv("XDG_CONFIG_HOME", sandbox.filePath(QStringLiteral("config")).toLocal8Bit());
-        qputenv("TMPDIR", sandbox.path().toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", sandbox.path().toLocal8Bit());
         qputenv("TAVOLUX_TEST_SANDBOX", sandbox.path().toLocal8Bit());
     }
     QApplication app(argc, argv);

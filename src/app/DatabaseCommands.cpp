@@ -5,9 +5,11 @@
 DatabaseCommands::DatabaseCommands(Database& database, QWidget* window)
     : QObject(window)
     , database_(database)
-    , window_(window) {}
+    , window_(window)
+{}
 
-void DatabaseCommands::setCurrentPath(const QString& path) {
+void DatabaseCommands::setCurrentPath(const QString& path)
+{
     if (path == currentPath_)
         return;
     currentPath_ = path;
@@ -15,7 +17,8 @@ void DatabaseCommands::setCurrentPath(const QString& path) {
 }
 
 FileDialog::Request DatabaseCommands::dialogRequest(FileDialog::Mode mode,
-                                                    const QString& caption) const {
+                                                    const QString& caption) const
+{
     FileDialog::Request request;
     request.mode = mode;
     request.caption = caption;
@@ -24,7 +27,8 @@ FileDialog::Request DatabaseCommands::dialogRequest(FileDialog::Mode mode,
     return request;
 }
 
-bool DatabaseCommands::promptSaveChanges() {
+bool DatabaseCommands::promptSaveChanges()
+{
     if (!database_.isModified())
         return true;
     const auto answer =
@@ -43,7 +47,8 @@ bool DatabaseCommands::promptSaveChanges() {
 
 // Writes the database and its names; a failure is told to the user and leaves the files that
 // were there before untouched. Once the database file is written, path is the current one.
-bool DatabaseCommands::saveTo(const QString& path) {
+bool DatabaseCommands::saveTo(const QString& path)
+{
     QString error;
     if (!database_.writeDatabaseFile(path, &error)) {
         MessageBox::warning(window_,
@@ -60,7 +65,8 @@ bool DatabaseCommands::saveTo(const QString& path) {
     return true;
 }
 
-void DatabaseCommands::fileNew() {
+void DatabaseCommands::fileNew()
+{
     if (!promptSaveChanges())
         return;
     const QString path =
@@ -76,7 +82,8 @@ void DatabaseCommands::fileNew() {
     emit databaseReplaced();
 }
 
-void DatabaseCommands::fileOpen() {
+void DatabaseCommands::fileOpen()
+{
     if (!promptSaveChanges())
         return;
     const QString path =
@@ -95,13 +102,15 @@ void DatabaseCommands::fileOpen() {
     emit databaseReplaced();
 }
 
-bool DatabaseCommands::fileSave() {
+bool DatabaseCommands::fileSave()
+{
     if (currentPath_.isEmpty())
         return fileSaveAs();
     return saveTo(currentPath_);
 }
 
-bool DatabaseCommands::fileSaveAs() {
+bool DatabaseCommands::fileSaveAs()
+{
     FileDialog::Request request = dialogRequest(FileDialog::Mode::Save, tr("Save As"));
     request.initialPath = currentPath_;
     const QString path = FileDialog::getFileName(window_, request);
@@ -111,7 +120,8 @@ bool DatabaseCommands::fileSaveAs() {
 }
 
 void DatabaseCommands::warnDamaged(QWidget* parent, const QString& path,
-                                   const DatabaseReadResult& result) {
+                                   const DatabaseReadResult& result)
+{
     QString text = tr("The database file %1 is damaged (its checksum is wrong).\n"
                       "The default contents have been loaded instead.")
                        .arg(path);

@@ -9,7 +9,8 @@
 MainWindow::MainWindow(Database& database, QWidget* parent)
     : QMainWindow(parent)
     , commands_(new DatabaseCommands(database, this))
-    , pathLabel_(new QLabel(this)) {
+    , pathLabel_(new QLabel(this))
+{
     setWindowTitle(tr("Tavolux"));
     setMinimumSize(522, 480);
     pathLabel_->setAlignment(Qt::AlignCenter);
@@ -28,27 +29,32 @@ MainWindow::MainWindow(Database& database, QWidget* parent)
     connect(commands_, &DatabaseCommands::currentPathChanged, this, &MainWindow::showPath);
 }
 
-QString MainWindow::databasePath() const {
+QString MainWindow::databasePath() const
+{
     return commands_->currentPath();
 }
 
-void MainWindow::setDatabasePath(const QString& path) {
+void MainWindow::setDatabasePath(const QString& path)
+{
     commands_->setCurrentPath(path);
     showPath(path);
 }
 
-void MainWindow::showPath(const QString& path) {
+void MainWindow::showPath(const QString& path)
+{
     pathLabel_->setText(tr("Database: %1").arg(path));
 }
 
-void MainWindow::bringToFront() {
+void MainWindow::bringToFront()
+{
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();
     activateWindow();
 }
 
-void MainWindow::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event)
+{
     if (commands_->promptSaveChanges())
         event->accept();
     else

@@ -4,11 +4,13 @@
 
 namespace {
 
-QString path(SettingsStore::Key key) {
+QString path(SettingsStore::Key key)
+{
     return QString::fromLatin1(key.section) + u'/' + QString::fromLatin1(key.name);
 }
 
-QSettings store() {
+QSettings store()
+{
     return QSettings(QSettings::NativeFormat, QSettings::UserScope,
                      QString::fromLatin1(SettingsStore::Organisation),
                      QString::fromLatin1(SettingsStore::Application));
@@ -16,45 +18,54 @@ QSettings store() {
 
 } // namespace
 
-QVariant SettingsStore::value(Key key) {
+QVariant SettingsStore::value(Key key)
+{
     return store().value(path(key));
 }
 
-void SettingsStore::setValue(Key key, const QVariant& value) {
+void SettingsStore::setValue(Key key, const QVariant& value)
+{
     QSettings settings = store();
     settings.setValue(path(key), value);
     settings.sync();
 }
 
-bool SettingsStore::contains(Key key) {
+bool SettingsStore::contains(Key key)
+{
     return store().contains(path(key));
 }
 
-std::optional<QString> SettingsStore::text(Key key) {
+std::optional<QString> SettingsStore::text(Key key)
+{
     const QVariant v = value(key);
     if (!v.isValid())
         return std::nullopt;
     return v.toString();
 }
 
-void SettingsStore::setText(Key key, const QString& value) {
+void SettingsStore::setText(Key key, const QString& value)
+{
     setValue(key, value);
 }
 
-int SettingsStore::integer(Key key, int defaultValue) {
+int SettingsStore::integer(Key key, int defaultValue)
+{
     bool ok = false;
     const int v = value(key).toInt(&ok);
     return ok ? v : defaultValue;
 }
 
-void SettingsStore::setInteger(Key key, int value) {
+void SettingsStore::setInteger(Key key, int value)
+{
     setValue(key, value);
 }
 
-QByteArray SettingsStore::binary(Key key) {
+QByteArray SettingsStore::binary(Key key)
+{
     return value(key).toByteArray();
 }
 
-void SettingsStore::setBinary(Key key, const QByteArray& value) {
+void SettingsStore::setBinary(Key key, const QByteArray& value)
+{
     setValue(key, value);
 }

@@ -28,6 +28,16 @@ public:
     static constexpr Key Parity{"Settings", "Parity"};
     static constexpr Key StopBits{"Settings", "StopBits"};
     static constexpr Key VoiceLanguage{"Settings", "VoiceLanguage"};
+    static constexpr Key Alert{"Patron", "Alert"};
+    static constexpr Key Range{"Patron", "Range"};
+    static constexpr Key Locate{"Patron", "Locate"};
+    static constexpr Key CommonCapCode{"Patron", "CommonCapCode"};
+    static constexpr Key Light{"Patron", "Light"};
+    static constexpr Key BeepState{"Patron", "BeepState"};
+    static constexpr Key FlashState{"Patron", "FlashState"};
+    static constexpr Key VibeState{"Patron", "VibeState"};
+    static constexpr Key RangeState{"Patron", "RangeState"};
+    static constexpr Key PatronWndPos{"Patron", "WndPos"};
 
     static bool contains(Key key);
     static std::optional<QString> text(Key key);

@@ -16,12 +16,14 @@
 
 namespace {
 
-QString& programDirectoryValue() {
+QString& programDirectoryValue()
+{
     static QString directory;
     return directory;
 }
 
-int& localTimeOffsetValue() {
+int& localTimeOffsetValue()
+{
     static int offset = 0;
     return offset;
 }
@@ -30,34 +32,47 @@ int& localTimeOffsetValue() {
 
 TavoluxApp::TavoluxApp(QApplication& app)
     : QObject(&app)
-    , app_(app) {
+    , app_(app)
+{
     QCoreApplication::setOrganizationName(QString::fromLatin1(SettingsStore::Organisation));
     QCoreApplication::setApplicationName(QString::fromLatin1(SettingsStore::Application));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Tavolux"));
 }
 
-QString TavoluxApp::programDirectory() {
+QString TavoluxApp::programDirectory()
+{
     return programDirectoryValue();
 }
 
-int TavoluxApp::localTimeOffset() {
+int TavoluxApp::localTimeOffset()
+{
     return localTimeOffsetValue();
 }
 
 // Only the hours count: minutes of the offset and a change of date between the clocks do not.
-int TavoluxApp::computeLocalTimeOffset(const QDateTime& utcNow, const QTimeZone& localZone) {
+int TavoluxApp::computeLocalTimeOffset(const QDateTime& utcNow, const QTimeZone& localZone)
+{
     const int utcHour = utcNow.toUTC().time().hour();
     const int localHour = utcNow.toTimeZone(localZone).time().hour();
     return (localHour - utcHour) * 3600;
 }
 
-void TavoluxApp::showHelp(QWidget* parent) {
+void TavoluxApp::showHelp(QWidget* parent)
+{
     MessageBox::information(
         parent,
         tr("Help is provided as separate document.\nPlease check CD or install directory."));
 }
 
-int TavoluxApp::run() {
+void TavoluxApp::installHelp(QWidget* window)
+{
+    auto* help = new QShortcut(QKeySequence::HelpContents, window);
+    help->setContext(Qt::ApplicationShortcut);
+    connect(help, &QShortcut::activated, window, [window] { showHelp(window); });
+}
+
+int TavoluxApp::run()
+{
     Translations::install(app_, QLocale::system());
     localTimeOffsetValue() =
         computeLocalTimeOffset(QDateTime::currentDateTimeUtc(), QTimeZone::systemTimeZone());
@@ -73,9 +88,7 @@ int TavoluxApp::run() {
 
     MainWindow window(database);
     window.setDatabasePath(path);
-    auto* help = new QShortcut(QKeySequence::HelpContents, &window);
-    help->setContext(Qt::ApplicationShortcut);
-    connect(help, &QShortcut::activated, &window, [&window] { showHelp(&window); });
+    installHelp(&window);
     connect(&instance, &SingleInstance::activationRequested, &window, &MainWindow::bringToFront);
     window.show();
     app_.exec();
@@ -84,7 +97,8 @@ int TavoluxApp::run() {
     return 0;
 }
 
-QString TavoluxApp::openLastDatabase(Database& database) {
+QString TavoluxApp::openLastDatabase(Database& database)
+{
     database.image().createImage();
     programDirectoryValue() = QDir::currentPath();
 
@@ -101,6 +115,7 @@ QString TavoluxApp::openLastDatabase(Database& database) {
     return path;
 }
 
-void TavoluxApp::rememberDatabase(const QString& path) {
+void TavoluxApp::rememberDatabase(const QString& path)
+{
     SettingsStore::setText(SettingsStore::SaveFile, path);
 }

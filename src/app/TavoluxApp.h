@@ -27,6 +27,8 @@ public:
     static int computeLocalTimeOffset(const QDateTime& utcNow, const QTimeZone& localZone);
 
     static void showHelp(QWidget* parent);
+    // F1 anywhere in the program shows the help box over window.
+    static void installHelp(QWidget* window);
 
     // Start-up's database steps: the default image, the program directory, the database named by
     // "SaveFile" (or the default one) and its names. Returns the database path to work with.

@@ -4,11 +4,13 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-QLocale::Language Translations::languageFor(const QLocale& locale) {
+QLocale::Language Translations::languageFor(const QLocale& locale)
+{
     return locale.language() == QLocale::Spanish ? QLocale::Spanish : QLocale::English;
 }
 
-QLocale::Language Translations::install(QCoreApplication& app, const QLocale& userLocale) {
+QLocale::Language Translations::install(QCoreApplication& app, const QLocale& userLocale)
+{
     const QLocale::Language language = languageFor(userLocale);
     QLocale::setDefault(QLocale(language));
     if (language != QLocale::Spanish)

@@ -11,14 +11,16 @@ struct Script {
     QList<FileDialog::Request> requests;
 };
 
-Script& script() {
+Script& script()
+{
     static Script s;
     return s;
 }
 
 } // namespace
 
-QString FileDialog::getFileName(QWidget* parent, const Request& request) {
+QString FileDialog::getFileName(QWidget* parent, const Request& request)
+{
     Script& s = script();
     if (s.scripted) {
         s.requests.append(request);
@@ -44,19 +46,23 @@ QString FileDialog::getFileName(QWidget* parent, const Request& request) {
     return dialog.selectedFiles().first();
 }
 
-void FileDialog::setScripted(bool scripted) {
+void FileDialog::setScripted(bool scripted)
+{
     script().scripted = scripted;
 }
 
-void FileDialog::setNextFileName(const QString& path) {
+void FileDialog::setNextFileName(const QString& path)
+{
     script().names.enqueue(path);
 }
 
-const QList<FileDialog::Request>& FileDialog::requests() {
+const QList<FileDialog::Request>& FileDialog::requests()
+{
     return script().requests;
 }
 
-void FileDialog::resetScript() {
+void FileDialog::resetScript()
+{
     script().names.clear();
     script().requests.clear();
 }

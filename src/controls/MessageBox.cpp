@@ -12,19 +12,22 @@ struct Script {
     QList<MessageBox::Beep> beeps;
 };
 
-Script& script() {
+Script& script()
+{
     static Script s;
     return s;
 }
 
-QMessageBox::StandardButton escapeAnswer(QMessageBox::StandardButtons buttons) {
+QMessageBox::StandardButton escapeAnswer(QMessageBox::StandardButtons buttons)
+{
     for (auto button : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok})
         if (buttons.testFlag(button))
             return button;
     return QMessageBox::NoButton;
 }
 
-QMessageBox::Icon qtIcon(MessageBox::Icon icon) {
+QMessageBox::Icon qtIcon(MessageBox::Icon icon)
+{
     switch (icon) {
     case MessageBox::Icon::Information:
         return QMessageBox::Information;
@@ -42,7 +45,8 @@ QMessageBox::Icon qtIcon(MessageBox::Icon icon) {
 
 QMessageBox::StandardButton MessageBox::show(QWidget* parent, Icon icon, const QString& caption,
                                              const QString& text,
-                                             QMessageBox::StandardButtons buttons) {
+                                             QMessageBox::StandardButtons buttons)
+{
     const QString title = caption.isEmpty() ? QApplication::applicationDisplayName() : caption;
     Script& s = script();
     if (s.scripted) {
@@ -53,22 +57,26 @@ QMessageBox::StandardButton MessageBox::show(QWidget* parent, Icon icon, const Q
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-void MessageBox::information(QWidget* parent, const QString& text) {
+void MessageBox::information(QWidget* parent, const QString& text)
+{
     show(parent, Icon::Information, QString(), text, QMessageBox::Ok);
 }
 
 QMessageBox::StandardButton MessageBox::question(QWidget* parent, const QString& text,
-                                                 QMessageBox::StandardButtons buttons) {
+                                                 QMessageBox::StandardButtons buttons)
+{
     return show(parent, Icon::Question, QString(), text, buttons);
 }
 
 QMessageBox::StandardButton MessageBox::warning(QWidget* parent, const QString& text,
                                                 QMessageBox::StandardButtons buttons,
-                                                const QString& caption) {
+                                                const QString& caption)
+{
     return show(parent, Icon::Warning, caption, text, buttons);
 }
 
-void MessageBox::beep(Beep kind) {
+void MessageBox::beep(Beep kind)
+{
     Script& s = script();
     if (s.scripted)
         s.beeps.append(kind);
@@ -76,23 +84,28 @@ void MessageBox::beep(Beep kind) {
         QApplication::beep();
 }
 
-void MessageBox::setScripted(bool scripted) {
+void MessageBox::setScripted(bool scripted)
+{
     script().scripted = scripted;
 }
 
-void MessageBox::setNextAnswer(QMessageBox::StandardButton answer) {
+void MessageBox::setNextAnswer(QMessageBox::StandardButton answer)
+{
     script().answers.enqueue(answer);
 }
 
-const QList<MessageBox::Shown>& MessageBox::shown() {
+const QList<MessageBox::Shown>& MessageBox::shown()
+{
     return script().shown;
 }
 
-const QList<MessageBox::Beep>& MessageBox::beeps() {
+const QList<MessageBox::Beep>& MessageBox::beeps()
+{
     return script().beeps;
 }
 
-void MessageBox::resetScript() {
+void MessageBox::resetScript()
+{
     Script& s = script();
     s.answers.clear();
     s.shown.clear();

@@ -36,11 +36,13 @@ public:
     uint8_t alarmFlags() const { return static_cast<uint8_t>(value(alarmFlagsField)); }
     void setAlarmFlags(uint8_t flags) { setValue(alarmFlagsField, flags); }
     int tone() const { return alarmFlags() & ToneMask; }
-    void setTone(int tone) {
+    void setTone(int tone)
+    {
         setAlarmFlags(static_cast<uint8_t>((alarmFlags() & ~ToneMask) | (tone & ToneMask)));
     }
     bool sendReset() const { return (alarmFlags() & SendResetFlag) != 0; }
-    void setSendReset(bool on) {
+    void setSendReset(bool on)
+    {
         setAlarmFlags(static_cast<uint8_t>(on ? (alarmFlags() | SendResetFlag)
                                               : (alarmFlags() & ~SendResetFlag)));
     }

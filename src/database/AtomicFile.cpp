@@ -10,13 +10,15 @@
 
 namespace {
 
-bool fail(QString* error, int errorNumber) {
+bool fail(QString* error, int errorNumber)
+{
     if (error)
         *error = qt_error_string(errorNumber);
     return false;
 }
 
-bool writeFully(int fd, const QByteArray& bytes) {
+bool writeFully(int fd, const QByteArray& bytes)
+{
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n =
@@ -30,7 +32,8 @@ bool writeFully(int fd, const QByteArray& bytes) {
     return true;
 }
 
-bool readBackMatches(int fd, const QByteArray& bytes) {
+bool readBackMatches(int fd, const QByteArray& bytes)
+{
     if (::lseek(fd, 0, SEEK_SET) != 0)
         return false;
     QByteArray back(bytes.size() + 1, Qt::Uninitialized);
@@ -48,7 +51,8 @@ bool readBackMatches(int fd, const QByteArray& bytes) {
     return got == bytes.size() && std::equal(bytes.begin(), bytes.end(), back.begin());
 }
 
-mode_t modeForNewFile(const QByteArray& path) {
+mode_t modeForNewFile(const QByteArray& path)
+{
     struct stat existing {};
     if (::stat(path.constData(), &existing) == 0)
         return existing.st_mode & 07777;
@@ -59,7 +63,8 @@ mode_t modeForNewFile(const QByteArray& path) {
 
 } // namespace
 
-bool AtomicFile::replace(const QString& path, const QByteArray& bytes, QString* error) {
+bool AtomicFile::replace(const QString& path, const QByteArray& bytes, QString* error)
+{
     // A link is followed, so that the file it points at is replaced rather than the link.
     const QFileInfo info(path);
     const QByteArray target = QFile::encodeName(info.isSymLink() ? info.canonicalFilePath() : path);

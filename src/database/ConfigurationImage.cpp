@@ -10,27 +10,33 @@ constexpr std::array<uint16_t, 9> ValidBaudRates{300,  600,   1200,  2400, 4800,
 
 } // namespace
 
-ConfigurationImage::ConfigurationImage() {
+ConfigurationImage::ConfigurationImage()
+{
     createImage();
 }
 
-uint16_t ConfigurationImage::u16At(int offset) const {
+uint16_t ConfigurationImage::u16At(int offset) const
+{
     return static_cast<uint16_t>(ImageBytes::readNumber(bytes_, {offset, 2}));
 }
 
-uint32_t ConfigurationImage::u32At(int offset) const {
+uint32_t ConfigurationImage::u32At(int offset) const
+{
     return ImageBytes::readNumber(bytes_, {offset, 4});
 }
 
-void ConfigurationImage::setU16At(int offset, uint16_t value) {
+void ConfigurationImage::setU16At(int offset, uint16_t value)
+{
     ImageBytes::writeNumber(bytes_, {offset, 2}, value);
 }
 
-void ConfigurationImage::setU32At(int offset, uint32_t value) {
+void ConfigurationImage::setU32At(int offset, uint32_t value)
+{
     ImageBytes::writeNumber(bytes_, {offset, 4}, value);
 }
 
-void ConfigurationImage::createImage() {
+void ConfigurationImage::createImage()
+{
     bytes_.fill(0);
     resetToDefaults();
     localIdIndex_.fill(NoIndexEntry);
@@ -38,7 +44,8 @@ void ConfigurationImage::createImage() {
     repairImage();
 }
 
-void ConfigurationImage::resetToDefaults() {
+void ConfigurationImage::resetToDefaults()
+{
     setTextAt(header, QString::fromLatin1(HeaderText));
     setTextAt(startupLabel1, QStringLiteral("BrindlecoSignals"));
     setTextAt(startupLabel2Line1, QStringLiteral("Service number"));
@@ -78,7 +85,8 @@ void ConfigurationImage::resetToDefaults() {
     settings().resetToDefaults();
 }
 
-void ConfigurationImage::repairImage() {
+void ConfigurationImage::repairImage()
+{
     UnitSettings s = settings();
     auto replaceWhen = [&s](ImageField field, auto isBad, uint32_t replacement) {
         if (isBad(s.value(field)))
@@ -127,44 +135,51 @@ void ConfigurationImage::repairImage() {
     replaceWhen(UnitSettings::voicePagingTimeout, above(99), 30);
 }
 
-uint16_t ConfigurationImage::computeChecksum() const {
+uint16_t ConfigurationImage::computeChecksum() const
+{
     const uint32_t sum = std::accumulate(bytes_.begin(), bytes_.begin() + ChecksummedBytes, 0u);
     return static_cast<uint16_t>(sum & 0xFFFF);
 }
 
-ConfigurationImage::Slot ConfigurationImage::findPager(uint16_t localId) const {
+ConfigurationImage::Slot ConfigurationImage::findPager(uint16_t localId) const
+{
     for (int slot = 0; slot < PagerCount; ++slot)
         if (pagerLocalId(slot) == localId)
             return slot;
     return std::nullopt;
 }
 
-ConfigurationImage::Slot ConfigurationImage::findGroup(uint16_t localId) const {
+ConfigurationImage::Slot ConfigurationImage::findGroup(uint16_t localId) const
+{
     for (int slot = 0; slot < GroupCount; ++slot)
         if (groupLocalId(slot) == localId)
             return slot;
     return std::nullopt;
 }
 
-bool ConfigurationImage::isLocalIdInUse(uint16_t localId) const {
+bool ConfigurationImage::isLocalIdInUse(uint16_t localId) const
+{
     return findPager(localId).has_value() || findGroup(localId).has_value();
 }
 
-int ConfigurationImage::countPagers() const {
+int ConfigurationImage::countPagers() const
+{
     int count = 0;
     for (int slot = 0; slot < PagerCount; ++slot)
         count += pagerLocalId(slot) != NoLocalId;
     return count;
 }
 
-int ConfigurationImage::countGroups() const {
+int ConfigurationImage::countGroups() const
+{
     int count = 0;
     for (int slot = 0; slot < GroupCount; ++slot)
         count += groupLocalId(slot) != NoLocalId;
     return count;
 }
 
-void ConfigurationImage::rebuildLocalIdIndex() {
+void ConfigurationImage::rebuildLocalIdIndex()
+{
     localIdIndex_.fill(NoIndexEntry);
     // Later slots overwrite earlier ones, and groups overwrite pagers with the same local ID.
     for (int slot = 0; slot < PagerCount; ++slot) {
@@ -181,7 +196,8 @@ void ConfigurationImage::rebuildLocalIdIndex() {
     }
 }
 
-ConfigurationImage::Slot ConfigurationImage::scanIndex(int fromLocalId, bool groups) const {
+ConfigurationImage::Slot ConfigurationImage::scanIndex(int fromLocalId, bool groups) const
+{
     for (int id = fromLocalId; id <= MaxLocalId; ++id) {
         const uint16_t entry = localIdIndex_[id];
         if (entry == NoIndexEntry)
@@ -194,25 +210,30 @@ ConfigurationImage::Slot ConfigurationImage::scanIndex(int fromLocalId, bool gro
     return std::nullopt;
 }
 
-ConfigurationImage::Slot ConfigurationImage::firstPager() {
+ConfigurationImage::Slot ConfigurationImage::firstPager()
+{
     rebuildLocalIdIndex();
     return scanIndex(0, false);
 }
 
-ConfigurationImage::Slot ConfigurationImage::nextPager(int slot) const {
+ConfigurationImage::Slot ConfigurationImage::nextPager(int slot) const
+{
     return scanIndex(pagerLocalId(slot) + 1, false);
 }
 
-ConfigurationImage::Slot ConfigurationImage::firstGroup() {
+ConfigurationImage::Slot ConfigurationImage::firstGroup()
+{
     rebuildLocalIdIndex();
     return scanIndex(0, true);
 }
 
-ConfigurationImage::Slot ConfigurationImage::nextGroup(int slot) const {
+ConfigurationImage::Slot ConfigurationImage::nextGroup(int slot) const
+{
     return scanIndex(groupLocalId(slot) + 1, true);
 }
 
-void ConfigurationImage::clearPager(int slot) {
+void ConfigurationImage::clearPager(int slot)
+{
     PagerRecord record = pager(slot);
     record.setLocalId(NoLocalId);
     // Capcode 0, receiver type 1, bit 27 set, bits 25-26 cleared; the unit's bits 24 and 28-31
@@ -220,7 +241,8 @@ void ConfigurationImage::clearPager(int slot) {
     record.setCapWord((record.capWord() & 0xF9200000u) | 0x08200000u);
 }
 
-void ConfigurationImage::clearGroup(int slot) {
+void ConfigurationImage::clearGroup(int slot)
+{
     GroupRecord record = group(slot);
     record.setLocalId(NoLocalId);
     for (int i = 0; i < GroupRecord::MemberCount; ++i)
@@ -228,14 +250,16 @@ void ConfigurationImage::clearGroup(int slot) {
     record.setGroupFlags(record.groupFlags() & 0xE0);
 }
 
-void ConfigurationImage::clearGroupMembers(int slot) {
+void ConfigurationImage::clearGroupMembers(int slot)
+{
     GroupRecord record = group(slot);
     for (int i = 0; i < GroupRecord::MemberCount; ++i)
         record.setMember(i, NoLocalId);
     record.setGroupFlags(record.groupFlags() & 0xF0);
 }
 
-void ConfigurationImage::replaceReferences(uint16_t oldId, uint16_t newId) {
+void ConfigurationImage::replaceReferences(uint16_t oldId, uint16_t newId)
+{
     for (int i = 0; i < FunctionKeyCount; ++i) {
         FunctionKeyRecord key = functionKey(i);
         if (key.target() == oldId)
@@ -257,7 +281,8 @@ void ConfigurationImage::replaceReferences(uint16_t oldId, uint16_t newId) {
     }
 }
 
-void ConfigurationImage::renumberLocalId(uint16_t oldId, uint16_t newId) {
+void ConfigurationImage::renumberLocalId(uint16_t oldId, uint16_t newId)
+{
     const Slot pagerSlot = findPager(oldId);
     const Slot groupSlot = findGroup(oldId);
     if (pagerSlot)
@@ -269,7 +294,8 @@ void ConfigurationImage::renumberLocalId(uint16_t oldId, uint16_t newId) {
     replaceReferences(oldId, newId);
 }
 
-void ConfigurationImage::deleteLocalId(uint16_t localId) {
+void ConfigurationImage::deleteLocalId(uint16_t localId)
+{
     if (const Slot pagerSlot = findPager(localId))
         clearPager(*pagerSlot);
     else if (const Slot groupSlot = findGroup(localId))
@@ -279,7 +305,8 @@ void ConfigurationImage::deleteLocalId(uint16_t localId) {
     replaceReferences(localId, NoLocalId);
 }
 
-bool ConfigurationImage::groupContains(int groupSlot, uint16_t localId) const {
+bool ConfigurationImage::groupContains(int groupSlot, uint16_t localId) const
+{
     std::array<bool, GroupCount> searched{};
     auto search = [&](auto& self, int slot) -> bool {
         searched[slot] = true;
@@ -298,7 +325,8 @@ bool ConfigurationImage::groupContains(int groupSlot, uint16_t localId) const {
     return search(search, groupSlot);
 }
 
-bool ConfigurationImage::groupHasMember(Slot groupSlot, uint16_t localId) const {
+bool ConfigurationImage::groupHasMember(Slot groupSlot, uint16_t localId) const
+{
     if (!groupSlot)
         return false;
     for (int i = 0; i < GroupRecord::MemberCount; ++i) {
@@ -311,7 +339,8 @@ bool ConfigurationImage::groupHasMember(Slot groupSlot, uint16_t localId) const 
     return false;
 }
 
-bool ConfigurationImage::groupsRelated(int a, Slot b) const {
+bool ConfigurationImage::groupsRelated(int a, Slot b) const
+{
     if (!b)
         return false;
     const uint16_t idA = groupLocalId(a);
@@ -319,13 +348,15 @@ bool ConfigurationImage::groupsRelated(int a, Slot b) const {
     return groupContains(a, idB) || idA == idB || groupContains(*b, idA);
 }
 
-uint16_t ConfigurationImage::firstMember(int groupSlot) {
+uint16_t ConfigurationImage::firstMember(int groupSlot)
+{
     memberGroup_ = groupSlot;
     memberPosition_ = 0;
     return groupMember(groupSlot, 0);
 }
 
-uint16_t ConfigurationImage::nextMember() {
+uint16_t ConfigurationImage::nextMember()
+{
     if (memberPosition_ >= GroupRecord::MemberCount - 1)
         return NoLocalId;
     const uint16_t next = groupMember(memberGroup_, memberPosition_ + 1);

@@ -65,26 +65,33 @@ public:
     void setU16At(int offset, uint16_t value);
     void setU32At(int offset, uint32_t value);
     QString textAt(ImageField field) const { return ImageBytes::readText(bytes_, field); }
-    void setTextAt(ImageField field, const QString& text) {
+    void setTextAt(ImageField field, const QString& text)
+    {
         ImageBytes::writeText(bytes_, field, text);
     }
 
-    PagerRecord pager(int slot) {
+    PagerRecord pager(int slot)
+    {
         return PagerRecord(record(PagersOffset, PagerRecord::Size, slot));
     }
-    GroupRecord group(int slot) {
+    GroupRecord group(int slot)
+    {
         return GroupRecord(record(GroupsOffset, GroupRecord::Size, slot));
     }
-    CommonMessageRecord commonMessage(int index) {
+    CommonMessageRecord commonMessage(int index)
+    {
         return CommonMessageRecord(record(CommonMessagesOffset, CommonMessageRecord::Size, index));
     }
-    FunctionKeyRecord functionKey(int index) {
+    FunctionKeyRecord functionKey(int index)
+    {
         return FunctionKeyRecord(record(FunctionKeysOffset, FunctionKeyRecord::Size, index));
     }
-    AlarmRecord alarm(int index) {
+    AlarmRecord alarm(int index)
+    {
         return AlarmRecord(record(AlarmsOffset, AlarmRecord::Size, index));
     }
-    ReminderRecord reminder(int index) {
+    ReminderRecord reminder(int index)
+    {
         return ReminderRecord(record(RemindersOffset, ReminderRecord::Size, index));
     }
     UnitSettings settings() { return UnitSettings(bytes_); }
@@ -122,17 +129,20 @@ public:
     uint16_t firstMember(int groupSlot);
     uint16_t nextMember();
 
-    static bool isValidCapcode(uint32_t capcode) {
+    static bool isValidCapcode(uint32_t capcode)
+    {
         return capcode >= MinCapcode && capcode <= MaxCapcode;
     }
 
 private:
-    std::span<uint8_t> record(int tableOffset, int size, int index) {
+    std::span<uint8_t> record(int tableOffset, int size, int index)
+    {
         return std::span<uint8_t>(bytes_).subspan(tableOffset + size * index, size);
     }
     uint16_t pagerLocalId(int slot) const { return u16At(PagersOffset + PagerRecord::Size * slot); }
     uint16_t groupLocalId(int slot) const { return u16At(GroupsOffset + GroupRecord::Size * slot); }
-    uint16_t groupMember(int slot, int index) const {
+    uint16_t groupMember(int slot, int index) const
+    {
         return u16At(GroupsOffset + GroupRecord::Size * slot +
                      GroupRecord::memberField(index).offset);
     }

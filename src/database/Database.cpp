@@ -10,7 +10,8 @@
 namespace {
 
 // The damaged file is kept beside the original; an earlier copy is not overwritten.
-QString keepDamagedCopy(const QString& path) {
+QString keepDamagedCopy(const QString& path)
+{
     QString copyPath = path + QStringLiteral(".damaged");
     for (int n = 2; QFileInfo::exists(copyPath); ++n)
         copyPath = path + QStringLiteral(".damaged.%1").arg(n);
@@ -19,16 +20,19 @@ QString keepDamagedCopy(const QString& path) {
 
 } // namespace
 
-Database& Database::instance() {
+Database& Database::instance()
+{
     static Database database;
     return database;
 }
 
-QString Database::defaultDatabasePath(const QString& directory) {
+QString Database::defaultDatabasePath(const QString& directory)
+{
     return directory + QDir::separator() + QStringLiteral("tavoluxDB.dat");
 }
 
-DatabaseReadResult::Status Database::readDatabaseFrom(QIODevice& device) {
+DatabaseReadResult::Status Database::readDatabaseFrom(QIODevice& device)
+{
     char version = 0;
     if (!device.getChar(&version) || static_cast<uint8_t>(version) != VersionByte)
         return DatabaseReadResult::Refused;
@@ -48,7 +52,8 @@ DatabaseReadResult::Status Database::readDatabaseFrom(QIODevice& device) {
     return status;
 }
 
-DatabaseReadResult Database::readDatabaseFile(const QString& path) {
+DatabaseReadResult Database::readDatabaseFile(const QString& path)
+{
     DatabaseReadResult result;
     // Opened for writing too: a database the user may not change is refused like a missing one.
     QFile file(path);
@@ -61,7 +66,8 @@ DatabaseReadResult Database::readDatabaseFile(const QString& path) {
     return result;
 }
 
-bool Database::writeDatabaseFile(const QString& path, QString* error) {
+bool Database::writeDatabaseFile(const QString& path, QString* error)
+{
     image_.setChecksum(image_.computeChecksum());
     QByteArray file;
     file.reserve(FileSize);
@@ -73,7 +79,8 @@ bool Database::writeDatabaseFile(const QString& path, QString* error) {
     return true;
 }
 
-void Database::readNamesFile(const QString& databasePath) {
+void Database::readNamesFile(const QString& databasePath)
+{
     const QString path = namesFilePath(databasePath);
     QFile file(path);
     if (!file.exists()) {
@@ -87,7 +94,8 @@ void Database::readNamesFile(const QString& databasePath) {
         names_.readFrom(file);
 }
 
-bool Database::writeNamesFile(const QString& databasePath, QString* error) {
+bool Database::writeNamesFile(const QString& databasePath, QString* error)
+{
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     names_.writeTo(buffer);

@@ -54,7 +54,8 @@ public:
     // Reads the version byte and the image from a device, as readDatabaseFile does from a file.
     DatabaseReadResult::Status readDatabaseFrom(QIODevice& device);
 
-    static QString namesFilePath(const QString& databasePath) {
+    static QString namesFilePath(const QString& databasePath)
+    {
         return databasePath + QStringLiteral(".nam");
     }
     static QString defaultDatabasePath(const QString& directory);

@@ -26,7 +26,8 @@ public:
     uint8_t groupFlags() const { return static_cast<uint8_t>(value(groupFlagsField)); }
     void setGroupFlags(uint8_t flags) { setValue(groupFlagsField, flags); }
     bool isRotary() const { return (groupFlags() & RotaryFlag) != 0; }
-    void setRotary(bool rotary) {
+    void setRotary(bool rotary)
+    {
         setGroupFlags(rotary ? (groupFlags() | RotaryFlag) : (groupFlags() & ~RotaryFlag));
     }
 };

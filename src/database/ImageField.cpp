@@ -4,7 +4,8 @@
 
 namespace ImageBytes {
 
-uint32_t readNumber(std::span<const uint8_t> bytes, ImageField field) {
+uint32_t readNumber(std::span<const uint8_t> bytes, ImageField field)
+{
     assert(field.size >= 1 && field.size <= 4);
     const auto here = bytes.subspan(field.offset, field.size);
     uint32_t value = 0;
@@ -13,7 +14,8 @@ uint32_t readNumber(std::span<const uint8_t> bytes, ImageField field) {
     return value;
 }
 
-void writeNumber(std::span<uint8_t> bytes, ImageField field, uint32_t value) {
+void writeNumber(std::span<uint8_t> bytes, ImageField field, uint32_t value)
+{
     assert(field.size >= 1 && field.size <= 4);
     auto here = bytes.subspan(field.offset, field.size);
     for (auto& byte : here) {
@@ -22,7 +24,8 @@ void writeNumber(std::span<uint8_t> bytes, ImageField field, uint32_t value) {
     }
 }
 
-QString readText(std::span<const uint8_t> bytes, ImageField field) {
+QString readText(std::span<const uint8_t> bytes, ImageField field)
+{
     const auto here = bytes.subspan(field.offset, field.size);
     qsizetype length = 0;
     while (length < field.size && here[length] != 0)
@@ -30,7 +33,8 @@ QString readText(std::span<const uint8_t> bytes, ImageField field) {
     return QString::fromLatin1(reinterpret_cast<const char*>(here.data()), length);
 }
 
-void writeText(std::span<uint8_t> bytes, ImageField field, const QString& text) {
+void writeText(std::span<uint8_t> bytes, ImageField field, const QString& text)
+{
     auto here = bytes.subspan(field.offset, field.size);
     const QByteArray latin1 = text.left(field.size - 1).toLatin1();
     std::copy(latin1.begin(), latin1.end(), here.begin());

@@ -7,14 +7,16 @@
 
 namespace {
 
-template <typename T> std::optional<T> readLittleEndian(QIODevice& device) {
+template <typename T> std::optional<T> readLittleEndian(QIODevice& device)
+{
     char raw[sizeof(T)];
     if (device.read(raw, sizeof(T)) != static_cast<qint64>(sizeof(T)))
         return std::nullopt;
     return qFromLittleEndian<T>(raw);
 }
 
-template <typename T> bool writeLittleEndian(QIODevice& device, T value) {
+template <typename T> bool writeLittleEndian(QIODevice& device, T value)
+{
     char raw[sizeof(T)];
     qToLittleEndian<T>(value, raw);
     return device.write(raw, sizeof(T)) == static_cast<qint64>(sizeof(T));
@@ -27,7 +29,8 @@ struct StringLength {
 
 // One byte; 0xFF escapes to 16 bits; 0xFFFF escapes to 32 bits. 0xFFFE marks 16-bit characters,
 // whose own length follows in the byte/16-bit/32-bit encoding.
-std::optional<StringLength> readStringLength(QIODevice& device) {
+std::optional<StringLength> readStringLength(QIODevice& device)
+{
     bool wide = false;
     auto byte = readLittleEndian<quint8>(device);
     if (!byte)
@@ -56,7 +59,8 @@ std::optional<StringLength> readStringLength(QIODevice& device) {
     return StringLength{*dword, wide};
 }
 
-std::optional<QString> readString(QIODevice& device) {
+std::optional<QString> readString(QIODevice& device)
+{
     const auto length = readStringLength(device);
     if (!length)
         return std::nullopt;
@@ -78,7 +82,8 @@ std::optional<QString> readString(QIODevice& device) {
     return text;
 }
 
-bool writeString(QIODevice& device, const QString& text) {
+bool writeString(QIODevice& device, const QString& text)
+{
     const QByteArray latin1 = text.toLatin1();
     const auto length = static_cast<quint32>(latin1.size());
     bool ok = true;
@@ -98,7 +103,8 @@ bool writeString(QIODevice& device, const QString& text) {
 
 } // namespace
 
-qsizetype NameTable::readFrom(QIODevice& device) {
+qsizetype NameTable::readFrom(QIODevice& device)
+{
     std::optional<quint32> count = readLittleEndian<quint16>(device);
     if (count && *count == 0xFFFF)
         count = readLittleEndian<quint32>(device);
@@ -119,7 +125,8 @@ qsizetype NameTable::readFrom(QIODevice& device) {
     return taken;
 }
 
-bool NameTable::writeTo(QIODevice& device) const {
+bool NameTable::writeTo(QIODevice& device) const
+{
     const auto count = static_cast<quint32>(entries_.size());
     bool ok = true;
     if (count < 0xFFFF) {

@@ -26,14 +26,17 @@ public:
     void setCapWord(uint32_t word) { setValue(capWordField, word); }
 
     uint32_t capcode() const { return capWord() & CapcodeMask; }
-    void setCapcode(uint32_t capcode) {
+    void setCapcode(uint32_t capcode)
+    {
         setCapWord((capWord() & ~CapcodeMask) | (capcode & CapcodeMask));
     }
 
-    int receiverType() const {
+    int receiverType() const
+    {
         return static_cast<int>((capWord() & ReceiverTypeMask) >> ReceiverTypeShift);
     }
-    void setReceiverType(int type) {
+    void setReceiverType(int type)
+    {
         setCapWord((capWord() & ~ReceiverTypeMask) |
                    ((static_cast<uint32_t>(type) << ReceiverTypeShift) & ReceiverTypeMask));
     }

@@ -7,14 +7,17 @@
 class RecordView {
 public:
     explicit RecordView(std::span<uint8_t> bytes)
-        : bytes_(bytes) {}
+        : bytes_(bytes)
+    {}
 
     uint32_t value(ImageField field) const { return ImageBytes::readNumber(bytes_, field); }
-    void setValue(ImageField field, uint32_t value) {
+    void setValue(ImageField field, uint32_t value)
+    {
         ImageBytes::writeNumber(bytes_, field, value);
     }
     QString text(ImageField field) const { return ImageBytes::readText(bytes_, field); }
-    void setText(ImageField field, const QString& text) {
+    void setText(ImageField field, const QString& text)
+    {
         ImageBytes::writeText(bytes_, field, text);
     }
 

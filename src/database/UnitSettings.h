@@ -88,7 +88,8 @@ public:
 
     using RecordView::RecordView;
 
-    void resetToDefaults() {
+    void resetToDefaults()
+    {
         for (const auto& entry : textDefaults)
             setText(entry.field, QString::fromLatin1(entry.value));
         for (const auto& entry : numberDefaults)

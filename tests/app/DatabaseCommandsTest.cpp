@@ -15,19 +15,22 @@ namespace {
 
 const QString SaveQuestion = QStringLiteral("Do You wish to save your current database?");
 
-QByteArray readAll(const QString& path) {
+QByteArray readAll(const QString& path)
+{
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class DatabaseCommandsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         MessageBox::resetScript();
         FileDialog::resetScript();
         commands_.setCurrentPath(path("current.dat"));
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         MessageBox::resetScript();
         FileDialog::resetScript();
     }
@@ -35,7 +38,8 @@ protected:
     QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
 
     // A database file on disk with pager 42 in it.
-    QString fileWithPager42(const char* name) {
+    QString fileWithPager42(const char* name)
+    {
         Database other;
         other.image().pager(0).setLocalId(42);
         other.image().pager(0).setCapcode(500);
@@ -45,7 +49,8 @@ protected:
         return path(name);
     }
 
-    int questionsAsked() const {
+    int questionsAsked() const
+    {
         int n = 0;
         for (const auto& box : MessageBox::shown())
             n += box.text == SaveQuestion;
@@ -60,7 +65,8 @@ protected:
 
 } // namespace
 
-TEST_F(DatabaseCommandsTest, SaveQuestionAnswers) {
+TEST_F(DatabaseCommandsTest, SaveQuestionAnswers)
+{
     struct Case {
         const char* what;
         bool modified;
@@ -98,7 +104,8 @@ TEST_F(DatabaseCommandsTest, SaveQuestionAnswers) {
     }
 }
 
-TEST_F(DatabaseCommandsTest, AFailedSaveStopsTheOperationAndSaysWhy) {
+TEST_F(DatabaseCommandsTest, AFailedSaveStopsTheOperationAndSaysWhy)
+{
     commands_.setCurrentPath(path("no-such-folder/site.dat"));
     database_.markModified();
     MessageBox::setNextAnswer(QMessageBox::Yes);
@@ -114,7 +121,8 @@ TEST_F(DatabaseCommandsTest, AFailedSaveStopsTheOperationAndSaysWhy) {
     EXPECT_EQ(MessageBox::shown().size(), 1);
 }
 
-TEST_F(DatabaseCommandsTest, OpenReplacesTheDatabaseAndOffersTheUsualFilters) {
+TEST_F(DatabaseCommandsTest, OpenReplacesTheDatabaseAndOffersTheUsualFilters)
+{
     const QString file = fileWithPager42("site.dat");
     QSignalSpy replaced(&commands_, &DatabaseCommands::databaseReplaced);
     database_.names().setName(7, QStringLiteral("Terrace"));
@@ -137,7 +145,8 @@ TEST_F(DatabaseCommandsTest, OpenReplacesTheDatabaseAndOffersTheUsualFilters) {
     EXPECT_EQ(asked.defaultSuffix, QStringLiteral("dat"));
 }
 
-TEST_F(DatabaseCommandsTest, OpenAsksOnlyAfterRealChangesAndCancelKeepsEverything) {
+TEST_F(DatabaseCommandsTest, OpenAsksOnlyAfterRealChangesAndCancelKeepsEverything)
+{
     const QString file = fileWithPager42("site.dat");
 
     // Storing a pager record alone does not count as unsaved work for the question...
@@ -160,7 +169,8 @@ TEST_F(DatabaseCommandsTest, OpenAsksOnlyAfterRealChangesAndCancelKeepsEverythin
     EXPECT_TRUE(database_.isModified());
 }
 
-TEST_F(DatabaseCommandsTest, RefusedAndDamagedFilesOnOpen) {
+TEST_F(DatabaseCommandsTest, RefusedAndDamagedFilesOnOpen)
+{
     const QString good = fileWithPager42("good.dat");
     QByteArray bytes = readAll(good);
 
@@ -196,7 +206,8 @@ TEST_F(DatabaseCommandsTest, RefusedAndDamagedFilesOnOpen) {
     EXPECT_EQ(readAll(path("damaged.dat.damaged")), bytes);
 }
 
-TEST_F(DatabaseCommandsTest, NewReplacesAnExistingFileWithDefaults) {
+TEST_F(DatabaseCommandsTest, NewReplacesAnExistingFileWithDefaults)
+{
     const QString file = fileWithPager42("site.dat");
     database_.image().pager(3).setLocalId(300);
     database_.names().setName(300, QStringLiteral("Lobby"));
@@ -218,7 +229,8 @@ TEST_F(DatabaseCommandsTest, NewReplacesAnExistingFileWithDefaults) {
     EXPECT_TRUE(database_.image().findPager(301));
 }
 
-TEST_F(DatabaseCommandsTest, SaveAsMovesToTheNewPathOnlyWhenWritten) {
+TEST_F(DatabaseCommandsTest, SaveAsMovesToTheNewPathOnlyWhenWritten)
+{
     database_.names().setName(12, QStringLiteral("Patio"));
     EXPECT_FALSE(commands_.fileSaveAs()); // cancelled
     EXPECT_EQ(FileDialog::requests().first().initialPath, path("current.dat"));
@@ -238,7 +250,8 @@ TEST_F(DatabaseCommandsTest, SaveAsMovesToTheNewPathOnlyWhenWritten) {
     EXPECT_EQ(reread.names().name(12), QStringLiteral("Patio"));
 }
 
-TEST_F(DatabaseCommandsTest, MainWindowClosesThroughTheSaveQuestion) {
+TEST_F(DatabaseCommandsTest, MainWindowClosesThroughTheSaveQuestion)
+{
     MainWindow window(database_);
     window.setDatabasePath(path("current.dat"));
     window.show();

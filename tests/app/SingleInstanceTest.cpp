@@ -15,14 +15,16 @@ namespace {
 // A real console process, offscreen, working in a folder of its own.
 class ConsoleProcess {
 public:
-    explicit ConsoleProcess(const QString& workingDirectory) {
+    explicit ConsoleProcess(const QString& workingDirectory)
+    {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process_.setProcessEnvironment(env);
         process_.setWorkingDirectory(workingDirectory);
         process_.start(QStringLiteral(TAVOLUX_EXECUTABLE), {});
     }
-    ~ConsoleProcess() {
+    ~ConsoleProcess()
+    {
         if (process_.state() != QProcess::NotRunning) {
             process_.kill();
             process_.waitForFinished(5000);
@@ -35,7 +37,8 @@ private:
 };
 
 // Waits until a console answers on the per-user channel.
-bool waitUntilListening(const SingleInstance& probe) {
+bool waitUntilListening(const SingleInstance& probe)
+{
     for (int i = 0; i < 100; ++i) {
         if (probe.activateRunningInstance(200))
             return true;
@@ -46,7 +49,8 @@ bool waitUntilListening(const SingleInstance& probe) {
 
 } // namespace
 
-TEST(SingleInstance, ASecondStartActivatesTheRunningConsoleAndEnds) {
+TEST(SingleInstance, ASecondStartActivatesTheRunningConsoleAndEnds)
+{
     QTemporaryDir dir;
     SingleInstance running;
     ASSERT_TRUE(running.tryBecomePrimary());
@@ -67,7 +71,8 @@ TEST(SingleInstance, ASecondStartActivatesTheRunningConsoleAndEnds) {
     EXPECT_FALSE(third.tryBecomePrimary());
 }
 
-TEST(SingleInstance, TwoConsolesAndALockLeftByACrash) {
+TEST(SingleInstance, TwoConsolesAndALockLeftByACrash)
+{
     QTemporaryDir dir;
     ConsoleProcess first(dir.path());
     ASSERT_TRUE(first.process().waitForStarted(5000));

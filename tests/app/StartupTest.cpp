@@ -8,11 +8,13 @@
 #include <QDir>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
 
-TEST(LocalTimeOffset, CountsWholeHoursOnly) {
+TEST(LocalTimeOffset, CountsWholeHoursOnly)
+{
     struct Case {
         const char* what;
         QTime utc;
@@ -36,13 +38,15 @@ TEST(LocalTimeOffset, CountsWholeHoursOnly) {
 
 class StartupDatabaseTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         QSettings().clear();
         previous_ = QDir::currentPath();
         QDir::setCurrent(dir_.path());
         MessageBox::resetScript();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         QDir::setCurrent(previous_);
         QSettings().clear();
         MessageBox::resetScript();
@@ -52,7 +56,8 @@ protected:
     QString previous_;
 };
 
-TEST_F(StartupDatabaseTest, WithoutSaveFileTheDefaultPathIsUsedAndRemembered) {
+TEST_F(StartupDatabaseTest, WithoutSaveFileTheDefaultPathIsUsedAndRemembered)
+{
     Database database;
     database.image().pager(0).setLocalId(5); // start-up begins from a fresh image
     const QString path = TavoluxApp::openLastDatabase(database);
@@ -68,7 +73,8 @@ TEST_F(StartupDatabaseTest, WithoutSaveFileTheDefaultPathIsUsedAndRemembered) {
     EXPECT_EQ(SettingsStore::text(SettingsStore::SaveFile), expected);
 }
 
-TEST_F(StartupDatabaseTest, SaveFileNamesTheDatabaseToOpen) {
+TEST_F(StartupDatabaseTest, SaveFileNamesTheDatabaseToOpen)
+{
     Database saved;
     saved.image().pager(0).setLocalId(42);
     saved.image().pager(0).setCapcode(4200);
@@ -91,7 +97,8 @@ TEST_F(StartupDatabaseTest, SaveFileNamesTheDatabaseToOpen) {
     EXPECT_FALSE(fresh.image().findPager(42));
 }
 
-TEST_F(StartupDatabaseTest, ADamagedDatabaseIsReportedOnce) {
+TEST_F(StartupDatabaseTest, ADamagedDatabaseIsReportedOnce)
+{
     Database saved;
     const QString site = dir_.filePath(QStringLiteral("site.dat"));
     ASSERT_TRUE(saved.writeDatabaseFile(site));
@@ -109,9 +116,16 @@ TEST_F(StartupDatabaseTest, ADamagedDatabaseIsReportedOnce) {
     EXPECT_TRUE(QFileInfo::exists(site + ".damaged"));
 }
 
-TEST(StartupWindow, HelpAndBringingToFront) {
+TEST(StartupWindow, HelpAndBringingToFront)
+{
     MessageBox::resetScript();
-    TavoluxApp::showHelp(nullptr);
+    Database database;
+    MainWindow window(database);
+    TavoluxApp::installHelp(&window);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_F1);
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(MessageBox::shown()[0].text,
               QStringLiteral(
@@ -119,8 +133,6 @@ TEST(StartupWindow, HelpAndBringingToFront) {
     EXPECT_EQ(MessageBox::shown()[0].icon, MessageBox::Icon::Information);
     MessageBox::resetScript();
 
-    Database database;
-    MainWindow window(database);
     window.showMinimized();
     ASSERT_TRUE(window.isMinimized());
     window.bringToFront();

@@ -12,7 +12,8 @@
 
 #include <iostream>
 
-TEST(Language, SpanishForEverySpanishLocaleEnglishOtherwise) {
+TEST(Language, SpanishForEverySpanishLocaleEnglishOtherwise)
+{
     struct Case {
         const char* locale;
         QLocale::Language expected;
@@ -27,7 +28,8 @@ TEST(Language, SpanishForEverySpanishLocaleEnglishOtherwise) {
 }
 
 // Run in a child process with a chosen environment: prints the language the console would use.
-TEST(LanguageProbe, PrintsTheLanguageOfTheEnvironment) {
+TEST(LanguageProbe, PrintsTheLanguageOfTheEnvironment)
+{
     if (qEnvironmentVariableIsEmpty("TAVOLUX_LANGUAGE_PROBE"))
         GTEST_SKIP() << "only run as a child of LanguageFromEnvironment";
     std::cout << "LANGUAGE="
@@ -35,7 +37,8 @@ TEST(LanguageProbe, PrintsTheLanguageOfTheEnvironment) {
               << std::endl;
 }
 
-TEST(Language, ComesFromTheEnvironmentEvenWhenTheLocaleIsNotGenerated) {
+TEST(Language, ComesFromTheEnvironmentEvenWhenTheLocaleIsNotGenerated)
+{
     struct Case {
         const char* what;
         QStringList variables;
@@ -66,7 +69,8 @@ TEST(Language, ComesFromTheEnvironmentEvenWhenTheLocaleIsNotGenerated) {
     }
 }
 
-TEST(Catalogue, SpanishIsCompiledInAndQtsOwnLoads) {
+TEST(Catalogue, SpanishIsCompiledInAndQtsOwnLoads)
+{
     QTranslator own;
     ASSERT_TRUE(own.load(QStringLiteral(":/i18n/tavolux_es.qm")));
     EXPECT_EQ(own.translate("DatabaseCommands", "Do You wish to save your current database?"),
@@ -78,7 +82,8 @@ TEST(Catalogue, SpanishIsCompiledInAndQtsOwnLoads) {
 
 // Every text the sources hand to tr() must have a finished Spanish entry. lupdate runs over the
 // sources into a copy of the catalogue, so a text that was never added shows up as unfinished too.
-TEST(Catalogue, HasNoUnfinishedOrMissingSpanishEntry) {
+TEST(Catalogue, HasNoUnfinishedOrMissingSpanishEntry)
+{
     QTemporaryDir dir;
     const QString copy = dir.filePath(QStringLiteral("tavolux_es.ts"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(TAVOLUX_CATALOGUE), copy));

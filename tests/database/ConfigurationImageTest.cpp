@@ -8,35 +8,39 @@ namespace {
 
 constexpr uint16_t None = ConfigurationImage::NoLocalId;
 
-void addPager(ConfigurationImage& image, int slot, uint16_t localId, uint32_t capcode = 1000) {
+void addPager(ConfigurationImage& image, int slot, uint16_t localId, uint32_t capcode = 1000)
+{
     PagerRecord pager = image.pager(slot);
     pager.setLocalId(localId);
     pager.setCapcode(capcode);
 }
 
-void addGroup(ConfigurationImage& image, int slot, uint16_t localId,
-              std::vector<uint16_t> members) {
+void addGroup(ConfigurationImage& image, int slot, uint16_t localId, std::vector<uint16_t> members)
+{
     GroupRecord group = image.group(slot);
     group.setLocalId(localId);
     for (int i = 0; i < GroupRecord::MemberCount; ++i)
         group.setMember(i, i < static_cast<int>(members.size()) ? members[i] : None);
 }
 
-std::vector<uint16_t> pagerOrder(ConfigurationImage& image) {
+std::vector<uint16_t> pagerOrder(ConfigurationImage& image)
+{
     std::vector<uint16_t> ids;
     for (auto slot = image.firstPager(); slot; slot = image.nextPager(*slot))
         ids.push_back(image.pager(*slot).localId());
     return ids;
 }
 
-std::vector<uint16_t> groupOrder(ConfigurationImage& image) {
+std::vector<uint16_t> groupOrder(ConfigurationImage& image)
+{
     std::vector<uint16_t> ids;
     for (auto slot = image.firstGroup(); slot; slot = image.nextGroup(*slot))
         ids.push_back(image.group(*slot).localId());
     return ids;
 }
 
-std::vector<uint16_t> members(ConfigurationImage& image, int groupSlot) {
+std::vector<uint16_t> members(ConfigurationImage& image, int groupSlot)
+{
     std::vector<uint16_t> ids;
     for (uint16_t id = image.firstMember(groupSlot); id != None; id = image.nextMember())
         ids.push_back(id);
@@ -47,7 +51,8 @@ std::vector<uint16_t> members(ConfigurationImage& image, int groupSlot) {
 
 // The offsets are written out here rather than taken from the class, so that a wrong constant
 // in the class shows up as a wrong byte.
-TEST(ConfigurationImageLayout, NewImageHoldsTheDefaultsAtTheirOffsets) {
+TEST(ConfigurationImageLayout, NewImageHoldsTheDefaultsAtTheirOffsets)
+{
     ConfigurationImage image;
     const auto& bytes = image.bytes();
     ASSERT_EQ(bytes.size(), 7738u);
@@ -152,7 +157,8 @@ TEST(ConfigurationImageLayout, NewImageHoldsTheDefaultsAtTheirOffsets) {
     EXPECT_EQ(image.u8At(6528 + 9 * 34 + 33), 0);
 }
 
-TEST(ConfigurationImageLayout, RecordViewsKeepTheUnitsBits) {
+TEST(ConfigurationImageLayout, RecordViewsKeepTheUnitsBits)
+{
     ConfigurationImage image;
     PagerRecord pager = image.pager(3);
     pager.setCapWord(0xFF000000);
@@ -187,7 +193,8 @@ TEST(ConfigurationImageLayout, RecordViewsKeepTheUnitsBits) {
     EXPECT_FALSE(alarm.sendReset());
 }
 
-TEST(ConfigurationImageChecksum, SumsTheFirst7736BytesIntoSixteenBits) {
+TEST(ConfigurationImageChecksum, SumsTheFirst7736BytesIntoSixteenBits)
+{
     ConfigurationImage image;
     ConfigurationImage::Bytes bytes;
     bytes.fill(0xFF);
@@ -203,7 +210,8 @@ TEST(ConfigurationImageChecksum, SumsTheFirst7736BytesIntoSixteenBits) {
     EXPECT_EQ(image.computeChecksum(), 3);
 }
 
-TEST(ConfigurationImageRepair, ReplacesOnlyOutOfRangeSettings) {
+TEST(ConfigurationImageRepair, ReplacesOnlyOutOfRangeSettings)
+{
     struct Case {
         ImageField field;
         uint32_t stored;
@@ -260,7 +268,8 @@ TEST(ConfigurationImageRepair, ReplacesOnlyOutOfRangeSettings) {
     EXPECT_EQ(settings.value(UnitSettings::comp1LocalId), 0xFFFFu);
 }
 
-TEST(ConfigurationImageLookup, FindsCountsAndReportsUse) {
+TEST(ConfigurationImageLookup, FindsCountsAndReportsUse)
+{
     ConfigurationImage image;
     EXPECT_EQ(image.countPagers(), 0);
     EXPECT_EQ(image.countGroups(), 0);
@@ -285,7 +294,8 @@ TEST(ConfigurationImageLookup, FindsCountsAndReportsUse) {
     EXPECT_EQ(pagerOrder(image), (std::vector<uint16_t>{40}));
 }
 
-TEST(ConfigurationImageIteration, VisitsAscendingLocalIdsAndSkipsWhatTheIndexHides) {
+TEST(ConfigurationImageIteration, VisitsAscendingLocalIdsAndSkipsWhatTheIndexHides)
+{
     ConfigurationImage image;
     addPager(image, 7, 30);
     addPager(image, 2, 10);
@@ -313,7 +323,8 @@ TEST(ConfigurationImageIteration, VisitsAscendingLocalIdsAndSkipsWhatTheIndexHid
     EXPECT_EQ(image.pager(*image.nextPager(*slot)).capcode(), 555u);
 }
 
-TEST(ConfigurationImageReferences, RenumberMovesEveryReferenceButRemindersAndComp1) {
+TEST(ConfigurationImageReferences, RenumberMovesEveryReferenceButRemindersAndComp1)
+{
     ConfigurationImage image;
     addPager(image, 0, 12);
     addGroup(image, 0, 60, {5, None, 12}); // a member behind an empty slot moves too
@@ -346,7 +357,8 @@ TEST(ConfigurationImageReferences, RenumberMovesEveryReferenceButRemindersAndCom
     EXPECT_EQ(image.group(0).localId(), 65);
 }
 
-TEST(ConfigurationImageReferences, DeleteEmptiesMemberSlotsInPlace) {
+TEST(ConfigurationImageReferences, DeleteEmptiesMemberSlotsInPlace)
+{
     ConfigurationImage image;
     addPager(image, 0, 5);
     addPager(image, 1, 7);
@@ -375,7 +387,8 @@ TEST(ConfigurationImageReferences, DeleteEmptiesMemberSlotsInPlace) {
     EXPECT_EQ(image.group(0).member(0), None);
 }
 
-TEST(ConfigurationImageMembership, NestedGroupsRelationsAndLoops) {
+TEST(ConfigurationImageMembership, NestedGroupsRelationsAndLoops)
+{
     ConfigurationImage image;
     addGroup(image, 0, 1, {2});    // A contains B
     addGroup(image, 1, 2, {3});    // B contains C

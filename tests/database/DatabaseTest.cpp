@@ -12,12 +12,14 @@
 
 namespace {
 
-QByteArray readAll(const QString& path) {
+QByteArray readAll(const QString& path)
+{
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeAll(const QString& path, const QByteArray& bytes) {
+void writeAll(const QString& path, const QByteArray& bytes)
+{
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
@@ -28,7 +30,8 @@ protected:
     QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
 
     // A valid database file whose image has a pager 42 and a changed start-up label.
-    QByteArray validFile() {
+    QByteArray validFile()
+    {
         Database source;
         source.image().pager(0).setLocalId(42);
         source.image().pager(0).setCapcode(4242);
@@ -43,7 +46,8 @@ protected:
 
 } // namespace
 
-TEST_F(DatabaseFileTest, WritesVersionByteImageAndChecksum) {
+TEST_F(DatabaseFileTest, WritesVersionByteImageAndChecksum)
+{
     Database db;
     db.markModified();
     db.image().settings().setValue(UnitSettings::answerRings, 5);
@@ -62,7 +66,8 @@ TEST_F(DatabaseFileTest, WritesVersionByteImageAndChecksum) {
     EXPECT_EQ(static_cast<uint8_t>(file[1 + 7689]), 5);
 }
 
-TEST_F(DatabaseFileTest, AcceptsAndRefusesFiles) {
+TEST_F(DatabaseFileTest, AcceptsAndRefusesFiles)
+{
     const QByteArray good = validFile();
     QByteArray damaged = good;
     damaged[1 + 17] = 'X';
@@ -115,7 +120,8 @@ TEST_F(DatabaseFileTest, AcceptsAndRefusesFiles) {
     }
 }
 
-TEST_F(DatabaseFileTest, KeepsEveryDamagedCopy) {
+TEST_F(DatabaseFileTest, KeepsEveryDamagedCopy)
+{
     QByteArray damaged = validFile();
     damaged[100] = static_cast<char>(damaged[100] + 1);
     const QString file = path("site.dat");
@@ -130,7 +136,8 @@ TEST_F(DatabaseFileTest, KeepsEveryDamagedCopy) {
     EXPECT_EQ(readAll(file + ".damaged.2"), damaged);
 }
 
-TEST_F(DatabaseFileTest, MissingAndReadOnlyFilesAreRefused) {
+TEST_F(DatabaseFileTest, MissingAndReadOnlyFilesAreRefused)
+{
     Database db;
     EXPECT_EQ(db.readDatabaseFile(path("missing.dat")).status, DatabaseReadResult::Refused);
     EXPECT_FALSE(QFileInfo::exists(path("missing.dat")));
@@ -143,7 +150,8 @@ TEST_F(DatabaseFileTest, MissingAndReadOnlyFilesAreRefused) {
     EXPECT_FALSE(db.writeDatabaseFile(path("ro.dat")));
 }
 
-TEST_F(DatabaseFileTest, FailedSaveLeavesThePreviousDatabaseIntact) {
+TEST_F(DatabaseFileTest, FailedSaveLeavesThePreviousDatabaseIntact)
+{
     const QString file = path("site.dat");
     const QByteArray previous = validFile();
     writeAll(file, previous);
@@ -172,7 +180,8 @@ TEST_F(DatabaseFileTest, FailedSaveLeavesThePreviousDatabaseIntact) {
     EXPECT_EQ(readAll(file), previous);
 }
 
-TEST_F(DatabaseFileTest, NamesFileBesideTheDatabase) {
+TEST_F(DatabaseFileTest, NamesFileBesideTheDatabase)
+{
     const QString file = path("x.dat");
     Database db;
     db.names().setName(42, QStringLiteral("Kitchen"));
@@ -191,7 +200,8 @@ TEST_F(DatabaseFileTest, NamesFileBesideTheDatabase) {
     EXPECT_EQ(other.names().name(7), QStringLiteral("Terrace"));
 }
 
-TEST(DatabasePaths, DefaultAndNamesPaths) {
+TEST(DatabasePaths, DefaultAndNamesPaths)
+{
     EXPECT_EQ(Database::defaultDatabasePath(QStringLiteral("/srv/venue")),
               QStringLiteral("/srv/venue/tavoluxDB.dat"));
     EXPECT_EQ(Database::namesFilePath(QStringLiteral("/a/site.dat")),

@@ -6,14 +6,16 @@
 
 namespace {
 
-QByteArray written(const NameTable& table) {
+QByteArray written(const NameTable& table)
+{
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     EXPECT_TRUE(table.writeTo(buffer));
     return buffer.data();
 }
 
-NameTable readBack(const QByteArray& bytes, qsizetype* taken = nullptr) {
+NameTable readBack(const QByteArray& bytes, qsizetype* taken = nullptr)
+{
     QByteArray copy = bytes;
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
@@ -24,7 +26,8 @@ NameTable readBack(const QByteArray& bytes, qsizetype* taken = nullptr) {
     return table;
 }
 
-QByteArray bytes(std::initializer_list<int> values) {
+QByteArray bytes(std::initializer_list<int> values)
+{
     QByteArray out;
     for (int v : values)
         out.append(static_cast<char>(v));
@@ -33,7 +36,8 @@ QByteArray bytes(std::initializer_list<int> values) {
 
 } // namespace
 
-TEST(NamesFileFormat, CountAndLengthEncodings) {
+TEST(NamesFileFormat, CountAndLengthEncodings)
+{
     struct Case {
         const char* what;
         int entries;
@@ -67,7 +71,8 @@ TEST(NamesFileFormat, CountAndLengthEncodings) {
     }
 }
 
-TEST(NamesFileFormat, RoundTripsLatin1Names) {
+TEST(NamesFileFormat, RoundTripsLatin1Names)
+{
     NameTable table;
     table.setName(7, QStringLiteral("Cocina - Señora Núñez"));
     table.setName(9999, QString());
@@ -78,7 +83,8 @@ TEST(NamesFileFormat, RoundTripsLatin1Names) {
     EXPECT_EQ(readBack(file).entries(), table.entries());
 }
 
-TEST(NamesFileFormat, ReadsSixteenBitCharacterStrings) {
+TEST(NamesFileFormat, ReadsSixteenBitCharacterStrings)
+{
     // count 1; key "12" in 16-bit form with a one-byte length; value in 16-bit form whose length
     // uses the 16-bit escape: 'A', n with tilde, and a character beyond Latin-1.
     const QByteArray file = bytes({0x01, 0x00,                                 // count
@@ -91,7 +97,8 @@ TEST(NamesFileFormat, ReadsSixteenBitCharacterStrings) {
     EXPECT_EQ(table.value(QStringLiteral("12")), QStringLiteral("Añ?"));
 }
 
-TEST(NamesFileFormat, HostileFilesEndTheReadingAndKeepWhatCameBefore) {
+TEST(NamesFileFormat, HostileFilesEndTheReadingAndKeepWhatCameBefore)
+{
     const QByteArray goodEntry = bytes({0x01, '5', 0x03, 'B', 'a', 'r'});
     struct Case {
         const char* what;
@@ -129,7 +136,8 @@ TEST(NamesFileFormat, HostileFilesEndTheReadingAndKeepWhatCameBefore) {
     }
 }
 
-TEST(NamesFileFormat, ReadingAddsToTheTableAndReplacesSameKeys) {
+TEST(NamesFileFormat, ReadingAddsToTheTableAndReplacesSameKeys)
+{
     NameTable table;
     table.setName(5, QStringLiteral("Old"));
     table.setName(6, QStringLiteral("Kept"));

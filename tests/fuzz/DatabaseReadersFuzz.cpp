@@ -7,7 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
 
     QBuffer names(&bytes);
