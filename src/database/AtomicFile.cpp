@@ -67,7 +67,7 @@ bool AtomicFile::replace(const QString& path, const QByteArray& bytes, QString* 
 {
     // A link is followed, so that the file it points at is replaced rather than the link.
     const QFileInfo info(path);
-    const QByteArray target = QFile::encodeName(info.isSymLink() ? info.canonicalFilePath() : path);
+    const QByteArray target = QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : path);
     if (::access(target.constData(), F_OK) == 0 && ::access(target.constData(), W_OK) != 0)
         return fail(error, errno);
 

@@ -207,3 +207,15 @@ TEST(DatabasePaths, DefaultAndNamesPaths)
     EXPECT_EQ(Database::namesFilePath(QStringLiteral("/a/site.dat")),
               QStringLiteral("/a/site.dat.nam"));
 }
+
+TEST_F(DatabaseFileTest, SavingThroughALinkReplacesTheFileItPointsAt)
+{
+    const QString real = path("real.dat");
+    const QString link = path("link.dat");
+    ASSERT_TRUE(QFile::link(real, link)); // dangling until the first save
+    Database db;
+    ASSERT_TRUE(db.writeDatabaseFile(link));
+    ASSERT_TRUE(db.writeDatabaseFile(link));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readAll(real).size(), 7739);
+}
