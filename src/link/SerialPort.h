@@ -1,0 +1,81 @@
+#pragma once
+
+#include "Channel.h"
+#include "LineSettings.h"
+
+#include <vector>
+
+// An RS-232 port on POSIX termios: a real adapter (/dev/ttyUSB0, /dev/ttyS0) or a pseudo-terminal.
+//
+// There is no reader thread. Bytes are fetched from the driver inside Read and kept in a receive
+// buffer until a caller takes them; a device read fetches what is waiting (at least what was
+// asked for) so that single-byte reads of a stream do not cost a system call each.
+//
+// The port is opened exclusively: TIOCEXCL against other openers and an flock() that also holds
+// against processes running as root, so a second program gets "busy" rather than a shared line.
+class SerialPort : public Channel {
+public:
+    // The handshake and flow modes of the settings (see SetHandshakeMode / SetFlowMode).
+    static constexpr int KeepMode = 0;
+
+    SerialPort();
+    SerialPort(const QString& name, uint32_t baudRate, int byteSize, int parity, int stopBits,
+               int handshakeMode, int flowMode);
+    ~SerialPort() override;
+
+    bool IsOpen() const override { return handle_ != InvalidHandle; }
+    bool Close() override;
+    bool Read(uint8_t* buffer, int count) override;
+    void PurgeInput() override;
+    bool Write(const uint8_t* buffer, int count) override;
+    void PurgeOutput() override;
+    QString GetErrorText() const override;
+    QString GetTypeName() const override { return QStringLiteral("RS-232"); }
+    int GetTimeoutFactor() const override;
+
+    virtual bool Open(const QString& name, uint32_t baudRate, int byteSize, int parity,
+                      int stopBits, int handshakeMode, int flowMode);
+    virtual bool WriteLine(const QByteArray& text);
+    // Reads up to and including CR or LF into line, which holds at most size - 1 bytes.
+    virtual bool ReadLine(QByteArray& line, int size, bool append);
+    // 0 keeps the baud rate or byte size; a mode of 0 or above 6 keeps that side's flow control.
+    virtual bool Configure(uint32_t baudRate, int byteSize, int parity, int stopBits,
+                           int handshakeMode, int flowMode);
+
+    uint32_t GetBaudRate() const { return settings_.baudRate; }
+    bool SetBaudRate(uint32_t rate);
+    int GetByteSize() const { return settings_.byteSize; }
+    bool SetByteSize(int bits);
+    int GetParity() const { return settings_.parity; }
+    bool SetParity(int code);
+    int GetStopBits() const { return settings_.stopBits; }
+    bool SetStopBits(int code);
+    int GetHandshakeMode() const;
+    bool SetHandshakeMode(int mode);
+    int GetFlowMode() const;
+    bool SetFlowMode(int mode);
+
+    const LineSettings& GetLineSettings() const { return settings_; }
+
+    // "COM3" (any case, with or without a colon) is /dev/ttyS2; a bare name gets /dev/ in front;
+    // a path is used as it is.
+    static QString NormalizeName(const QString& name);
+
+    // System calls made on the device since the port was created (for measurements).
+    uint64_t SystemCallCount() const { return systemCalls_; }
+    // Bytes fetched from the driver and not yet handed out.
+    int BufferedCount() const { return static_cast<int>(buffer_.size() - bufferHead_); }
+
+private:
+    bool applySettings();
+    void applyModemLines();
+    int deviceBytesWaiting(bool* ok);
+    bool deviceRead(int size, int wanted);
+    bool recordFailure(int errorNumber);
+
+    LineSettings settings_ = LineSettings::defaults();
+    // Receive buffer: bytes [bufferHead_, size) are waiting to be handed out.
+    std::vector<uint8_t> buffer_;
+    size_t bufferHead_ = 0;
+    uint64_t systemCalls_ = 0;
+};
