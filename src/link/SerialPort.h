@@ -63,6 +63,8 @@ public:
 
     // System calls made on the device since the port was created (for measurements).
     uint64_t SystemCallCount() const { return systemCalls_; }
+    // read() calls made on the device since the port was created.
+    uint64_t DeviceReadCount() const { return deviceReads_; }
     // Bytes fetched from the driver and not yet handed out.
     int BufferedCount() const { return static_cast<int>(buffer_.size() - bufferHead_); }
 
@@ -77,5 +79,7 @@ private:
     // Receive buffer: bytes [bufferHead_, size) are waiting to be handed out.
     std::vector<uint8_t> buffer_;
     size_t bufferHead_ = 0;
+    int handedSinceQuery_ = 0;
     uint64_t systemCalls_ = 0;
+    uint64_t deviceReads_ = 0;
 };
