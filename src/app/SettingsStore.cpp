@@ -69,3 +69,24 @@ void SettingsStore::setBinary(Key key, const QByteArray& value)
 {
     setValue(key, value);
 }
+
+PortSettings SettingsStore::portSettings()
+{
+    const PortSettings defaults;
+    PortSettings s;
+    s.port = text(ComPort).value_or(defaults.port);
+    s.baudRate = static_cast<uint32_t>(integer(BaudRate, static_cast<int>(defaults.baudRate)));
+    s.dataBits = integer(DataBits, defaults.dataBits);
+    s.parity = integer(Parity, defaults.parity);
+    s.stopBits = integer(StopBits, defaults.stopBits);
+    return s;
+}
+
+void SettingsStore::setPortSettings(const PortSettings& settings)
+{
+    setText(ComPort, settings.port);
+    setInteger(BaudRate, static_cast<int>(settings.baudRate));
+    setInteger(DataBits, settings.dataBits);
+    setInteger(Parity, settings.parity);
+    setInteger(StopBits, settings.stopBits);
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PortSettings.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -46,6 +48,10 @@ public:
     static void setInteger(Key key, int value);
     static QByteArray binary(Key key);
     static void setBinary(Key key, const QByteArray& value);
+
+    // "ComPort", "BaudRate", "DataBits", "Parity" and "StopBits", with their defaults when absent.
+    static PortSettings portSettings();
+    static void setPortSettings(const PortSettings& settings);
 
 private:
     static QVariant value(Key key);

@@ -62,6 +62,11 @@ void MessageBox::information(QWidget* parent, const QString& text)
     show(parent, Icon::Information, QString(), text, QMessageBox::Ok);
 }
 
+void MessageBox::message(QWidget* parent, const QString& text)
+{
+    show(parent, Icon::None, QString(), text, QMessageBox::Ok);
+}
+
 QMessageBox::StandardButton MessageBox::question(QWidget* parent, const QString& text,
                                                  QMessageBox::StandardButtons buttons)
 {

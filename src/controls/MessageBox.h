@@ -21,6 +21,8 @@ public:
     };
 
     static void information(QWidget* parent, const QString& text);
+    // A box with no icon and an OK button.
+    static void message(QWidget* parent, const QString& text);
     static QMessageBox::StandardButton
     question(QWidget* parent, const QString& text,
              QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No);

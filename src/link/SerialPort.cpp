@@ -51,7 +51,7 @@ SerialPort::~SerialPort()
 QString SerialPort::NormalizeName(const QString& name)
 {
     const QString trimmed = name.trimmed();
-    if (trimmed.contains(u'/'))
+    if (trimmed.startsWith(u'/'))
         return trimmed;
     static const QRegularExpression comName(QStringLiteral("^com([0-9]+):?$"),
                                             QRegularExpression::CaseInsensitiveOption);

@@ -57,8 +57,8 @@ public:
 
     const LineSettings& GetLineSettings() const { return settings_; }
 
-    // "COM3" (any case, with or without a colon) is /dev/ttyS2; a bare name gets /dev/ in front;
-    // a path is used as it is.
+    // "COM3" (any case, with or without a colon) is /dev/ttyS2; a name gets /dev/ in front
+    // (ttyUSB0, pts/3); an absolute path is used as it is.
     static QString NormalizeName(const QString& name);
 
     // System calls made on the device since the port was created (for measurements).

@@ -44,8 +44,8 @@ TEST(SerialPortNames, NormaliseToDevicePaths)
     for (const Case& c :
          {Case{"COM1", "/dev/ttyS0"}, Case{"com1", "/dev/ttyS0"}, Case{"COM12", "/dev/ttyS11"},
           Case{"com3:", "/dev/ttyS2"}, Case{"ttyUSB0", "/dev/ttyUSB0"},
-          Case{"ttyACM0", "/dev/ttyACM0"}, Case{"/dev/ttyUSB1", "/dev/ttyUSB1"},
-          Case{"/tmp/tavolux-unit", "/tmp/tavolux-unit"},
+          Case{"ttyACM0", "/dev/ttyACM0"}, Case{"pts/3", "/dev/pts/3"},
+          Case{"/dev/ttyUSB1", "/dev/ttyUSB1"}, Case{"/tmp/tavolux-unit", "/tmp/tavolux-unit"},
           Case{"/dev/serial/by-id/usb-FTDI_FT232R-if00-port0",
                "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0"}}) {
         EXPECT_EQ(SerialPort::NormalizeName(QString::fromLatin1(c.given)),

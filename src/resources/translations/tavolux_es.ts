@@ -90,6 +90,73 @@ Se ha cargado en su lugar el contenido predeterminado.</translation>
     </message>
 </context>
 <context>
+    <name>PortSettingsWindow</name>
+    <message>
+        <source>Com Port Settings</source>
+        <translation>Configuración del puerto COM</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Ninguna</translation>
+    </message>
+    <message>
+        <source>Odd</source>
+        <translation>Impar</translation>
+    </message>
+    <message>
+        <source>Even</source>
+        <translation>Par</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Puerto</translation>
+    </message>
+    <message>
+        <source>Speed</source>
+        <translation>Velocidad</translation>
+    </message>
+    <message>
+        <source>Data Bits</source>
+        <translation>Bits de datos</translation>
+    </message>
+    <message>
+        <source>Stop Bits</source>
+        <translation>Bits de parada</translation>
+    </message>
+    <message>
+        <source>Parity</source>
+        <translation>Paridad</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+    <message>
+        <source>Error: Cannot open port!</source>
+        <translation>Error: ¡No se puede abrir el puerto!</translation>
+    </message>
+    <message>
+        <source>The port is in use by another program.</source>
+        <translation>Otro programa está usando el puerto.</translation>
+    </message>
+    <message>
+        <source>The port does not exist.</source>
+        <translation>El puerto no existe.</translation>
+    </message>
+    <message>
+        <source>You are not allowed to use the port. Add your user to the "dialout" group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
+        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo "dialout" (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
+    </message>
+    <message>
+        <source>This is not a serial port.</source>
+        <translation>No es un puerto serie.</translation>
+    </message>
+</context>
+<context>
     <name>TavoluxApp</name>
     <message>
         <source>Help is provided as separate document.

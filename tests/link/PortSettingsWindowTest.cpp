@@ -1,0 +1,178 @@
+#include "PortSettingsWindow.h"
+#include "MessageBox.h"
+#include "PseudoTerminal.h"
+#include "SerialPort.h"
+#include "SettingsStore.h"
+
+#include <QComboBox>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class PortSettingsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QSettings().clear();
+        MessageBox::resetScript();
+        ASSERT_TRUE(pty_.isOpen());
+    }
+    void TearDown() override
+    {
+        QSettings().clear();
+        MessageBox::resetScript();
+    }
+
+    // The pty's slave as the window lists it: its name below /dev/.
+    QString listedName() const { return pty_.slavePath().mid(5); }
+
+    QStringList shownPorts(const PortSettingsWindow& window) const
+    {
+        QStringList names;
+        for (int i = 0; i < window.portList()->count(); ++i)
+            names << window.portList()->itemData(i).toString();
+        return names;
+    }
+
+    PseudoTerminal pty_;
+    std::unique_ptr<SerialPort> port_;
+};
+
+} // namespace
+
+TEST_F(PortSettingsWindowTest, ListsPortsInNaturalOrderWithTheDefaultsPreselected)
+{
+    PortSettingsWindow window(port_,
+                              {{QStringLiteral("ttyUSB0"), QStringLiteral("FT232R USB UART")},
+                               {QStringLiteral("ttyS10"), {}},
+                               {QStringLiteral("ttyS1"), {}},
+                               {QStringLiteral("ttyS0"), {}},
+                               {QStringLiteral("ttyS2"), {}}},
+                              nullptr);
+    EXPECT_EQ(shownPorts(window), (QStringList{QStringLiteral("ttyS0"), QStringLiteral("ttyS1"),
+                                               QStringLiteral("ttyS2"), QStringLiteral("ttyS10"),
+                                               QStringLiteral("ttyUSB0")}));
+    EXPECT_EQ(window.portList()->itemText(4), QStringLiteral("ttyUSB0 - FT232R USB UART"));
+    EXPECT_EQ(window.portList()->currentIndex(), 0);
+    EXPECT_EQ(window.speedList()->currentText(), QStringLiteral("57600"));
+    EXPECT_EQ(window.dataBitsList()->currentText(), QStringLiteral("8"));
+    EXPECT_EQ(window.stopBitsList()->currentText(), QStringLiteral("1"));
+    EXPECT_EQ(window.parityList()->currentIndex(), 0);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Com Port Settings"));
+
+    // A stored port that is not present is still shown.
+    SettingsStore::setText(SettingsStore::ComPort, QStringLiteral("/dev/serial/by-id/usb-unit"));
+    PortSettingsWindow again(port_, {{QStringLiteral("ttyS0"), {}}}, nullptr);
+    EXPECT_EQ(again.portList()->currentText(), QStringLiteral("/dev/serial/by-id/usb-unit"));
+}
+
+TEST_F(PortSettingsWindowTest, PreselectsWhatTheOpenPortRuns)
+{
+    port_ = std::make_unique<SerialPort>(pty_.slavePath(), 19200, 7, 2, 2, 1, 1);
+    ASSERT_TRUE(port_->IsOpen());
+    PortSettingsWindow window(port_, {{QStringLiteral("ttyS0"), {}}, {listedName(), {}}}, nullptr);
+    EXPECT_EQ(window.portList()->currentData().toString(), listedName());
+    EXPECT_EQ(window.speedList()->currentText(), QStringLiteral("19200"));
+    EXPECT_EQ(window.dataBitsList()->currentText(), QStringLiteral("7"));
+    EXPECT_EQ(window.stopBitsList()->currentText(), QStringLiteral("2"));
+    EXPECT_EQ(window.parityList()->currentText(), QStringLiteral("Even"));
+
+    // Not among the listed ports: its path stands in the port box.
+    PortSettingsWindow unlisted(port_, {{QStringLiteral("ttyS0"), {}}}, nullptr);
+    EXPECT_EQ(unlisted.portList()->currentText(), pty_.slavePath());
+}
+
+TEST_F(PortSettingsWindowTest, OkOpensThePortAndStoresTheChoice)
+{
+    PortSettingsWindow window(port_, {{QStringLiteral("ttyS0"), {}}, {listedName(), {}}}, nullptr);
+    window.show();
+    window.portList()->setCurrentIndex(window.portList()->findData(listedName()));
+    window.speedList()->setCurrentIndex(window.speedList()->findText(QStringLiteral("38400")));
+    window.dataBitsList()->setCurrentIndex(0);
+    window.stopBitsList()->setCurrentIndex(1);
+    window.parityList()->setCurrentIndex(2);
+    window.accept();
+
+    ASSERT_TRUE(port_);
+    EXPECT_TRUE(port_->IsOpen());
+    EXPECT_EQ(port_->GetName(), pty_.slavePath());
+    EXPECT_EQ(port_->GetByteSize(), 7);
+    EXPECT_EQ(port_->GetParity(), 2);
+    EXPECT_EQ(port_->GetStopBits(), 2);
+    EXPECT_EQ(port_->GetHandshakeMode(), 1);
+    EXPECT_EQ(port_->GetFlowMode(), 1);
+    EXPECT_EQ(port_->GetReadTimeout(), 50);
+    EXPECT_EQ(port_->GetWriteTimeout(), Channel::NoTimeLimit);
+    const termios t = pty_.masterSettings();
+    EXPECT_TRUE(t.c_cflag & CSTOPB);
+    EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B38400));
+
+    const PortSettings stored = SettingsStore::portSettings();
+    EXPECT_EQ(stored.port, listedName());
+    EXPECT_EQ(stored.baudRate, 38400u);
+    EXPECT_EQ(stored.dataBits, 7);
+    EXPECT_EQ(stored.stopBits, 2);
+    EXPECT_EQ(stored.parity, 2);
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(PortSettingsWindowTest, ARateNotInTheListIsKeptAndStoredAsZero)
+{
+    port_ = std::make_unique<SerialPort>(pty_.slavePath(), 115200, 8, 0, 0, 1, 1);
+    ASSERT_TRUE(port_->IsOpen());
+    PortSettingsWindow window(port_, {}, nullptr);
+    EXPECT_EQ(window.speedList()->currentIndex(), -1);
+    window.accept();
+    ASSERT_TRUE(port_);
+    EXPECT_EQ(port_->GetBaudRate(), 115200u);
+    EXPECT_EQ(SettingsStore::portSettings().baudRate, 0u);
+    EXPECT_EQ(SettingsStore::portSettings().port, pty_.slavePath());
+}
+
+TEST_F(PortSettingsWindowTest, APortThatCannotBeOpenedLeavesNoPortAndStoresNothing)
+{
+    struct Case {
+        const char* what;
+        bool busy;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"missing", false, QStringLiteral("Error: Cannot open port!\nThe port does not exist.")},
+        {"busy", true,
+         QStringLiteral("Error: Cannot open port!\nThe port is in use by another program.")},
+    };
+    for (const Case& c : cases) {
+        MessageBox::resetScript();
+        SettingsStore::setPortSettings({QStringLiteral("ttyS3"), 4800, 8, 0, 0});
+        port_ = std::make_unique<SerialPort>();
+        SerialPort other; // another program on the line
+        if (c.busy) {
+            ASSERT_TRUE(other.Open(pty_.slavePath(), 9600, 8, 0, 0, 1, 1));
+        }
+
+        PortSettingsWindow window(port_, {}, nullptr);
+        window.portList()->setEditText(c.busy ? pty_.slavePath()
+                                              : QStringLiteral("/dev/ttyNoSuchPort9"));
+        window.accept();
+
+        EXPECT_FALSE(port_) << c.what;
+        ASSERT_EQ(MessageBox::shown().size(), 1) << c.what;
+        EXPECT_EQ(MessageBox::shown()[0].text, c.expected) << c.what;
+        EXPECT_EQ(MessageBox::shown()[0].icon, MessageBox::Icon::None);
+        EXPECT_EQ(MessageBox::beeps().size(), 1);
+        EXPECT_EQ(SettingsStore::portSettings(),
+                  (PortSettings{QStringLiteral("ttyS3"), 4800, 8, 0, 0}))
+            << c.what;
+    }
+}
+
+TEST(PortSettingsMessages, PermissionTroubleSaysHowToFixIt)
+{
+    const QString text = PortSettingsWindow::openFailureText(EACCES);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Error: Cannot open port!\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("dialout")));
+    EXPECT_EQ(PortSettingsWindow::openFailureText(0), QStringLiteral("Error: Cannot open port!"));
+}
