@@ -61,6 +61,12 @@ public:
     int LastWriteCount() const { return lastWriteCount_; }
     int32_t GetReadTimeout() const { return readTimeout_; }
     int32_t GetWriteTimeout() const { return writeTimeout_; }
+    // Puts back time-outs taken with GetReadTimeout / GetWriteTimeout, which are already scaled.
+    void RestoreTimeouts(int32_t read, int32_t write)
+    {
+        readTimeout_ = read;
+        writeTimeout_ = write;
+    }
     uint32_t PeekError() const { return lastError_; }
 
 protected:

@@ -1,0 +1,58 @@
+#include "BlockExchange.h"
+
+BlockExchange::BlockExchange(Channel& port, std::function<void(const QString&)> showMessage,
+                             QObject* parent)
+    : QObject(parent)
+{
+    listener_ = std::make_unique<QueuedTransferListener>(this, QueuedTransferListener::Handlers{
+                                                                   [this](int percent) {
+                                                                       if (!stopped_)
+                                                                           emit progress(percent);
+                                                                   },
+                                                                   [this] {
+                                                                       if (!stopped_)
+                                                                           emit done();
+                                                                   },
+                                                                   [this] {
+                                                                       if (!stopped_)
+                                                                           emit failed();
+                                                                   },
+                                                                   std::move(showMessage),
+                                                               });
+    transfer_ = std::make_unique<BlockTransfer>(port, *listener_);
+}
+
+BlockExchange::~BlockExchange()
+{
+    stop();
+}
+
+void BlockExchange::send(uint8_t type, const QByteArray& data)
+{
+    buffer_ = data;
+    stopped_ = false;
+    transfer_->Start(type, reinterpret_cast<uint8_t*>(buffer_.data()),
+                     static_cast<uint32_t>(buffer_.size()));
+}
+
+void BlockExchange::receive(uint8_t type, uint32_t expectedLength)
+{
+    buffer_ = QByteArray(static_cast<qsizetype>(expectedLength), '\0');
+    stopped_ = false;
+    transfer_->Start(type,
+                     expectedLength == 0 ? nullptr : reinterpret_cast<uint8_t*>(buffer_.data()),
+                     expectedLength);
+}
+
+void BlockExchange::stop()
+{
+    // Reports that reach us while the worker is being stopped belong to the past.
+    stopped_ = true;
+    transfer_->Stop();
+}
+
+QByteArray BlockExchange::received() const
+{
+    return QByteArray(reinterpret_cast<const char*>(transfer_->Data()),
+                      static_cast<qsizetype>(transfer_->Length()));
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "BlockTransfer.h"
+#include "QueuedTransferListener.h"
+
+#include <QByteArray>
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class Channel;
+
+// One block transfer as seen from the thread that owns it: the worker's reports arrive as
+// signals on this object's thread, and reports still on their way when it is stopped or
+// deleted are dropped. It keeps the bytes it sends or receives.
+class BlockExchange : public QObject {
+    Q_OBJECT
+public:
+    // showMessage tells the user why a transfer failed and returns once the user has closed it.
+    BlockExchange(Channel& port, std::function<void(const QString&)> showMessage,
+                  QObject* parent = nullptr);
+    ~BlockExchange() override;
+
+    void send(uint8_t type, const QByteArray& data);
+    // expectedLength 0 takes whatever length the unit announces.
+    void receive(uint8_t type, uint32_t expectedLength = 0);
+    // Ends the worker; no signal comes after this.
+    void stop();
+
+    // After done: the bytes received.
+    QByteArray received() const;
+
+signals:
+    void progress(int percent);
+    void done();
+    void failed();
+
+private:
+    std::unique_ptr<QueuedTransferListener> listener_;
+    std::unique_ptr<BlockTransfer> transfer_;
+    QByteArray buffer_;
+    bool stopped_ = false;
+};

@@ -1,0 +1,72 @@
+#include "ImageTransfer.h"
+
+#include "BlockExchange.h"
+#include "ConfigurationImage.h"
+
+#include <QEventLoop>
+
+ImageTransfer::ImageTransfer(Channel& port, ConfigurationImage& image, uint8_t type,
+                             std::function<void(const QString&)> showMessage, QObject* parent)
+    : QObject(parent)
+    , image_(image)
+    , type_(type)
+    , exchange_(std::make_unique<BlockExchange>(port, std::move(showMessage)))
+{
+    connect(exchange_.get(), &BlockExchange::progress, this, &ImageTransfer::progress);
+    connect(exchange_.get(), &BlockExchange::done, this, &ImageTransfer::complete);
+    connect(exchange_.get(), &BlockExchange::failed, this, [this] {
+        exchange_->stop();
+        over_ = true;
+        emit finished(false);
+    });
+}
+
+ImageTransfer::~ImageTransfer() = default;
+
+void ImageTransfer::start()
+{
+    over_ = false;
+    if (type_ == BlockTransfer::ImageToUnit) {
+        const auto& bytes = image_.bytes();
+        exchange_->send(type_, QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                          ConfigurationImage::Size));
+    } else {
+        exchange_->receive(type_, ConfigurationImage::Size);
+    }
+}
+
+void ImageTransfer::complete()
+{
+    exchange_->stop();
+    if (type_ == BlockTransfer::ImageFromUnit) {
+        const QByteArray received = exchange_->received();
+        ConfigurationImage::Bytes bytes;
+        std::copy(received.begin(), received.end(), bytes.begin());
+        image_.setBytes(bytes);
+    }
+    over_ = true;
+    emit finished(true);
+}
+
+void ImageTransfer::abort()
+{
+    if (over_)
+        return;
+    exchange_->stop();
+    over_ = true;
+    emit finished(false);
+}
+
+bool ImageTransfer::run()
+{
+    bool completed = false;
+    QEventLoop loop;
+    connect(this, &ImageTransfer::finished, &loop, [&](bool ok) {
+        completed = ok;
+        loop.quit();
+    });
+    start();
+    if (!over_)
+        loop.exec();
+    return completed;
+}

@@ -1,0 +1,365 @@
+#include "UnitSession.h"
+
+#include "BlockExchange.h"
+#include "SerialPort.h"
+#include "UnitSessionHost.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+// The port's line settings and time-outs, taken before the console changes them for a while.
+struct UnitSession::LineSnapshot {
+    uint32_t baudRate;
+    int byteSize;
+    int parity;
+    int stopBits;
+    int handshakeMode;
+    int flowMode;
+    int32_t readTimeout;
+    int32_t writeTimeout;
+
+    static LineSnapshot of(const SerialPort& port)
+    {
+        return {port.GetBaudRate(),    port.GetByteSize(),      port.GetParity(),
+                port.GetStopBits(),    port.GetHandshakeMode(), port.GetFlowMode(),
+                port.GetReadTimeout(), port.GetWriteTimeout()};
+    }
+    void restore(SerialPort& port) const
+    {
+        port.SetBaudRate(baudRate);
+        port.SetByteSize(byteSize);
+        port.SetParity(parity);
+        port.SetStopBits(stopBits);
+        port.SetHandshakeMode(handshakeMode);
+        port.SetFlowMode(flowMode);
+        port.RestoreTimeouts(readTimeout, writeTimeout);
+    }
+};
+
+class UnitSession::PortInUse {
+public:
+    explicit PortInUse(UnitSession& session)
+        : session_(session)
+    {
+        ++session_.portUsers_;
+    }
+    ~PortInUse() { --session_.portUsers_; }
+    PortInUse(const PortInUse&) = delete;
+    PortInUse& operator=(const PortInUse&) = delete;
+
+private:
+    UnitSession& session_;
+};
+
+QByteArray UnitSession::connectCommand()
+{
+    return QByteArray("\xAA\xBA\xCA\xDA", 4);
+}
+
+QByteArray UnitSession::disconnectCommand()
+{
+    return QByteArray("\xAA\xBA\xCA\xDB", 4);
+}
+
+QByteArray UnitSession::pageRecord(uint16_t localId, const QString& text)
+{
+    return QByteArray::number(localId) + RecordSeparator + text.toLatin1() + RecordSeparator;
+}
+
+UnitSession::UnitSession(UnitSessionHost& host, QObject* parent)
+    : QObject(parent)
+    , host_(host)
+{}
+
+UnitSession::~UnitSession()
+{
+    pageExchange_.reset();
+}
+
+void UnitSession::openPort(const PortSettings& settings)
+{
+    port_ = std::make_unique<SerialPort>(settings.port, settings.baudRate, settings.dataBits,
+                                         settings.parity, settings.stopBits, 1, 1);
+    port_->SetReadTimeout(50);
+    port_->SetWriteTimeout(SerialPort::NoTimeLimit);
+}
+
+bool UnitSession::hasOpenPort() const
+{
+    return port_ && port_->IsOpen();
+}
+
+bool UnitSession::waitForAnswer()
+{
+    QElapsedTimer clock;
+    clock.start();
+    port_->SetReadTimeout(AnswerWaitMs);
+    while (clock.elapsed() < AnswerWaitMs) {
+        if (port_->ReadByte() == UnitAnswer)
+            return true;
+    }
+    return false;
+}
+
+void UnitSession::setOnlineLineSettings()
+{
+    port_->SetBaudRate(OnlineBaudRate);
+    port_->SetByteSize(8);
+    port_->SetParity(0);
+    port_->SetStopBits(0);
+    port_->SetHandshakeMode(1);
+    port_->SetFlowMode(1);
+}
+
+bool UnitSession::Connect()
+{
+    if (!hasOpenPort()) {
+        host_.inform(tr("Communications port not open, check configuration."));
+        return false;
+    }
+    SerialPort& port = *port_;
+    const LineSnapshot before = LineSnapshot::of(port);
+    auto giveUp = [&](const QString& text) {
+        host_.inform(text);
+        before.restore(port);
+        return false;
+    };
+
+    port.PurgeInput();
+    port.PurgeOutput();
+    port.SetWriteTimeout(1000);
+    port.WriteString(connectCommand());
+    if (port.LastWriteCount() != 4)
+        return giveUp(tr("Error sending connect command."));
+    if (waitForAnswer()) {
+        setOnlineLineSettings();
+        return true;
+    }
+    if (port.GetBaudRate() == OnlineBaudRate)
+        return giveUp(tr("No response from unit."));
+
+    // The unit may still be at the online speed from an earlier connection.
+    setOnlineLineSettings();
+    port.PurgeInput();
+    port.PurgeOutput();
+    port.WriteString(connectCommand());
+    if (port.LastWriteCount() != 4)
+        return giveUp(tr("Error sending connect command."));
+    if (waitForAnswer())
+        return true;
+    return giveUp(tr("No response from unit."));
+}
+
+void UnitSession::ConnectCommand()
+{
+    if (Connect())
+        GoOnline();
+}
+
+bool UnitSession::Disconnect()
+{
+    if (!hasOpenPort())
+        return false;
+    port_->SetWriteTimeout(1000);
+    port_->WriteString(disconnectCommand());
+    if (port_->LastWriteCount() == 4)
+        waitForAnswer();
+    return true;
+}
+
+void UnitSession::DisconnectCommand()
+{
+    StopPageTransfer();
+    if (Disconnect())
+        GoOffline();
+}
+
+void UnitSession::StopPageTransfer()
+{
+    if (!pageExchange_)
+        return;
+    BlockExchange* stopping = pageExchange_.release();
+    stopping->stop();
+    // Its own report may be what called us: it goes once that report is over.
+    stopping->deleteLater();
+    pageBusy_ = false;
+}
+
+void UnitSession::GoOnline()
+{
+    online_ = true;
+    pageBusy_ = false;
+    emit onlineChanged(true);
+}
+
+void UnitSession::GoOffline()
+{
+    // The page worker owns the port while it runs, so it stops before the line is touched.
+    StopPageTransfer();
+    if (port_) {
+        const PortSettings saved = host_.savedPortSettings();
+        port_->SetBaudRate(saved.baudRate);
+        port_->SetByteSize(saved.dataBits);
+        port_->SetParity(saved.parity);
+        port_->SetStopBits(saved.stopBits);
+    }
+    queue_.clear();
+    pageBusy_ = false;
+    online_ = false;
+    emit pageProgress(0);
+    emit pageQueueChanged();
+    emit onlineChanged(false);
+}
+
+void UnitSession::QueuePage(const QByteArray& record)
+{
+    if (!online_) {
+        host_.alert(tr("Message not sent.  Not Connected!"));
+        return;
+    }
+    queue_.append(record);
+    emit pageQueueChanged();
+}
+
+void UnitSession::PumpPages()
+{
+    if (!online_) {
+        if (!queue_.isEmpty()) {
+            queue_.clear();
+            emit pageQueueChanged();
+        }
+        return;
+    }
+    if (queue_.isEmpty() || pageBusy_ || portUsers_ > 0 || !port_)
+        return;
+
+    pageBusy_ = true;
+    pageExchange_ = std::make_unique<BlockExchange>(
+        *port_, [this](const QString& text) { host_.inform(text); });
+    BlockExchange* page = pageExchange_.get();
+    connect(page, &BlockExchange::progress, this,
+            [this](int percent) { emit pageProgress(std::min(percent, 100)); });
+    connect(page, &BlockExchange::done, this, [this, page] {
+        // The unit gets a moment between pages; page busy holds the next one back meanwhile,
+        // and the window stays responsive. The pause ends with the page's transfer.
+        QTimer::singleShot(PagePauseMs, page, [this] {
+            emit pageProgress(0);
+            if (!queue_.isEmpty())
+                queue_.removeFirst();
+            StopPageTransfer();
+            emit pageQueueChanged();
+        });
+    });
+    connect(page, &BlockExchange::failed, this, [this] {
+        emit pageProgress(0);
+        StopPageTransfer();
+        GoOffline();
+    });
+    page->send(BlockTransfer::PageRecord, queue_.first());
+}
+
+bool UnitSession::refusedWithoutPort()
+{
+    if (hasOpenPort())
+        return false;
+    host_.alert(tr("ERROR: You must specify a communications port first!"));
+    return true;
+}
+
+bool UnitSession::refusedWhileOffline()
+{
+    if (online_)
+        return false;
+    host_.alert(tr("You must be Connected."));
+    return true;
+}
+
+// A window's blocks and a page must not share the port.
+bool UnitSession::refusedWhilePaging()
+{
+    if (!pageBusy_)
+        return false;
+    host_.alert(tr("Please wait for all message to be sent."));
+    return true;
+}
+
+void UnitSession::runImageTransfer(uint8_t type)
+{
+    if (refusedWithoutPort() || refusedWhileOffline() || refusedWhilePaging())
+        return;
+    if (type == BlockTransfer::ImageToUnit)
+        host_.saveDatabase();
+    bool completed = false;
+    {
+        PortInUse inUse(*this);
+        completed = host_.runImageTransfer(type);
+    }
+    if (!completed)
+        GoOffline();
+    else if (type == BlockTransfer::ImageFromUnit)
+        host_.imageReplaced();
+}
+
+void UnitSession::DownloadCommand()
+{
+    runImageTransfer(BlockTransfer::ImageToUnit);
+}
+
+void UnitSession::UploadCommand()
+{
+    runImageTransfer(BlockTransfer::ImageFromUnit);
+}
+
+void UnitSession::StatusCommand()
+{
+    if (refusedWhileOffline() || refusedWhilePaging())
+        return;
+    PortInUse inUse(*this);
+    host_.runStatusWindow();
+}
+
+bool UnitSession::GoOfflineFirst()
+{
+    if (online_) {
+        if (!host_.confirm(tr("Communications will be placed offline, continue?")))
+            return false;
+        DisconnectCommand();
+    }
+    return true;
+}
+
+void UnitSession::FirmwareUpdateCommand()
+{
+    if (refusedWithoutPort() || !GoOfflineFirst())
+        return;
+    const LineSnapshot before = LineSnapshot::of(*port_);
+    {
+        PortInUse inUse(*this);
+        host_.runFirmwareUpdate();
+    }
+    if (port_) {
+        before.restore(*port_);
+        port_->PurgeInput();
+        port_->PurgeOutput();
+    }
+}
+
+void UnitSession::VoicePromptUpdateCommand()
+{
+    if (refusedWithoutPort() || refusedWhileOffline() || refusedWhilePaging())
+        return;
+    PortInUse inUse(*this);
+    host_.runVoicePromptUpdate();
+}
+
+void UnitSession::ConnectionSettingsCommand()
+{
+    if (GoOfflineFirst())
+        host_.runConnectionSettings();
+}
+
+void UnitSession::Leave()
+{
+    StopPageTransfer();
+    Disconnect();
+}

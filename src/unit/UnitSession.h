@@ -1,0 +1,92 @@
+#pragma once
+
+#include "PortSettings.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+
+#include <memory>
+
+class BlockExchange;
+class SerialPort;
+class UnitSessionHost;
+
+// The console's dealings with the unit: it owns the serial port, knows whether the unit is
+// online, and sends the page queue one record at a time, each as its own block transfer. The
+// window (or the command-line front end) is its host and shows what it has to say.
+//
+// Line settings follow the state: the saved settings while offline, 115200 baud 8N1 online.
+class UnitSession : public QObject {
+    Q_OBJECT
+public:
+    static constexpr uint8_t UnitAnswer = 0xA6;
+    static constexpr uint32_t OnlineBaudRate = 115200;
+    static constexpr int AnswerWaitMs = 1000;
+    static constexpr int PagePauseMs = 300;
+    static constexpr char RecordSeparator = 0x1E;
+
+    static QByteArray connectCommand();
+    static QByteArray disconnectCommand();
+    // The local ID in decimal, 0x1E, the text, 0x1E.
+    static QByteArray pageRecord(uint16_t localId, const QString& text);
+
+    explicit UnitSession(UnitSessionHost& host, QObject* parent = nullptr);
+    ~UnitSession() override;
+
+    // The port as the window is built: from the saved settings, kept even when it cannot be opened.
+    void openPort(const PortSettings& settings);
+    std::unique_ptr<SerialPort>& portSlot() { return port_; }
+    SerialPort* port() const { return port_.get(); }
+    bool hasOpenPort() const;
+
+    bool isOnline() const { return online_; }
+    bool isPageBusy() const { return pageBusy_; }
+    const QList<QByteArray>& pageQueue() const { return queue_; }
+
+    bool Connect();
+    void ConnectCommand();
+    bool Disconnect();
+    void DisconnectCommand();
+    void StopPageTransfer();
+    void GoOnline();
+    void GoOffline();
+    void QueuePage(const QByteArray& record);
+    // Called on every tick of the window's 50 ms timer: starts the next page when it can.
+    void PumpPages();
+    void DownloadCommand();
+    void UploadCommand();
+    void StatusCommand();
+    bool GoOfflineFirst();
+    void FirmwareUpdateCommand();
+    void VoicePromptUpdateCommand();
+    void ConnectionSettingsCommand();
+    // Leaving the program: stop a page under way and tell the unit goodbye, online or not.
+    void Leave();
+
+signals:
+    void onlineChanged(bool online);
+    // Progress of the page being sent, 0 to 100; 0 again when it is over.
+    void pageProgress(int percent);
+    void pageQueueChanged();
+
+private:
+    struct LineSnapshot;
+    // Held while a window moves blocks of its own over the port; pages wait meanwhile.
+    class PortInUse;
+
+    bool refusedWithoutPort();
+    bool refusedWhileOffline();
+    bool refusedWhilePaging();
+    bool waitForAnswer();
+    void setOnlineLineSettings();
+    void runImageTransfer(uint8_t type);
+
+    UnitSessionHost& host_;
+    std::unique_ptr<SerialPort> port_;
+    bool online_ = false;
+    bool pageBusy_ = false;
+    QList<QByteArray> queue_;
+    std::unique_ptr<BlockExchange> pageExchange_;
+    int portUsers_ = 0;
+};

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "ConfigurationImage.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QJsonObject>
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+// Plays the Tavolux unit on the master side of a pseudo-terminal. See --help (main.cpp) for
+// what it does and which faults it can be told to make.
+class UnitSimulator {
+public:
+    struct Options {
+        QString linkPath;
+        uint32_t speed = 9600; // the speed the unit listens at before any connect
+        bool resetSpeedOnDisconnect = false;
+        bool ignoreLinkCommands = false;
+        bool wireTime = false;
+        QString logPath;
+        std::optional<ConfigurationImage::Bytes> image;
+        QString exitAfterEvent;
+        int exitAfterCount = 1;
+        // Faults, for blocks of faultType only when it is set.
+        int faultType = 0;
+        uint8_t refuseLength = 0;     // 0xF9 or 0xF8 instead of ACK
+        int nakChecksum = 0;          // NAK this many good checksums (-1: always)
+        int uploadLength = -1;        // announced instead of 7738 for type 3
+        bool corruptChecksum = false; // in the blocks the unit sends
+        int silentAfter = -1;         // stop answering after this many data bytes of a block
+        bool garbage = false;         // sprinkle bytes the protocol does not know
+        int hangupAfter = -1;         // close the line after this many data bytes of a block
+    };
+
+    explicit UnitSimulator(Options options);
+    ~UnitSimulator();
+
+    // Opens the pseudo-terminal and links its slave to the link path. False with a message on
+    // error.
+    bool open(QString* error);
+    QString slaveName() const { return slaveName_; }
+    // Serves until an exit is due (--exit-after, a hang-up) or stopRequested says so; returns
+    // the exit code.
+    int serve(const std::function<bool()>& stopRequested);
+
+private:
+    enum class Mode {
+        Idle,
+        LinkCommand,
+        RxLength,
+        RxData,
+        RxChecksum,
+        TxAwaitLengthAnswer,
+        TxAwaitChecksumAnswer,
+        Silent,
+        // The boot loader dialogue of the firmware update comes here.
+    };
+    using Clock = std::chrono::steady_clock;
+
+    void handleByte(uint8_t byte);
+    void handleIdle(uint8_t byte);
+    void handleLinkCommand(uint8_t byte);
+    void startReceive(uint8_t type);
+    void finishReceive();
+    void startSend(uint8_t type);
+    void sendBlockBody();
+    void finishSend(bool acknowledged);
+    void resetToIdle();
+
+    void send(const QByteArray& bytes);
+    void sendByte(uint8_t byte) { send(QByteArray(1, static_cast<char>(byte))); }
+    void sendGarbage();
+    bool faultApplies() const;
+    void countDataByte();
+
+    uint32_t lineSpeed() const;
+    QJsonObject lineSettings() const;
+    double byteSeconds() const;
+    bool atListeningSpeed() const { return lineSpeed() == listeningSpeed_; }
+    void log(const QString& event, QJsonObject fields = {});
+    void noteExchange(const QString& event);
+    QByteArray statusText();
+
+    Options options_;
+    int master_ = -1;
+    int slave_ = -1;
+    QString slaveName_;
+    QFile logFile_;
+    Clock::time_point started_ = Clock::now();
+    Clock::time_point rxClock_ = Clock::now();
+    Clock::time_point txClock_ = Clock::now();
+    Clock::time_point lastByte_ = Clock::now();
+    bool exitRequested_ = false;
+    int exitCode_ = 0;
+    int exchangesToExit_ = 0;
+
+    ConfigurationImage::Bytes image_{};
+    uint32_t listeningSpeed_ = 9600;
+    Mode mode_ = Mode::Idle;
+    QByteArray linkCommand_;
+    uint8_t blockType_ = 0;
+    uint32_t blockLength_ = 0;
+    int lengthBytes_ = 0;
+    QByteArray blockData_;
+    QByteArray outgoing_;
+    uint16_t checksumReceived_ = 0;
+    int checksumBytes_ = 0;
+    int dataBytesThisBlock_ = 0;
+    int naksLeft_ = 0;
+    int pagesReceived_ = 0;
+    int statusRequests_ = 0;
+};

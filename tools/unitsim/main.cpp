@@ -1,0 +1,168 @@
+// tavolux-unitsim: a Tavolux unit on a pseudo-terminal, for tests and demonstrations.
+#include "UnitSimulator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+const char* const Description = R"(Plays the Tavolux unit on the far side of a pseudo-terminal.
+
+The unit listens at one line speed at a time: --speed at first, 115200 baud once it has answered
+a connect command (0xAA 0xBA 0xCA 0xDA), and still 115200 after a disconnect (0xAA 0xBA 0xCA 0xDB)
+unless --reset-speed-on-disconnect is given. It answers both link commands with 0xA6, and only
+when the line speed the program set (read from the master side) is the one it listens at: bytes
+at any other speed are noise to it and are ignored.
+
+Blocks (type, 24-bit length high byte first, data, 16-bit sum of the data high byte first):
+  type 2  configuration image from the program: 7738 bytes (else 0xF9); kept, and sent back
+          by the next type 3 request
+  type 4  page record: 1 to 1024 bytes (else 0xF9); recorded
+  type 5  voice prompt block: 1 byte to 8 MiB (empty 0xF9, larger 0xF8); recorded
+  type 3  the unit's configuration image (the defaults, or --image)
+  type 8  a status text of the unit's own: pages received, a request counter, the time
+For blocks it receives, the unit answers the length with ACK, sends 0xF6 after every 64 data
+bytes that are followed by more, and answers the checksum with ACK or NAK. For blocks it sends,
+it waits for the program's ACK after the length and after the checksum. A block that stalls for
+a second is dropped and the unit waits for the next command.)";
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void onSignal(int)
+{
+    stopSignal = 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavolux-unitsim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(Description));
+    parser.addHelpOption();
+    const QCommandLineOption link(QStringLiteral("link"),
+                                  QStringLiteral("Link the port to PATH (the console opens PATH)."),
+                                  QStringLiteral("PATH"));
+    const QCommandLineOption speed(QStringLiteral("speed"),
+                                   QStringLiteral("Speed the unit listens at first (9600)."),
+                                   QStringLiteral("BAUD"), QStringLiteral("9600"));
+    const QCommandLineOption resetSpeed(
+        QStringLiteral("reset-speed-on-disconnect"),
+        QStringLiteral("Go back to --speed after answering a disconnect."));
+    const QCommandLineOption mute(QStringLiteral("ignore-link-commands"),
+                                  QStringLiteral("Never answer connect or disconnect."));
+    const QCommandLineOption wireTime(
+        QStringLiteral("wire-time"),
+        QStringLiteral("Take as long as the bytes take on a real line at the current speed."));
+    const QCommandLineOption logFile(
+        QStringLiteral("log"),
+        QStringLiteral("Append what the unit receives, as JSON lines, to FILE."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption image(
+        QStringLiteral("image"),
+        QStringLiteral("Start with this configuration image (a database file or 7738 raw bytes)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption exitAfter(
+        QStringLiteral("exit-after"),
+        QStringLiteral("Exit after EVENT (connect, disconnect, page, image, voice, upload, "
+                       "status), or after its N-th time with EVENT:N."),
+        QStringLiteral("EVENT[:N]"));
+    const QCommandLineOption faultType(
+        QStringLiteral("fault-type"),
+        QStringLiteral("Make the faults below only in blocks of this type."),
+        QStringLiteral("TYPE"));
+    const QCommandLineOption refuseLength(
+        QStringLiteral("refuse-length"),
+        QStringLiteral("Answer the length of blocks sent to the unit with f9 or f8."),
+        QStringLiteral("f9|f8"));
+    const QCommandLineOption nakChecksum(QStringLiteral("nak-checksum"),
+                                         QStringLiteral("NAK good checksums: once, or always."),
+                                         QStringLiteral("once|always"));
+    const QCommandLineOption uploadLength(
+        QStringLiteral("upload-length"),
+        QStringLiteral("Announce this length for the configuration image it sends."),
+        QStringLiteral("N"));
+    const QCommandLineOption corruptChecksum(
+        QStringLiteral("corrupt-checksum"),
+        QStringLiteral("Send a wrong checksum with the blocks it sends."));
+    const QCommandLineOption silentAfter(
+        QStringLiteral("silent-after"),
+        QStringLiteral("Fall silent after N data bytes of a block."), QStringLiteral("N"));
+    const QCommandLineOption garbage(
+        QStringLiteral("garbage"),
+        QStringLiteral("Send bytes the protocol does not know before its answers."));
+    const QCommandLineOption hangup(
+        QStringLiteral("hangup-after"),
+        QStringLiteral("Hang up the line after N data bytes of a block, and exit."),
+        QStringLiteral("N"));
+    parser.addOptions({link, speed, resetSpeed, mute, wireTime, logFile, image, exitAfter,
+                       faultType, refuseLength, nakChecksum, uploadLength, corruptChecksum,
+                       silentAfter, garbage, hangup});
+    parser.process(app);
+
+    UnitSimulator::Options options;
+    options.linkPath = parser.value(link);
+    options.speed = parser.value(speed).toUInt();
+    options.resetSpeedOnDisconnect = parser.isSet(resetSpeed);
+    options.ignoreLinkCommands = parser.isSet(mute);
+    options.wireTime = parser.isSet(wireTime);
+    options.logPath = parser.value(logFile);
+    if (parser.isSet(image)) {
+        QFile file(parser.value(image));
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "tavolux-unitsim: cannot read %s\n", qPrintable(file.fileName()));
+            return 2;
+        }
+        QByteArray bytes = file.readAll();
+        if (bytes.size() >= ConfigurationImage::Size + 1 && bytes[0] == 5)
+            bytes = bytes.mid(1, ConfigurationImage::Size);
+        if (bytes.size() != ConfigurationImage::Size) {
+            std::fprintf(stderr, "tavolux-unitsim: %s is not a configuration image\n",
+                         qPrintable(file.fileName()));
+            return 2;
+        }
+        ConfigurationImage::Bytes raw;
+        std::copy(bytes.begin(), bytes.end(), raw.begin());
+        options.image = raw;
+    }
+    if (parser.isSet(exitAfter)) {
+        const QStringList parts = parser.value(exitAfter).split(u':');
+        options.exitAfterEvent = parts[0];
+        options.exitAfterCount = parts.size() > 1 ? parts[1].toInt() : 1;
+    }
+    options.faultType = parser.value(faultType).toInt();
+    if (parser.isSet(refuseLength))
+        options.refuseLength = parser.value(refuseLength).toLower() == u"f8" ? 0xF8 : 0xF9;
+    if (parser.isSet(nakChecksum))
+        options.nakChecksum = parser.value(nakChecksum) == u"always" ? -1 : 1;
+    if (parser.isSet(uploadLength))
+        options.uploadLength = parser.value(uploadLength).toInt();
+    options.corruptChecksum = parser.isSet(corruptChecksum);
+    if (parser.isSet(silentAfter))
+        options.silentAfter = parser.value(silentAfter).toInt();
+    options.garbage = parser.isSet(garbage);
+    if (parser.isSet(hangup))
+        options.hangupAfter = parser.value(hangup).toInt();
+
+    UnitSimulator unit(options);
+    QString error;
+    if (!unit.open(&error)) {
+        std::fprintf(stderr, "tavolux-unitsim: %s\n", qPrintable(error));
+        return 2;
+    }
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGHUP, onSignal);
+    std::printf("tavolux-unitsim: unit on %s (%s), listening at %u baud\n",
+                qPrintable(options.linkPath.isEmpty() ? unit.slaveName() : options.linkPath),
+                qPrintable(unit.slaveName()), options.speed);
+    std::fflush(stdout);
+    return unit.serve([] { return stopSignal != 0; });
+}
