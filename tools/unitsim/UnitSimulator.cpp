@@ -258,7 +258,7 @@ void UnitSimulator::handleLinkCommand(uint8_t byte)
     }
     const bool connect = byte == 0xDA;
     const QString event = connect ? QStringLiteral("connect") : QStringLiteral("disconnect");
-    const bool answer = !options_.ignoreLinkCommands;
+    const bool answer = connect ? !options_.ignoreConnect : !options_.ignoreDisconnect;
     log(event, {{QStringLiteral("answered"), answer}});
     if (answer) {
         sendByte(UnitAnswer);

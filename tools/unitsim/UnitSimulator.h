@@ -20,7 +20,8 @@ public:
         QString linkPath;
         uint32_t speed = 9600; // the speed the unit listens at before any connect
         bool resetSpeedOnDisconnect = false;
-        bool ignoreLinkCommands = false;
+        bool ignoreConnect = false;
+    bool ignoreDisconnect = false;
         bool wireTime = false;
         QString logPath;
         std::optional<ConfigurationImage::Bytes> image;

@@ -56,8 +56,10 @@ int main(int argc, char* argv[])
     const QCommandLineOption resetSpeed(
         QStringLiteral("reset-speed-on-disconnect"),
         QStringLiteral("Go back to --speed after answering a disconnect."));
-    const QCommandLineOption mute(QStringLiteral("ignore-link-commands"),
-                                  QStringLiteral("Never answer connect or disconnect."));
+    const QCommandLineOption ignoreConnect(QStringLiteral("ignore-connect"),
+                                           QStringLiteral("Never answer a connect."));
+    const QCommandLineOption ignoreDisconnect(QStringLiteral("ignore-disconnect"),
+                                              QStringLiteral("Never answer a disconnect."));
     const QCommandLineOption wireTime(
         QStringLiteral("wire-time"),
         QStringLiteral("Take as long as the bytes take on a real line at the current speed."));
@@ -102,16 +104,17 @@ int main(int argc, char* argv[])
         QStringLiteral("hangup-after"),
         QStringLiteral("Hang up the line after N data bytes of a block, and exit."),
         QStringLiteral("N"));
-    parser.addOptions({link, speed, resetSpeed, mute, wireTime, logFile, image, exitAfter,
-                       faultType, refuseLength, nakChecksum, uploadLength, corruptChecksum,
-                       silentAfter, garbage, hangup});
+    parser.addOptions({link, speed, resetSpeed, ignoreConnect, ignoreDisconnect, wireTime, logFile,
+                       image, exitAfter, faultType, refuseLength, nakChecksum, uploadLength,
+                       corruptChecksum, silentAfter, garbage, hangup});
     parser.process(app);
 
     UnitSimulator::Options options;
     options.linkPath = parser.value(link);
     options.speed = parser.value(speed).toUInt();
     options.resetSpeedOnDisconnect = parser.isSet(resetSpeed);
-    options.ignoreLinkCommands = parser.isSet(mute);
+    options.ignoreConnect = parser.isSet(ignoreConnect);
+    options.ignoreDisconnect = parser.isSet(ignoreDisconnect);
     options.wireTime = parser.isSet(wireTime);
     options.logPath = parser.value(logFile);
     if (parser.isSet(image)) {

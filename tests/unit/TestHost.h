@@ -1,0 +1,65 @@
+#pragma once
+
+#include "BlockExchange.h"
+#include "ConfigurationImage.h"
+#include "ImageTransfer.h"
+#include "SerialPort.h"
+#include "UnitSession.h"
+#include "UnitSessionHost.h"
+
+#include <QEventLoop>
+#include <QStringList>
+#include <QTimer>
+
+// The program around the session, as the tests need it: what the session says is recorded,
+// questions are answered from a field, and the image transfers run without a window.
+class TestHost : public UnitSessionHost {
+public:
+    UnitSession* session = nullptr;
+    ConfigurationImage image;
+    PortSettings saved;
+    bool confirmAnswer = true;
+    int abortTransferAfterMs = -1;
+    QStringList informed;
+    QStringList alerted;
+    QStringList asked;
+    QStringList calls; // save, transfer N, status, imageReplaced, ... in order
+    QByteArray statusText;
+
+    void inform(const QString& text) override { informed << text; }
+    void alert(const QString& text) override { alerted << text; }
+    bool confirm(const QString& text) override
+    {
+        asked << text;
+        return confirmAnswer;
+    }
+    PortSettings savedPortSettings() override { return saved; }
+    void saveDatabase() override { calls << QStringLiteral("save"); }
+    bool runImageTransfer(uint8_t type) override
+    {
+        calls << QStringLiteral("transfer %1").arg(type);
+        ImageTransfer transfer(*session->port(), image, type,
+                               [this](const QString& text) { informed << text; });
+        if (abortTransferAfterMs >= 0)
+            QTimer::singleShot(abortTransferAfterMs, &transfer, &ImageTransfer::abort);
+        return transfer.run();
+    }
+    void runStatusWindow() override
+    {
+        calls << QStringLiteral("status");
+        BlockExchange request(*session->port(), [this](const QString& text) { informed << text; });
+        QEventLoop loop;
+        QObject::connect(&request, &BlockExchange::done, &loop, [&] {
+            statusText = request.received();
+            loop.quit();
+        });
+        QObject::connect(&request, &BlockExchange::failed, &loop, &QEventLoop::quit);
+        request.receive(8);
+        loop.exec();
+        request.stop();
+    }
+    void runFirmwareUpdate() override { calls << QStringLiteral("firmware"); }
+    void runVoicePromptUpdate() override { calls << QStringLiteral("voice"); }
+    void runConnectionSettings() override { calls << QStringLiteral("settings"); }
+    void imageReplaced() override { calls << QStringLiteral("imageReplaced"); }
+};
