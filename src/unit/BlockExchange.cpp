@@ -4,21 +4,21 @@ BlockExchange::BlockExchange(Channel& port, std::function<void(const QString&)> 
                              QObject* parent)
     : QObject(parent)
 {
-    listener_ = std::make_unique<QueuedTransferListener>(this, QueuedTransferListener::Handlers{
-                                                                   [this](int percent) {
-                                                                       if (!stopped_)
-                                                                           emit progress(percent);
-                                                                   },
-                                                                   [this] {
-                                                                       if (!stopped_)
-                                                                           emit done();
-                                                                   },
-                                                                   [this] {
-                                                                       if (!stopped_)
-                                                                           emit failed();
-                                                                   },
-                                                                   std::move(showMessage),
-                                                               });
+    QueuedTransferListener::Handlers handlers;
+    handlers.progress = [this](int percent) {
+        if (!stopped_)
+            emit progress(percent);
+    };
+    handlers.done = [this] {
+        if (!stopped_)
+            emit done();
+    };
+    handlers.failed = [this] {
+        if (!stopped_)
+            emit failed();
+    };
+    handlers.message = std::move(showMessage);
+    listener_ = std::make_unique<QueuedTransferListener>(std::move(handlers));
     transfer_ = std::make_unique<BlockTransfer>(port, *listener_);
 }
 

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -41,26 +42,32 @@ void BlockTransfer::Start(uint8_t type, uint8_t* data, uint32_t length)
     data_ = data;
     length_ = length;
     stopRequest_ = false;
-    worker_.reset(QThread::create([this] { Run(); }));
-    worker_->start();
+    workerEnded_ = false;
+    worker_ = std::thread([this] {
+        Run();
+        workerEnded_ = true;
+    });
 }
 
 void BlockTransfer::Stop()
 {
     stopRequest_ = true;
-    if (!worker_)
+    if (!worker_.joinable())
         return;
     // A worker may be waiting for the user to close one of its messages, which this thread
     // shows: keep this thread's event loop turning until the worker has ended.
     QCoreApplication* app = QCoreApplication::instance();
-    if (app && QThread::currentThread() == app->thread() && !worker_->isFinished()) {
+    if (app && QThread::currentThread() == app->thread() && !workerEnded_) {
         QEventLoop loop;
-        QObject::connect(worker_.get(), &QThread::finished, &loop, &QEventLoop::quit);
-        if (!worker_->isFinished())
-            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (workerEnded_)
+                loop.quit();
+        });
+        check.start(5);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
-    worker_->wait();
-    worker_.reset();
+    worker_.join();
 }
 
 void BlockTransfer::Run()

@@ -4,11 +4,10 @@
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
+#include <thread>
 #include <vector>
 
 class Channel;
-class QThread;
 class TransferListener;
 
 // One typed, checksummed block to or from the unit, moved by a worker thread of its own.
@@ -82,8 +81,9 @@ private:
 
     Channel& port_;
     TransferListener& listener_;
-    std::unique_ptr<QThread> worker_;
+    std::thread worker_;
     std::atomic<bool> stopRequest_{false};
+    std::atomic<bool> workerEnded_{false};
 
     uint8_t type_ = 0;
     uint8_t* data_ = nullptr;

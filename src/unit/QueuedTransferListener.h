@@ -4,13 +4,17 @@
 
 #include <QObject>
 
+#include <atomic>
+#include <deque>
 #include <functional>
+#include <mutex>
 
-// Carries a worker's reports over to the thread of a context object: progress and outcomes as
-// queued calls that never hold up the worker, messages as a blocking call that returns once the
-// user has closed the message. The context must outlive the worker (owners stop their transfer
-// before they go); queued calls still on their way when it goes are dropped with it.
-class QueuedTransferListener : public TransferListener {
+// Carries a worker's reports over to the thread this object lives in. The worker only queues
+// them and posts a wake-up, so progress and outcomes never hold it up; a message holds it until
+// the user has closed it. Reports still queued when the object goes are dropped with it; its
+// owner stops the worker first.
+class QueuedTransferListener : public QObject, public TransferListener {
+    Q_OBJECT
 public:
     struct Handlers {
         std::function<void(int)> progress;
@@ -19,16 +23,28 @@ public:
         std::function<void(const QString&)> message;
     };
 
-    QueuedTransferListener(QObject* context, Handlers handlers);
+    explicit QueuedTransferListener(Handlers handlers, QObject* parent = nullptr);
 
     void transferProgress(int percent) override;
     void transferDone() override;
     void transferFailed() override;
     void transferMessage(const QString& text) override;
 
-private:
-    void post(std::function<void()> call);
+private slots:
+    void deliver();
 
-    QObject* context_;
+private:
+    struct Report {
+        enum Kind { Progress, Done, Failed, Message } kind;
+        int percent = 0;
+        QString text;
+        quint64 ticket = 0;
+    };
+    void queue(Report report);
+
     Handlers handlers_;
+    std::mutex mutex_;
+    std::deque<Report> pending_;
+    std::atomic<quint64> messagesQueued_{0};
+    std::atomic<quint64> messagesClosed_{0};
 };
