@@ -45,15 +45,18 @@ QMessageBox::Icon qtIcon(MessageBox::Icon icon)
 
 QMessageBox::StandardButton MessageBox::show(QWidget* parent, Icon icon, const QString& caption,
                                              const QString& text,
-                                             QMessageBox::StandardButtons buttons)
+                                             QMessageBox::StandardButtons buttons,
+                                             QMessageBox::StandardButton defaultButton)
 {
     const QString title = caption.isEmpty() ? QApplication::applicationDisplayName() : caption;
     Script& s = script();
     if (s.scripted) {
-        s.shown.append({title, text, icon, buttons});
+        s.shown.append({title, text, icon, buttons, defaultButton});
         return s.answers.isEmpty() ? escapeAnswer(buttons) : s.answers.dequeue();
     }
     QMessageBox box(qtIcon(icon), title, text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -68,9 +71,10 @@ void MessageBox::message(QWidget* parent, const QString& text)
 }
 
 QMessageBox::StandardButton MessageBox::question(QWidget* parent, const QString& text,
-                                                 QMessageBox::StandardButtons buttons)
+                                                 QMessageBox::StandardButtons buttons,
+                                                 QMessageBox::StandardButton defaultButton)
 {
-    return show(parent, Icon::Question, QString(), text, buttons);
+    return show(parent, Icon::Question, QString(), text, buttons, defaultButton);
 }
 
 QMessageBox::StandardButton MessageBox::warning(QWidget* parent, const QString& text,

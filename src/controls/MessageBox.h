@@ -18,6 +18,7 @@ public:
         QString text;
         Icon icon;
         QMessageBox::StandardButtons buttons;
+        QMessageBox::StandardButton defaultButton;
     };
 
     static void information(QWidget* parent, const QString& text);
@@ -25,7 +26,8 @@ public:
     static void message(QWidget* parent, const QString& text);
     static QMessageBox::StandardButton
     question(QWidget* parent, const QString& text,
-             QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No);
+             QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No,
+             QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
     static QMessageBox::StandardButton
     warning(QWidget* parent, const QString& text,
             QMessageBox::StandardButtons buttons = QMessageBox::Ok,
@@ -40,7 +42,8 @@ public:
     static void resetScript();
 
 private:
-    static QMessageBox::StandardButton show(QWidget* parent, Icon icon, const QString& caption,
-                                            const QString& text,
-                                            QMessageBox::StandardButtons buttons);
+    static QMessageBox::StandardButton
+    show(QWidget* parent, Icon icon, const QString& caption, const QString& text,
+         QMessageBox::StandardButtons buttons,
+         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 };

@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="es_ES">
 <context>
+    <name>BlockTransfer</name>
+    <message>
+        <source>Error: Bad Checksum!</source>
+        <translation>Error: ¡Suma de control incorrecta!</translation>
+    </message>
+</context>
+<context>
     <name>DatabaseCommands</name>
     <message>
         <source>All</source>
@@ -88,6 +95,62 @@ Se ha cargado en su lugar el contenido predeterminado.</translation>
         <source>Database: %1</source>
         <translation>Base de datos: %1</translation>
     </message>
+    <message>
+        <source>&amp;Upload From Tavolux</source>
+        <translation>&amp;Recibir desde Tavolux</translation>
+    </message>
+    <message>
+        <source>&amp;Download To Tavolux</source>
+        <translation>E&amp;nviar a Tavolux</translation>
+    </message>
+    <message>
+        <source>&amp;Connect To Tavolux</source>
+        <translation>&amp;Conectar con Tavolux</translation>
+    </message>
+    <message>
+        <source>D&amp;isconnect From Tavolux</source>
+        <translation>&amp;Desconectar de Tavolux</translation>
+    </message>
+    <message>
+        <source>Conn&amp;ection Settings</source>
+        <translation>Configuración de con&amp;exión</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ver</translation>
+    </message>
+    <message>
+        <source>&amp;Status</source>
+        <translation>&amp;Estado</translation>
+    </message>
+    <message>
+        <source>&amp;Send</source>
+        <translation>&amp;Enviar</translation>
+    </message>
+    <message>
+        <source>Recipient</source>
+        <translation>Destinatario</translation>
+    </message>
+    <message>
+        <source>Message to send</source>
+        <translation>Mensaje a enviar</translation>
+    </message>
+    <message>
+        <source>Sending...</source>
+        <translation>Enviando...</translation>
+    </message>
+    <message>
+        <source>Offline</source>
+        <translation>Fuera de línea</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>Conectado</translation>
+    </message>
+    <message>
+        <source>Not Connected</source>
+        <translation>No conectado</translation>
+    </message>
 </context>
 <context>
     <name>PortSettingsWindow</name>
@@ -163,6 +226,63 @@ Se ha cargado en su lugar el contenido predeterminado.</translation>
 Please check CD or install directory.</source>
         <translation>La ayuda se proporciona como documento aparte.
 Consulte el CD o el directorio de instalación.</translation>
+    </message>
+</context>
+<context>
+    <name>TransferWindow</name>
+    <message>
+        <source>Transferring...</source>
+        <translation>Transfiriendo...</translation>
+    </message>
+    <message>
+        <source>&amp;Abort</source>
+        <translation>&amp;Anular</translation>
+    </message>
+</context>
+<context>
+    <name>UnitSession</name>
+    <message>
+        <source>Communications port not open, check configuration.</source>
+        <translation>El puerto de comunicaciones no está abierto; revise la configuración.</translation>
+    </message>
+    <message>
+        <source>Error sending connect command.</source>
+        <translation>Error al enviar la orden de conexión.</translation>
+    </message>
+    <message>
+        <source>No response from unit.</source>
+        <translation>La unidad no responde.</translation>
+    </message>
+    <message>
+        <source>Message not sent.  Not Connected!</source>
+        <translation>Mensaje no enviado.  ¡No conectado!</translation>
+    </message>
+    <message>
+        <source>ERROR: You must specify a communications port first!</source>
+        <translation>ERROR: ¡Primero debe indicar un puerto de comunicaciones!</translation>
+    </message>
+    <message>
+        <source>You must be Connected.</source>
+        <translation>Debe estar conectado.</translation>
+    </message>
+    <message>
+        <source>Please wait for all message to be sent.</source>
+        <translation>Espere a que se envíen todos los mensajes.</translation>
+    </message>
+    <message>
+        <source>Communications will be placed offline, continue?</source>
+        <translation>Las comunicaciones pasarán a fuera de línea. ¿Continuar?</translation>
+    </message>
+</context>
+<context>
+    <name>UnitStatusWindow</name>
+    <message>
+        <source>Loading</source>
+        <translation>Cargando</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Estado</translation>
     </message>
 </context>
 </TS>
