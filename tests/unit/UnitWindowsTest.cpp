@@ -1,0 +1,112 @@
+// The transfer and status windows, offscreen, against the simulated unit.
+#include "BlockTransfer.h"
+#include "ConfigurationImage.h"
+#include "MessageBox.h"
+#include "SerialPort.h"
+#include "SimulatedUnit.h"
+#include "TransferWindow.h"
+#include "UnitSession.h"
+#include "UnitStatusWindow.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class UnitWindowsTest : public ::testing::Test {
+protected:
+    void open(const QStringList& unitOptions)
+    {
+        MessageBox::resetScript();
+        unit_ = std::make_unique<SimulatedUnit>(unitOptions);
+        ASSERT_TRUE(unit_->started());
+        port_ = std::make_unique<SerialPort>(unit_->path(), 115200, 8, 0, 0, 1, 1);
+        ASSERT_TRUE(port_->IsOpen());
+    }
+    void TearDown() override { MessageBox::resetScript(); }
+
+    // Runs a shown window until it closes; its result.
+    static int runUntilClosed(QDialog& window, int timeoutMs = 10000)
+    {
+        QSignalSpy finished(&window, &QDialog::finished);
+        window.show();
+        if (finished.isEmpty() && !finished.wait(timeoutMs))
+            return -1;
+        return finished.first().first().toInt();
+    }
+
+    std::unique_ptr<SimulatedUnit> unit_;
+    std::unique_ptr<SerialPort> port_;
+    ConfigurationImage image_;
+};
+
+} // namespace
+
+TEST_F(UnitWindowsTest, TransferWindowShowsProgressAndClosesOnTheOutcome)
+{
+    // The unit's speed is emulated so that the window has time to show its progress.
+    open({QStringLiteral("--speed"), QStringLiteral("115200"), QStringLiteral("--wire-time")});
+    image_.pager(0).setLocalId(5);
+    image_.pager(0).setCapcode(500);
+    TransferWindow window(*port_, image_, BlockTransfer::ImageToUnit);
+    int highest = 0;
+    QObject::connect(window.progressBar(), &QProgressBar::valueChanged,
+                     [&](int v) { highest = std::max(highest, v); });
+    EXPECT_EQ(runUntilClosed(window), QDialog::Accepted);
+    EXPECT_EQ(highest, 100);
+    EXPECT_EQ(unit_->events(QStringLiteral("image")).size(), 1);
+
+    // Enter does not end a transfer; Esc aborts it, and the window closes rejected without a
+    // message.
+    open({QStringLiteral("--speed"), QStringLiteral("115200"), QStringLiteral("--silent-after"),
+          QStringLiteral("10")});
+    TransferWindow stuck(*port_, image_, BlockTransfer::ImageFromUnit);
+    QSignalSpy finished(&stuck, &QDialog::finished);
+    stuck.show();
+    QTest::keyClick(stuck.abortButton(), Qt::Key_Return);
+    EXPECT_FALSE(finished.wait(300));
+    EXPECT_TRUE(stuck.isVisible());
+    QTest::keyClick(stuck.abortButton(), Qt::Key_Escape);
+    ASSERT_TRUE(!finished.isEmpty() || finished.wait(3000));
+    EXPECT_EQ(finished.first().first().toInt(), QDialog::Rejected);
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+}
+
+TEST_F(UnitWindowsTest, TransferWindowFailureTellsWhyThenCloses)
+{
+    open({QStringLiteral("--speed"), QStringLiteral("115200"), QStringLiteral("--refuse-length"),
+          QStringLiteral("f8")});
+    TransferWindow window(*port_, image_, BlockTransfer::ImageToUnit);
+    EXPECT_EQ(runUntilClosed(window), QDialog::Rejected);
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("Out of memory received for sent data"));
+    EXPECT_EQ(MessageBox::shown()[0].icon, MessageBox::Icon::Information);
+}
+
+TEST_F(UnitWindowsTest, StatusWindowPollsAndClosesAfterTheRequestUnderWay)
+{
+    open({QStringLiteral("--speed"), QStringLiteral("115200")});
+    UnitStatusWindow window(*port_);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Status"));
+    EXPECT_EQ(window.text(), QStringLiteral("Loading"));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window.text().contains(QStringLiteral("Status request: 2")); }, 5000));
+
+    // OK while a request runs only notes the wish; the window closes when the answer is in.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.isRequestRunning(); }, 2000));
+    QSignalSpy finished(&window, &QDialog::finished);
+    window.accept();
+    if (finished.isEmpty()) {
+        EXPECT_TRUE(window.isVisible());
+        ASSERT_TRUE(finished.wait(3000));
+    }
+    EXPECT_EQ(finished.first().first().toInt(), QDialog::Accepted);
+    EXPECT_FALSE(window.isRequestRunning());
+    EXPECT_TRUE(window.text().contains(QStringLiteral("Status request: 3")));
+}
