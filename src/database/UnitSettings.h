@@ -50,49 +50,65 @@ public:
     static constexpr ImageField voicePagingTimeout{7734, 1};
     static constexpr ImageField reservedFlagC{7735, 1};
 
-    struct NumberDefault {
+    // Every field once: its name, where it is, and what a new image holds there.
+    struct FieldInfo {
+        const char* name;
         ImageField field;
-        uint32_t value;
-    };
-    struct TextDefault {
-        ImageField field;
-        const char* value;
+        bool text;
+        uint32_t numberDefault;
+        const char* textDefault;
     };
 
-    static constexpr std::array<TextDefault, 3> textDefaults{{
-        {maintenancePassword, "482915"},
-        {administratorPassword, ""},
-        {auxiliaryCode, "730264"},
-    }};
-
-    static constexpr std::array<NumberDefault, 35> numberDefaults{{
-        {answerRings, 2},         {promptDelay, 0},
-        {inactivityTime, 3},      {messagesBeforeDisconnect, 0},
-        {interfaceDataBits, 8},   {interfaceStopBits, 0},
-        {interfaceParity, 0},     {interfaceFlowControl, 0},
-        {lookupLocalId, 0},       {interfaceBaudRate, 9600},
-        {interfaceProtocol, 0},   {comp1LocalId, 0xFFFF},
-        {ignoreChecksum, 1},      {acceptInvalidPagers, 0},
-        {neverDisconnect, 0},     {sendIdEveryTwoSeconds, 1},
-        {pocsagDataRate, 0},      {defaultBeepTone, 0},
-        {encodingMethod, 7},      {reservedFlagA, 0},
-        {transmitterInverted, 0}, {reservedFlagB, 0},
-        {ignoreBusy, 1},          {antiTheftInterval, 30},
-        {antiTheftCapCode, 8},    {antiTheftEnabled, 0},
-        {groupCapCode, 8},        {locateCapCode, 8},
-        {localIdLength, 4},       {voicePagerType, 0},
-        {twoToneDurationA, 10},   {twoToneDurationB, 30},
-        {twoToneGap, 0},          {voicePagingTimeout, 30},
-        {reservedFlagC, 1},
+    static constexpr std::array<FieldInfo, 38> fieldTable{{
+        {"maintenancePassword", maintenancePassword, true, 0, "482915"},
+        {"administratorPassword", administratorPassword, true, 0, ""},
+        {"auxiliaryCode", auxiliaryCode, true, 0, "730264"},
+        {"answerRings", answerRings, false, 2, nullptr},
+        {"promptDelay", promptDelay, false, 0, nullptr},
+        {"inactivityTime", inactivityTime, false, 3, nullptr},
+        {"messagesBeforeDisconnect", messagesBeforeDisconnect, false, 0, nullptr},
+        {"interfaceDataBits", interfaceDataBits, false, 8, nullptr},
+        {"interfaceStopBits", interfaceStopBits, false, 0, nullptr},
+        {"interfaceParity", interfaceParity, false, 0, nullptr},
+        {"interfaceFlowControl", interfaceFlowControl, false, 0, nullptr},
+        {"lookupLocalId", lookupLocalId, false, 0, nullptr},
+        {"interfaceBaudRate", interfaceBaudRate, false, 9600, nullptr},
+        {"interfaceProtocol", interfaceProtocol, false, 0, nullptr},
+        {"comp1LocalId", comp1LocalId, false, 0xFFFF, nullptr},
+        {"ignoreChecksum", ignoreChecksum, false, 1, nullptr},
+        {"acceptInvalidPagers", acceptInvalidPagers, false, 0, nullptr},
+        {"neverDisconnect", neverDisconnect, false, 0, nullptr},
+        {"sendIdEveryTwoSeconds", sendIdEveryTwoSeconds, false, 1, nullptr},
+        {"pocsagDataRate", pocsagDataRate, false, 0, nullptr},
+        {"defaultBeepTone", defaultBeepTone, false, 0, nullptr},
+        {"encodingMethod", encodingMethod, false, 7, nullptr},
+        {"reservedFlagA", reservedFlagA, false, 0, nullptr},
+        {"transmitterInverted", transmitterInverted, false, 0, nullptr},
+        {"reservedFlagB", reservedFlagB, false, 0, nullptr},
+        {"ignoreBusy", ignoreBusy, false, 1, nullptr},
+        {"antiTheftInterval", antiTheftInterval, false, 30, nullptr},
+        {"antiTheftCapCode", antiTheftCapCode, false, 8, nullptr},
+        {"antiTheftEnabled", antiTheftEnabled, false, 0, nullptr},
+        {"groupCapCode", groupCapCode, false, 8, nullptr},
+        {"locateCapCode", locateCapCode, false, 8, nullptr},
+        {"localIdLength", localIdLength, false, 4, nullptr},
+        {"voicePagerType", voicePagerType, false, 0, nullptr},
+        {"twoToneDurationA", twoToneDurationA, false, 10, nullptr},
+        {"twoToneDurationB", twoToneDurationB, false, 30, nullptr},
+        {"twoToneGap", twoToneGap, false, 0, nullptr},
+        {"voicePagingTimeout", voicePagingTimeout, false, 30, nullptr},
+        {"reservedFlagC", reservedFlagC, false, 1, nullptr},
     }};
 
     using RecordView::RecordView;
 
     void resetToDefaults()
     {
-        for (const auto& entry : textDefaults)
-            setText(entry.field, QString::fromLatin1(entry.value));
-        for (const auto& entry : numberDefaults)
-            setValue(entry.field, entry.value);
+        for (const FieldInfo& info : fieldTable) {
+            if (info.text)
+                setText(info.field, QString::fromLatin1(info.textDefault));
+            else
+                setValue(info.field, info.numberDefault);
+        }
     }
 };

@@ -7,64 +7,22 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <cstdio>
-#include <cstring>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
+#include "ChildProcess.h"
 
-extern char** environ;
+#include <memory>
 
 // The simulated unit as a process of its own, on a pseudo-terminal linked into a private
-// folder, recording what it receives in a log the test reads. It is started with posix_spawn:
-// QProcess starts children with a raw clone() that ThreadSanitizer cannot follow, which spoils
-// its view of the test's own threads.
+// folder, recording what it receives in a log the test reads.
 class SimulatedUnit {
 public:
     explicit SimulatedUnit(const QStringList& options = {})
     {
-        QStringList arguments{QStringLiteral(TAVOLUX_UNITSIM)};
-        arguments << options << QStringLiteral("--link") << path() << QStringLiteral("--log")
-                  << logPath();
-        std::vector<QByteArray> storage;
-        for (const QString& argument : arguments)
-            storage.push_back(argument.toLocal8Bit());
-        std::vector<char*> argv;
-        for (QByteArray& argument : storage)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-
-        int out[2];
-        if (::pipe(out) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        const int spawned = ::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        if (spawned != 0) {
-            pid_ = -1;
-            ::close(out[0]);
-            return;
-        }
+        process_ = std::make_unique<ChildProcess>(
+            QStringLiteral(TAVOLUX_UNITSIM),
+            options +
+                QStringList{QStringLiteral("--link"), path(), QStringLiteral("--log"), logPath()});
         // The unit says where it is once it is listening.
-        FILE* said = ::fdopen(out[0], "r");
-        char line[512] = {};
-        started_ = said && std::fgets(line, sizeof line, said) && std::strstr(line, "unit on");
-        if (said)
-            std::fclose(said);
-    }
-    ~SimulatedUnit()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            int status = 0;
-            ::waitpid(pid_, &status, 0);
-        }
+        started_ = process_->started() && process_->readLine().contains("unit on");
     }
     SimulatedUnit(const SimulatedUnit&) = delete;
     SimulatedUnit& operator=(const SimulatedUnit&) = delete;
@@ -95,6 +53,6 @@ public:
 
 private:
     QTemporaryDir dir_;
-    pid_t pid_ = -1;
+    std::unique_ptr<ChildProcess> process_;
     bool started_ = false;
 };

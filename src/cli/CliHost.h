@@ -1,0 +1,43 @@
+#pragma once
+
+#include "UnitSessionHost.h"
+
+#include <QByteArray>
+#include <QString>
+
+class ConfigurationImage;
+class UnitSession;
+
+// The unit session's host on a terminal: what the window would show goes to stderr, questions
+// are answered yes (a script has already decided), and the transfers run without windows.
+class CliHost : public UnitSessionHost {
+public:
+    CliHost(ConfigurationImage& image, PortSettings saved);
+    void setSession(UnitSession* session) { session_ = session; }
+
+    bool failed() const { return failed_; }
+    QByteArray statusText() const { return statusText_; }
+
+    void inform(const QString& text) override;
+    void alert(const QString& text) override;
+    bool confirm(const QString& text) override;
+    PortSettings savedPortSettings() override { return saved_; }
+    // The file on the command line is what goes to the unit; there is nothing to save first.
+    void saveDatabase() override {}
+    bool runImageTransfer(uint8_t type) override;
+    void runStatusWindow() override;
+    void runFirmwareUpdate() override {}
+    void runVoicePromptUpdate() override {}
+    void runConnectionSettings() override {}
+    void imageReplaced() override {}
+
+private:
+    void say(const QString& text);
+
+    ConfigurationImage& image_;
+    PortSettings saved_;
+    UnitSession* session_ = nullptr;
+    bool failed_ = false;
+    bool progressToTerminal_;
+    QByteArray statusText_;
+};

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <cerrno>
+#include <csignal>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+// Starts a program with posix_spawn. QProcess starts children with a raw clone() that
+// ThreadSanitizer cannot follow, which spoils its view of the test's own threads.
+class ChildProcess {
+public:
+    // Starts program with arguments and extra environment ("NAME=value"); its stdout and
+    // stderr come back through pipes.
+    ChildProcess(const QString& program, const QStringList& arguments,
+                 const QStringList& environment = {})
+    {
+        std::vector<QByteArray> argStore{program.toLocal8Bit()};
+        for (const QString& argument : arguments)
+            argStore.push_back(argument.toLocal8Bit());
+        std::vector<char*> argv;
+        for (QByteArray& argument : argStore)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+
+        std::vector<QByteArray> envStore;
+        for (char** e = environ; *e; ++e)
+            envStore.emplace_back(*e);
+        for (const QString& variable : environment)
+            envStore.push_back(variable.toLocal8Bit());
+        std::vector<char*> envp;
+        for (QByteArray& variable : envStore)
+            envp.push_back(variable.data());
+        envp.push_back(nullptr);
+
+        int out[2];
+        int err[2];
+        if (::pipe(out) != 0 || ::pipe(err) != 0)
+            return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        posix_spawn_file_actions_addclose(&actions, err[0]);
+        if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        ::close(err[1]);
+        out_ = out[0];
+        err_ = err[0];
+    }
+    ~ChildProcess()
+    {
+        if (pid_ > 0 && !ended_) {
+            ::kill(pid_, SIGTERM);
+            wait();
+        }
+        if (out_ >= 0)
+            ::close(out_);
+        if (err_ >= 0)
+            ::close(err_);
+    }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool started() const { return pid_ > 0; }
+
+    // One line of the child's stdout (without its end), or empty at the end.
+    QByteArray readLine()
+    {
+        QByteArray line;
+        char c = 0;
+        while (::read(out_, &c, 1) == 1 && c != '\n')
+            line.append(c);
+        return line;
+    }
+
+    // Waits for the child to end, collecting everything it wrote; its exit code (-1 if killed).
+    int wait()
+    {
+        stdout_ += drain(out_);
+        stderr_ += drain(err_);
+        int status = 0;
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        ended_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    QByteArray standardOutput() const { return stdout_; }
+    QByteArray standardError() const { return stderr_; }
+
+private:
+    static QByteArray drain(int fd)
+    {
+        QByteArray all;
+        char chunk[4096];
+        ssize_t n = 0;
+        while ((n = ::read(fd, chunk, sizeof chunk)) > 0)
+            all.append(chunk, n);
+        return all;
+    }
+
+    pid_t pid_ = -1;
+    int out_ = -1;
+    int err_ = -1;
+    bool ended_ = false;
+    QByteArray stdout_;
+    QByteArray stderr_;
+};
