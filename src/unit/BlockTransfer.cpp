@@ -51,7 +51,11 @@ void BlockTransfer::Start(uint8_t type, uint8_t* data, uint32_t length)
 
 void BlockTransfer::Stop()
 {
-    stopRequest_ = true;
+    {
+        std::lock_guard lock(stopMutex_);
+        stopRequest_ = true;
+    }
+    stopped_.notify_all();
     if (!worker_.joinable())
         return;
     // A worker may be waiting for the user to close one of its messages, which this thread
@@ -91,6 +95,13 @@ void BlockTransfer::Run()
     }
 
     while (!stopRequest_) {
+        if (state_ == State::Finished) {
+            // The outcome is out; nothing that still comes can change it, and the next
+            // transfer purges the line. Wait for the owner's stop without holding it up.
+            std::unique_lock lock(stopMutex_);
+            stopped_.wait(lock, [this] { return stopRequest_.load(); });
+            break;
+        }
         uint8_t byte = 0;
         port_.Read(&byte, 1);
         if (port_.LastReadCount() == 1)

@@ -3,7 +3,9 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -84,6 +86,8 @@ private:
     std::thread worker_;
     std::atomic<bool> stopRequest_{false};
     std::atomic<bool> workerEnded_{false};
+    std::mutex stopMutex_;
+    std::condition_variable stopped_;
 
     uint8_t type_ = 0;
     uint8_t* data_ = nullptr;

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -110,6 +111,7 @@ bool UnitSimulator::open(QString* error)
             return false;
         }
     }
+    readLineSettings();
     log(QStringLiteral("start"),
         {{QStringLiteral("listening"), static_cast<qint64>(listeningSpeed_)}});
     return true;
@@ -117,6 +119,9 @@ bool UnitSimulator::open(QString* error)
 
 int UnitSimulator::serve(const std::function<bool()>& stopRequested)
 {
+    // Wire time is kept to the microsecond, not to the default 50 us of timer slack.
+    ::prctl(PR_SET_TIMERSLACK, 1UL);
+    readLineSettings();
     uint8_t chunk[4096];
     while (!exitRequested_ && !stopRequested()) {
         pollfd p{master_, POLLIN, 0};
@@ -126,8 +131,10 @@ int UnitSimulator::serve(const std::function<bool()>& stopRequested)
         if (ready > 0 && (p.revents & POLLIN)) {
             const ssize_t n = ::read(master_, chunk, sizeof chunk);
             const auto now = Clock::now();
+            // The program sets the line between exchanges, never inside one: one look per read.
+            readLineSettings();
             const auto perByte = std::chrono::duration_cast<Clock::duration>(
-                std::chrono::duration<double>(byteSeconds()));
+                std::chrono::duration<double>(byteSeconds_));
             int garbled = 0;
             for (ssize_t i = 0; i < n && !exitRequested_; ++i) {
                 rxClock_ = std::max(rxClock_, now) + perByte;
@@ -415,7 +422,7 @@ void UnitSimulator::send(const QByteArray& bytes)
     if (master_ < 0)
         return;
     const auto perByte =
-        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(byteSeconds()));
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(byteSeconds_));
     for (qsizetype offset = 0; offset < bytes.size();) {
         const qsizetype take = std::min<qsizetype>(64, bytes.size() - offset);
         if (options_.wireTime) {
@@ -441,29 +448,21 @@ void UnitSimulator::send(const QByteArray& bytes)
     }
 }
 
-uint32_t UnitSimulator::lineSpeed() const
+void UnitSimulator::readLineSettings()
 {
     termios t{};
+    lineSpeed_ = 0;
+    byteSeconds_ = 0;
     if (master_ < 0 || ::tcgetattr(master_, &t) != 0)
-        return 0;
+        return;
     const speed_t code = ::cfgetospeed(&t);
     for (const SpeedName& s : Speeds)
         if (s.code == code)
-            return s.rate;
-    return 0;
-}
-
-double UnitSimulator::byteSeconds() const
-{
-    termios t{};
-    int bits = 10;
-    if (master_ >= 0 && ::tcgetattr(master_, &t) == 0) {
-        const tcflag_t size = t.c_cflag & CSIZE;
-        const int dataBits = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
-        bits = 1 + dataBits + ((t.c_cflag & PARENB) ? 1 : 0) + ((t.c_cflag & CSTOPB) ? 2 : 1);
-    }
-    const uint32_t speed = lineSpeed();
-    return speed == 0 ? 0.0 : static_cast<double>(bits) / speed;
+            lineSpeed_ = s.rate;
+    const tcflag_t size = t.c_cflag & CSIZE;
+    const int dataBits = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
+    const int bits = 1 + dataBits + ((t.c_cflag & PARENB) ? 1 : 0) + ((t.c_cflag & CSTOPB) ? 2 : 1);
+    byteSeconds_ = lineSpeed_ == 0 ? 0.0 : static_cast<double>(bits) / lineSpeed_;
 }
 
 QJsonObject UnitSimulator::lineSettings() const
@@ -479,7 +478,7 @@ QJsonObject UnitSimulator::lineSettings() const
         else
             parity = (t.c_cflag & PARODD) ? QStringLiteral("odd") : QStringLiteral("even");
     }
-    return {{QStringLiteral("baud"), static_cast<qint64>(lineSpeed())},
+    return {{QStringLiteral("baud"), static_cast<qint64>(lineSpeed_)},
             {QStringLiteral("dataBits"), size == CS5   ? 5
                                          : size == CS6 ? 6
                                          : size == CS7 ? 7

@@ -79,10 +79,9 @@ private:
     bool faultApplies() const;
     void countDataByte();
 
-    uint32_t lineSpeed() const;
+    void readLineSettings();
     QJsonObject lineSettings() const;
-    double byteSeconds() const;
-    bool atListeningSpeed() const { return lineSpeed() == listeningSpeed_; }
+    bool atListeningSpeed() const { return lineSpeed_ == listeningSpeed_; }
     void log(const QString& event, QJsonObject fields = {});
     void noteExchange(const QString& event);
     QByteArray statusText();
@@ -102,6 +101,8 @@ private:
 
     ConfigurationImage::Bytes image_{};
     uint32_t listeningSpeed_ = 9600;
+    uint32_t lineSpeed_ = 0;
+    double byteSeconds_ = 0;
     Mode mode_ = Mode::Idle;
     QByteArray linkCommand_;
     uint8_t blockType_ = 0;
