@@ -8,8 +8,10 @@
 #include "UnitSessionHost.h"
 
 #include <QEventLoop>
+
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 
 // The program around the session, as the tests need it: what the session says is recorded,
 // questions are answered from a field, and the image transfers run without a window.
@@ -25,6 +27,8 @@ public:
     QStringList asked;
     QStringList calls; // save, transfer N, status, imageReplaced, ... in order
     QByteArray statusText;
+    // Runs while an image transfer is under way, as the window's timer and other windows would.
+    std::function<void()> duringTransfer;
 
     void inform(const QString& text) override { informed << text; }
     void alert(const QString& text) override { alerted << text; }
@@ -42,6 +46,8 @@ public:
                                [this](const QString& text) { informed << text; });
         if (abortTransferAfterMs >= 0)
             QTimer::singleShot(abortTransferAfterMs, &transfer, &ImageTransfer::abort);
+        if (duringTransfer)
+            QTimer::singleShot(0, &transfer, duringTransfer);
         return transfer.run();
     }
     void runStatusWindow() override

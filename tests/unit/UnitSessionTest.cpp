@@ -273,16 +273,33 @@ TEST_F(UnitSessionTest, DownloadAndUploadRoundTripByteForByte)
     EXPECT_EQ(QByteArray::fromHex(images[0].value(QStringLiteral("bytes")).toString().toLatin1()),
               QByteArray(reinterpret_cast<const char*>(sent.data()), ConfigurationImage::Size));
 
+    // A page queued while the image moves waits until the transfer is over.
     markImage(43);
     host_.calls.clear();
+    host_.duringTransfer = [this] {
+        session_.QueuePage(UnitSession::pageRecord(9, QStringLiteral("after")));
+    };
     session_.UploadCommand();
+    host_.duringTransfer = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return session_.pageQueue().isEmpty() && !session_.isPageBusy(); }))
+        << session_.pageQueue().size() << " queued, busy " << session_.isPageBusy() << ", online "
+        << session_.isOnline() << ", unit saw " << unit_->events().size() << " events";
+    const QList<QJsonObject> all = unit_->events();
+    const auto indexOf = [&](const QString& name) {
+        return std::find_if(all.begin(), all.end(),
+                            [&](const QJsonObject& e) {
+                                return e.value(QStringLiteral("event")).toString() == name;
+                            }) -
+               all.begin();
+    };
+    EXPECT_LT(indexOf(QStringLiteral("upload")), indexOf(QStringLiteral("page")));
     EXPECT_TRUE(session_.isOnline());
     EXPECT_EQ(host_.calls,
               (QStringList{QStringLiteral("transfer 3"), QStringLiteral("imageReplaced")}));
     EXPECT_EQ(host_.image.bytes(), sent);
 
     session_.StatusCommand();
-    EXPECT_TRUE(host_.statusText.contains("Pages received: 0"));
+    EXPECT_TRUE(host_.statusText.contains("Pages received: 1"));
     EXPECT_TRUE(host_.informed.isEmpty());
 }
 

@@ -124,7 +124,7 @@ int UnitSimulator::serve(const std::function<bool()>& stopRequested)
     readLineSettings();
     uint8_t chunk[4096];
     while (!exitRequested_ && !stopRequested()) {
-        pollfd p{master_, POLLIN, 0};
+        pollfd p{master_, static_cast<short>(options_.deaf ? 0 : POLLIN), 0};
         const int ready = ::poll(&p, 1, 100);
         if (ready < 0 && errno != EINTR)
             break;

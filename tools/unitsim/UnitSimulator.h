@@ -21,7 +21,8 @@ public:
         uint32_t speed = 9600; // the speed the unit listens at before any connect
         bool resetSpeedOnDisconnect = false;
         bool ignoreConnect = false;
-    bool ignoreDisconnect = false;
+        bool ignoreDisconnect = false;
+        bool deaf = false; // never reads the line, so that what the program sends piles up
         bool wireTime = false;
         QString logPath;
         std::optional<ConfigurationImage::Bytes> image;

@@ -60,6 +60,9 @@ int main(int argc, char* argv[])
                                            QStringLiteral("Never answer a connect."));
     const QCommandLineOption ignoreDisconnect(QStringLiteral("ignore-disconnect"),
                                               QStringLiteral("Never answer a disconnect."));
+    const QCommandLineOption deaf(
+        QStringLiteral("deaf"),
+        QStringLiteral("Never read the line, so that what the program sends piles up."));
     const QCommandLineOption wireTime(
         QStringLiteral("wire-time"),
         QStringLiteral("Take as long as the bytes take on a real line at the current speed."));
@@ -104,9 +107,9 @@ int main(int argc, char* argv[])
         QStringLiteral("hangup-after"),
         QStringLiteral("Hang up the line after N data bytes of a block, and exit."),
         QStringLiteral("N"));
-    parser.addOptions({link, speed, resetSpeed, ignoreConnect, ignoreDisconnect, wireTime, logFile,
-                       image, exitAfter, faultType, refuseLength, nakChecksum, uploadLength,
-                       corruptChecksum, silentAfter, garbage, hangup});
+    parser.addOptions({link, speed, resetSpeed, ignoreConnect, ignoreDisconnect, deaf, wireTime,
+                       logFile, image, exitAfter, faultType, refuseLength, nakChecksum,
+                       uploadLength, corruptChecksum, silentAfter, garbage, hangup});
     parser.process(app);
 
     UnitSimulator::Options options;
@@ -115,6 +118,7 @@ int main(int argc, char* argv[])
     options.resetSpeedOnDisconnect = parser.isSet(resetSpeed);
     options.ignoreConnect = parser.isSet(ignoreConnect);
     options.ignoreDisconnect = parser.isSet(ignoreDisconnect);
+    options.deaf = parser.isSet(deaf);
     options.wireTime = parser.isSet(wireTime);
     options.logPath = parser.value(logFile);
     if (parser.isSet(image)) {
