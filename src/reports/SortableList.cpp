@@ -1,0 +1,165 @@
+#include "SortableList.h"
+
+#include <QHeaderView>
+
+#include <algorithm>
+#include <variant>
+
+namespace {
+
+constexpr int ItemValueRole = Qt::UserRole;
+constexpr int PictureRole = Qt::UserRole + 1;
+
+// The cell text read as a decimal integer from its leading digits, as atol does; 0 without any.
+qint64 leadingNumber(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    qsizetype end = 0;
+    if (end < trimmed.size() && (trimmed[end] == u'-' || trimmed[end] == u'+'))
+        ++end;
+    while (end < trimmed.size() && trimmed[end].isDigit())
+        ++end;
+    bool ok = false;
+    const qint64 value = trimmed.left(end).toLongLong(&ok);
+    return ok ? value : 0;
+}
+
+} // namespace
+
+SortableList::SortableList(QWidget* parent)
+    : QTreeWidget(parent)
+{
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setItemsExpandable(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSortingEnabled(false);
+    setColumnCount(0);
+    header()->setSectionsClickable(true);
+    header()->setSectionsMovable(true);
+    header()->setStretchLastSection(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &SortableList::sortByColumn);
+}
+
+int SortableList::insertColumn(int index, const QString& title, Qt::Alignment alignment, int width,
+                               SortKind kind)
+{
+    const int at = (index < 0 || index > columnCount()) ? columnCount() : index;
+    model()->insertColumn(at);
+    kinds_.insert(at, kind);
+    titles_.insert(at, title);
+    alignments_.insert(at, alignment);
+    // The header does not move its texts along with an inserted column; set them all again.
+    for (int column = 0; column < columnCount(); ++column) {
+        headerItem()->setText(column, titles_[column]);
+        headerItem()->setTextAlignment(column,
+                                       Qt::Alignment(alignments_[column] | Qt::AlignVCenter));
+    }
+    setColumnWidth(at, width);
+    return at;
+}
+
+qint64 SortableList::itemValue(const QTreeWidgetItem* row)
+{
+    return row->data(0, ItemValueRole).toLongLong();
+}
+
+int SortableList::picture(const QTreeWidgetItem* row, int column)
+{
+    const QVariant v = row->data(column, PictureRole);
+    return v.isValid() ? v.toInt() : -1;
+}
+
+QTreeWidgetItem* SortableList::addRow(qint64 value, const QStringList& texts)
+{
+    auto* row = new QTreeWidgetItem(texts);
+    row->setData(0, ItemValueRole, value);
+    for (int column = 0; column < columnCount(); ++column)
+        row->setTextAlignment(column, Qt::Alignment(alignments_.value(column) | Qt::AlignVCenter));
+    int at = topLevelItemCount();
+    if (insertSorted_) {
+        const QString first = texts.value(0);
+        for (int i = 0; i < topLevelItemCount(); ++i) {
+            const int order =
+                QString::compare(first, topLevelItem(i)->text(0), Qt::CaseInsensitive);
+            if (ascending_ ? order < 0 : order > 0) {
+                at = i;
+                break;
+            }
+        }
+    }
+    insertTopLevelItem(at, row);
+    return row;
+}
+
+void SortableList::setPicture(QTreeWidgetItem* row, int column, int index)
+{
+    row->setData(column, PictureRole, index);
+    row->setIcon(column, index >= 0 ? pictures_.value(index) : QIcon());
+}
+
+QTreeWidgetItem* SortableList::findRow(qint64 value) const
+{
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        if (itemValue(topLevelItem(i)) == value)
+            return topLevelItem(i);
+    return nullptr;
+}
+
+QList<qint64> SortableList::rowValues() const
+{
+    QList<qint64> values;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        values << itemValue(topLevelItem(i));
+    return values;
+}
+
+void SortableList::sortByColumn(int column)
+{
+    if (column < 0 || column >= columnCount())
+        return;
+    setUpdatesEnabled(false);
+    if (column == sortColumn_)
+        ascending_ = !ascending_;
+    sortColumn_ = column;
+
+    using Key = std::variant<qint64, QString>;
+    const SortKind kind = sortKind(column);
+    auto keyOf = [&](const QTreeWidgetItem* row) -> Key {
+        switch (kind) {
+        case PictureSort:
+            return static_cast<qint64>(picture(row, column));
+        case NumberSort:
+            return leadingNumber(row->text(column));
+        case TextSort:
+            break;
+        }
+        return row->text(column);
+    };
+
+    QTreeWidgetItem* current = currentItem();
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    QList<std::pair<Key, QTreeWidgetItem*>> rows;
+    while (topLevelItemCount() > 0) {
+        QTreeWidgetItem* row = takeTopLevelItem(0);
+        rows.append({keyOf(row), row});
+    }
+    auto compare = [](const Key& a, const Key& b) {
+        if (const auto* text = std::get_if<QString>(&a))
+            return QString::compare(*text, std::get<QString>(b), Qt::CaseInsensitive);
+        const qint64 x = std::get<qint64>(a);
+        const qint64 y = std::get<qint64>(b);
+        return x < y ? -1 : (x > y ? 1 : 0);
+    };
+    std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
+        const int order = compare(a.first, b.first);
+        return ascending_ ? order < 0 : order > 0;
+    });
+    for (const auto& entry : rows)
+        addTopLevelItem(entry.second);
+    for (QTreeWidgetItem* row : selected)
+        row->setSelected(true);
+    if (current)
+        setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+    setUpdatesEnabled(true);
+}
