@@ -2,85 +2,692 @@
 
 #include "Database.h"
 #include "DatabaseCommands.h"
+#include "LoginDialog.h"
 #include "MessageBox.h"
+#include "PictureButton.h"
 #include "PortSettingsWindow.h"
 #include "SerialPort.h"
 #include "SettingsStore.h"
+#include "SortableList.h"
 #include "TransferWindow.h"
 #include "UnitSession.h"
 #include "UnitStatusWindow.h"
 
 #include <QCloseEvent>
-#include <QFormLayout>
-#include <QIntValidator>
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
+#include <QVBoxLayout>
+#include <QtEndian>
+
+namespace {
+
+// The layout at the smallest client area (514 x 434); resizing moves and stretches from here.
+constexpr int BaseHeight = 434;
+constexpr int ListLeft = 10;
+constexpr int ListTop = 102;
+constexpr int ListBaseWidth = 179;
+constexpr int RightColumn = 199;
+constexpr int MessageBaseHeight = 89;
+constexpr int ButtonHeight = 60;
+
+struct ButtonSpec {
+    int id;           // the command it runs (or its own id for the message row)
+    const char* text; // caption
+    const char* icon; // picture name in the resources
+};
+
+constexpr int CommonButton = 1048, TimeButton = 1046, DateButton = 1047, SendButton = 1039, ClearButton = 1040;
+
+const ButtonSpec EditorButtons[] = {
+    {AlarmsCommand, QT_TRANSLATE_NOOP("MainWindow", "Alarms"), "alarms"},
+    {ReminderMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "Reminders"), "reminders"},
+    {PagersCommand, QT_TRANSLATE_NOOP("MainWindow", "Pagers"), "pagers"},
+    {GroupsCommand, QT_TRANSLATE_NOOP("MainWindow", "Groups"), "groups"},
+    {CommonMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "Common"), "common"},
+    {FunctionKeysCommand, QT_TRANSLATE_NOOP("MainWindow", "Function"), "function"},
+    {SettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "Settings"), "settings"},
+};
+
+const ButtonSpec MessageButtons[] = {
+    {CommonButton, QT_TRANSLATE_NOOP("MainWindow", "&Common"), "common"},
+    {TimeButton, QT_TRANSLATE_NOOP("MainWindow", "&Time"), "time"},
+    {DateButton, QT_TRANSLATE_NOOP("MainWindow", "&Date"), "date"},
+    {SendButton, QT_TRANSLATE_NOOP("MainWindow", "&Send"), "send"},
+    {ClearButton, QT_TRANSLATE_NOOP("MainWindow", "C&lear"), "clear"},
+};
+
+// The menus of the three levels; 0 is a separator.
+struct MenuItem {
+    int id;
+    const char* text;
+};
+using MenuItems = std::initializer_list<MenuItem>;
+
+const MenuItems MaintenanceFile = {
+    {NewCommand, QT_TRANSLATE_NOOP("MainWindow", "&New")},
+    {OpenCommand, QT_TRANSLATE_NOOP("MainWindow", "&Open")},
+    {0, nullptr},
+    {SaveCommand, QT_TRANSLATE_NOOP("MainWindow", "&Save")},
+    {SaveAsCommand, QT_TRANSLATE_NOOP("MainWindow", "Save &As")},
+    {0, nullptr},
+    {LoginCommand, QT_TRANSLATE_NOOP("MainWindow", "&Login")},
+    {LogoutCommand, QT_TRANSLATE_NOOP("MainWindow", "Lo&gout")},
+    {0, nullptr},
+    {UploadCommand, QT_TRANSLATE_NOOP("MainWindow", "&Upload From Tavolux")},
+    {DownloadCommand, QT_TRANSLATE_NOOP("MainWindow", "&Download To Tavolux")},
+    {0, nullptr},
+    {ConnectCommand, QT_TRANSLATE_NOOP("MainWindow", "&Connect To Tavolux")},
+    {DisconnectCommand, QT_TRANSLATE_NOOP("MainWindow", "D&isconnect From Tavolux")},
+    {ConnectionSettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "Conn&ection Settings")},
+    {0, nullptr},
+    {UpdateTavoluxCommand, QT_TRANSLATE_NOOP("MainWindow", "U&pdate Tavolux")},
+    {UpdateVoicePromptsCommand, QT_TRANSLATE_NOOP("MainWindow", "Update &Voice Prompts")},
+    {0, nullptr},
+    {ExitCommand, QT_TRANSLATE_NOOP("MainWindow", "E&xit")},
+};
+const MenuItems AdministratorFile = {
+    {OpenCommand, QT_TRANSLATE_NOOP("MainWindow", "&Open")},
+    {0, nullptr},
+    {SaveCommand, QT_TRANSLATE_NOOP("MainWindow", "&Save")},
+    {SaveAsCommand, QT_TRANSLATE_NOOP("MainWindow", "Save &As")},
+    {0, nullptr},
+    {LoginCommand, QT_TRANSLATE_NOOP("MainWindow", "&Login")},
+    {LogoutCommand, QT_TRANSLATE_NOOP("MainWindow", "Lo&gout")},
+    {0, nullptr},
+    {UploadCommand, QT_TRANSLATE_NOOP("MainWindow", "&Upload From Tavolux")},
+    {DownloadCommand, QT_TRANSLATE_NOOP("MainWindow", "&Download To Tavolux")},
+    {0, nullptr},
+    {ConnectCommand, QT_TRANSLATE_NOOP("MainWindow", "&Connect To Tavolux")},
+    {DisconnectCommand, QT_TRANSLATE_NOOP("MainWindow", "D&isconnect From Tavolux")},
+    {ConnectionSettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "Conn&ection Settings")},
+    {0, nullptr},
+    {ExitCommand, QT_TRANSLATE_NOOP("MainWindow", "E&xit")},
+};
+const MenuItems OperatorFile = {
+    {OpenCommand, QT_TRANSLATE_NOOP("MainWindow", "&Open")},
+    {0, nullptr},
+    {LoginCommand, QT_TRANSLATE_NOOP("MainWindow", "&Login")},
+    {LogoutCommand, QT_TRANSLATE_NOOP("MainWindow", "Lo&gout")},
+    {0, nullptr},
+    {ConnectCommand, QT_TRANSLATE_NOOP("MainWindow", "&Connect To Tavolux")},
+    {DisconnectCommand, QT_TRANSLATE_NOOP("MainWindow", "D&isconnect From Tavolux")},
+    {ConnectionSettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "Conn&ection Settings")},
+    {0, nullptr},
+    {ExitCommand, QT_TRANSLATE_NOOP("MainWindow", "E&xit")},
+};
+const MenuItems MaintenanceEdit = {
+    {PagersCommand, QT_TRANSLATE_NOOP("MainWindow", "&Pagers\tCtrl+P")},
+    {GroupsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Groups\tCtrl+G")},
+    {0, nullptr},
+    {AlarmsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Alarms\tCtrl+A")},
+    {0, nullptr},
+    {ReminderMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "&Reminder Messages\tCtrl+I")},
+    {CommonMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "&Common Messages\tCtrl+C")},
+    {FunctionKeysCommand, QT_TRANSLATE_NOOP("MainWindow", "&Function Keys\tCtrl+F")},
+    {0, nullptr},
+    {SettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Settings\tCtrl+S")},
+};
+const MenuItems AdministratorEdit = {
+    {PagersCommand, QT_TRANSLATE_NOOP("MainWindow", "&Pagers\tCtrl+P")},
+    {GroupsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Groups\tCtrl+G")},
+    {0, nullptr},
+    {ReminderMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "&Reminder Messages\tCtrl+I")},
+    {CommonMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "&Common Messages\tCtrl+C")},
+    {FunctionKeysCommand, QT_TRANSLATE_NOOP("MainWindow", "&Function Keys\tCtrl+F")},
+};
+const MenuItems ViewMenu = {
+    {ViewPagersCommand, QT_TRANSLATE_NOOP("MainWindow", "&Pagers")},
+    {ViewGroupsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Groups")},
+    {StatusCommand, QT_TRANSLATE_NOOP("MainWindow", "&Status")},
+};
+
+// The accelerators; Spanish has its own letters for two of them (see the catalogue).
+const MenuItem Accelerators[] = {
+    {PagersCommand, QT_TRANSLATE_NOOP("MainWindow", "Ctrl+P")},
+    {GroupsCommand, QT_TRANSLATE_NOOP("MainWindow", "Ctrl+G")},
+    {AlarmsCommand, QT_TRANSLATE_NOOP("MainWindow", "Ctrl+A")},
+    {ReminderMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "Ctrl+I")},
+    {CommonMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "Ctrl+C")},
+    {FunctionKeysCommand, QT_TRANSLATE_NOOP("MainWindow", "Ctrl+F")},
+    {SettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "Ctrl+S")},
+};
+
+QIcon picture(const char* name, bool hot)
+{
+    return QIcon(QStringLiteral(":/icons/%1%2.png").arg(QString::fromLatin1(name), hot ? QStringLiteral("-hot") : QString()));
+}
+
+bool needsMaintenance(int command)
+{
+    return command == AlarmsCommand || command == SettingsCommand;
+}
+
+bool needsAnyLevel(int command)
+{
+    return command == PagersCommand || command == GroupsCommand || command == ReminderMessagesCommand ||
+           command == CommonMessagesCommand || command == FunctionKeysCommand;
+}
+
+} // namespace
 
 MainWindow::MainWindow(Database& database, QWidget* parent)
     : QMainWindow(parent)
     , database_(database)
     , commands_(new DatabaseCommands(database, this))
     , session_(new UnitSession(*this, this))
-    , pathLabel_(new QLabel(this))
-    , recipient_(new QLineEdit(this))
-    , message_(new QLineEdit(this))
-    , progress_(new QProgressBar(this))
-    , linkState_(new QLabel(this))
 {
     setWindowTitle(tr("Tavolux"));
-    setMinimumSize(522, 480);
+    setWindowIcon(picture("pagers", true));
+    setMinimumSize(MinimumWidth, MinimumHeight);
+    buildControls();
+    buildShortcuts();
+    ApplyAccessLevel();
+    fillRecipientList();
 
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    file->addAction(tr("&New"), commands_, &DatabaseCommands::fileNew);
-    file->addAction(tr("&Open"), commands_, &DatabaseCommands::fileOpen);
-    file->addSeparator();
-    file->addAction(tr("&Save"), commands_, &DatabaseCommands::fileSave);
-    file->addAction(tr("Save &As"), commands_, &DatabaseCommands::fileSaveAs);
-    file->addSeparator();
-    file->addAction(tr("&Upload From Tavolux"), session_, &UnitSession::UploadCommand);
-    file->addAction(tr("&Download To Tavolux"), session_, &UnitSession::DownloadCommand);
-    file->addSeparator();
-    file->addAction(tr("&Connect To Tavolux"), session_, &UnitSession::ConnectCommand);
-    file->addAction(tr("D&isconnect From Tavolux"), session_, &UnitSession::DisconnectCommand);
-    file->addAction(tr("Conn&ection Settings"), session_, &UnitSession::ConnectionSettingsCommand);
-    file->addSeparator();
-    file->addAction(tr("E&xit"), this, &QWidget::close);
-    QMenu* view = menuBar()->addMenu(tr("&View"));
-    view->addAction(tr("&Status"), session_, &UnitSession::StatusCommand);
-
-    recipient_->setValidator(new QIntValidator(0, 9999, recipient_));
-    message_->setMaxLength(200);
-    progress_->setRange(0, 100);
-    progress_->setValue(0);
-    auto* send = new QPushButton(tr("&Send"), this);
-    auto* central = new QWidget(this);
-    auto* form = new QFormLayout(central);
-    pathLabel_->setWordWrap(true);
-    form->addRow(pathLabel_);
-    form->addRow(tr("Recipient"), recipient_);
-    form->addRow(tr("Message to send"), message_);
-    form->addRow(send);
-    form->addRow(tr("Sending..."), progress_);
-    setCentralWidget(central);
-    statusBar()->addWidget(linkState_, 1);
-    linkState_->setText(QStringLiteral("  ") + tr("Offline"));
-
-    connect(send, &QPushButton::clicked, this, &MainWindow::sendCommand);
-    connect(message_, &QLineEdit::returnPressed, this, &MainWindow::sendCommand);
-    connect(commands_, &DatabaseCommands::currentPathChanged, this, &MainWindow::showPath);
+    connect(commands_, &DatabaseCommands::databaseReplaced, this, &MainWindow::fillRecipientList);
     connect(session_, &UnitSession::onlineChanged, this, &MainWindow::showLinkState);
-    connect(session_, &UnitSession::pageProgress, progress_, &QProgressBar::setValue);
-    connect(&tick_, &QTimer::timeout, session_, &UnitSession::PumpPages);
+    connect(session_, &UnitSession::pageProgress, progress_, [this](int percent) {
+        progress_->setValue(std::min(percent, 100));
+    });
+    connect(&tick_, &QTimer::timeout, this, [this] {
+        for (PictureButton* button : std::as_const(buttons_))
+            button->pollHover();
+        session_->PumpPages();
+    });
 
     session_->openPort(SettingsStore::portSettings());
+    showLinkState(false);
+    panes_[0]->setText(QStringLiteral("  ") + tr("Offline"));
+    resize(MinimumWidth, MinimumHeight);
+    restorePosition();
     tick_.start(50);
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls()
+{
+    canvas_ = new QWidget(this);
+    canvas_->installEventFilter(this);
+    setCentralWidget(canvas_);
+
+    auto place = [this](QWidget* widget, const QRect& base) {
+        baseGeometry_.insert(widget, base);
+        widget->setGeometry(base);
+    };
+    int x = 8;
+    for (const ButtonSpec& spec : EditorButtons) {
+        auto* button = new PictureButton(canvas_);
+        button->Configure(tr(spec.text), picture(spec.icon, true), picture(spec.icon, false), PictureButton::IconAbove,
+                          false);
+        button->setFocusPolicy(Qt::NoFocus);
+        connect(button, &PictureButton::clicked, this, [this, id = spec.id] { runCommand(id); });
+        buttons_.insert(spec.id, button);
+        place(button, QRect(x, 4, 68, ButtonHeight));
+        x += 71;
+    }
+
+    recipientLabel_ = new QLabel(tr("Recipient"), canvas_);
+    place(recipientLabel_, QRect(ListLeft, 82, ListBaseWidth, 18));
+    recipients_ = new SortableList(canvas_);
+    recipients_->insertColumn(0, tr("Name"), Qt::AlignLeft, ListBaseWidth * 3 / 5, SortableList::TextSort);
+    recipients_->insertColumn(1, tr("Local ID"), Qt::AlignLeft, ListBaseWidth * 2 / 5, SortableList::NumberSort);
+    recipients_->setPictures({QIcon(QStringLiteral(":/icons/list-pager.png")), QIcon(QStringLiteral(":/icons/list-group.png"))});
+    recipients_->setSelectionMode(QAbstractItemView::SingleSelection);
+    recipients_->installEventFilter(this);
+    connect(recipients_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::recipientActivated);
+    place(recipients_, QRect(ListLeft, ListTop, ListBaseWidth, 200));
+
+    messageLabel_ = new QLabel(tr("Message to send"), canvas_);
+    place(messageLabel_, QRect(RightColumn, 82, 305, 18));
+    message_ = new QPlainTextEdit(canvas_);
+    message_->setTabChangesFocus(true);
+    message_->installEventFilter(this);
+    connect(message_, &QPlainTextEdit::textChanged, this, &MainWindow::onMessageChanged);
+    place(message_, QRect(RightColumn, ListTop, 305, MessageBaseHeight));
+
+    x = RightColumn;
+    for (const ButtonSpec& spec : MessageButtons) {
+        auto* button = new PictureButton(canvas_);
+        button->Configure(tr(spec.text), picture(spec.icon, true), picture(spec.icon, false), PictureButton::IconAbove,
+                          false);
+        buttons_.insert(spec.id, button);
+        place(button, QRect(x, ListTop + MessageBaseHeight + 8, 58, 56));
+        x += 61;
+    }
+    connect(buttons_[CommonButton], &PictureButton::clicked, this, &MainWindow::commonButton);
+    connect(buttons_[TimeButton], &PictureButton::clicked, this, [this] {
+        insertIntoMessage(QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss ")));
+    });
+    connect(buttons_[DateButton], &PictureButton::clicked, this, [this] {
+        insertIntoMessage(QDateTime::currentDateTime().toString(QStringLiteral("MM/dd/yy ")));
+    });
+    connect(buttons_[SendButton], &PictureButton::clicked, this, &MainWindow::sendCommand);
+    connect(buttons_[ClearButton], &PictureButton::clicked, message_, &QPlainTextEdit::clear);
+
+    const int progressTop = ListTop + MessageBaseHeight + 8 + 56 + 12;
+    sendingLabel_ = new QLabel(tr("Sending..."), canvas_);
+    place(sendingLabel_, QRect(RightColumn, progressTop, 80, 20));
+    progress_ = new QProgressBar(canvas_);
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+    place(progress_, QRect(RightColumn + 84, progressTop, 221, 20));
+
+    for (int i = 0; i < 3; ++i) {
+        auto* pane = new QLabel(this);
+        pane->setMinimumWidth(1);
+        statusBar()->addWidget(pane, 1);
+        panes_ << pane;
+    }
+    statusBar()->setSizeGripEnabled(false);
+    showMessageLength(true);
+}
+
+void MainWindow::buildShortcuts()
+{
+    // The accelerators work whatever the menu bar shows; the level check stops them.
+    for (const MenuItem& accelerator : Accelerators) {
+        auto* shortcut = new QShortcut(QKeySequence(tr(accelerator.text)), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, id = accelerator.id] { runCommand(id); });
+    }
+}
+
+void MainWindow::ApplyAccessLevel()
+{
+    QMenuBar* bar = menuBar();
+    bar->clear();
+    const AccessLevel::Level level = level_.level();
+    auto addMenu = [this, bar](const QString& title, const MenuItems& items) {
+        QMenu* menu = bar->addMenu(title);
+        for (const MenuItem& item : items) {
+            if (item.id == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(tr(item.text));
+            action->setData(item.id);
+            connect(action, &QAction::triggered, this, [this, id = item.id] { runCommand(id); });
+        }
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { greyMenu(menu); });
+        return menu;
+    };
+    addMenu(tr("&File"), level == AccessLevel::Maintenance     ? MaintenanceFile
+                         : level == AccessLevel::Administrator ? AdministratorFile
+                                                               : OperatorFile);
+    if (level != AccessLevel::Operator)
+        addMenu(tr("&Edit"), level == AccessLevel::Maintenance ? MaintenanceEdit : AdministratorEdit);
+    addMenu(tr("&View"), ViewMenu);
+    QAction* about = bar->addAction(tr("&About"));
+    about->setData(AboutCommand);
+    connect(about, &QAction::triggered, this, [this] { runCommand(AboutCommand); });
+
+    buttons_[AlarmsCommand]->setEnabled(level_.isMaintenance());
+    buttons_[SettingsCommand]->setEnabled(level_.isMaintenance());
+    for (int id : {ReminderMessagesCommand, GroupsCommand, FunctionKeysCommand, PagersCommand, CommonMessagesCommand})
+        buttons_[id]->setEnabled(level_.isAnyLevel());
+}
+
+void MainWindow::greyMenu(QMenu* menu)
+{
+    const bool online = session_->isOnline();
+    for (QAction* action : menu->actions()) {
+        switch (action->data().toInt()) {
+        case LogoutCommand:
+            action->setEnabled(level_.isAnyLevel());
+            break;
+        case ConnectCommand:
+        case UpdateTavoluxCommand:
+            action->setEnabled(!online);
+            break;
+        case DisconnectCommand:
+        case DownloadCommand:
+        case UploadCommand:
+        case StatusCommand:
+        case UpdateVoicePromptsCommand:
+            action->setEnabled(online);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void MainWindow::runCommand(int id)
+{
+    // A command below the level does nothing, also through its accelerator.
+    if ((needsMaintenance(id) && !level_.isMaintenance()) || (needsAnyLevel(id) && !level_.isAnyLevel()))
+        return;
+    switch (id) {
+    case NewCommand:
+        commands_->fileNew();
+        break;
+    case OpenCommand:
+        commands_->fileOpen();
+        break;
+    case SaveCommand:
+        commands_->fileSave();
+        break;
+    case SaveAsCommand:
+        commands_->fileSaveAs();
+        break;
+    case LoginCommand: {
+        LoginDialog dialog(this);
+        if (dialog.exec() == QDialog::Accepted)
+            login(dialog.password());
+        break;
+    }
+    case LogoutCommand:
+        logout();
+        break;
+    case UploadCommand:
+        session_->UploadCommand();
+        break;
+    case DownloadCommand:
+        session_->DownloadCommand();
+        break;
+    case ConnectCommand:
+        session_->ConnectCommand();
+        break;
+    case DisconnectCommand:
+        session_->DisconnectCommand();
+        break;
+    case ConnectionSettingsCommand:
+        session_->ConnectionSettingsCommand();
+        break;
+    case UpdateTavoluxCommand:
+        session_->FirmwareUpdateCommand();
+        break;
+    case UpdateVoicePromptsCommand:
+        session_->VoicePromptUpdateCommand();
+        break;
+    case StatusCommand:
+        session_->StatusCommand();
+        break;
+    case ExitCommand:
+        close();
+        break;
+    case AboutCommand:
+        showAbout();
+        break;
+    default:
+        openEditor(id);
+        break;
+    }
+}
+
+// The editors and reports plug in here; until they exist the call is only noted.
+void MainWindow::openEditor(int command)
+{
+    openedWindows_ << command;
+    if (command == PagersCommand || command == GroupsCommand)
+        fillRecipientList();
+}
+
+void MainWindow::login(const QString& password)
+{
+    UnitSettings settings = database_.image().settings();
+    const bool wasOperator = !level_.isAnyLevel();
+    if (!level_.login(password, settings.text(UnitSettings::administratorPassword),
+                      settings.text(UnitSettings::maintenancePassword)) &&
+        wasOperator) {
+        MessageBox::beep(MessageBox::Beep::Exclamation);
+        MessageBox::warning(this, tr("Password is invalid!"));
+    }
+    ApplyAccessLevel();
+}
+
+void MainWindow::logout()
+{
+    level_.logout();
+    ApplyAccessLevel();
+}
+
+void MainWindow::fillRecipientList()
+{
+    recipients_->clearRows();
+    ConfigurationImage& image = database_.image();
+    NameTable& names = database_.names();
+    auto addRow = [&](uint16_t id, int pictureIndex) {
+        if (!names.contains(id))
+            names.setName(id, QString::number(id));
+        QTreeWidgetItem* row = recipients_->addRow(id, {names.name(id), QString::number(id)});
+        recipients_->setPicture(row, 0, pictureIndex);
+    };
+    for (auto slot = image.firstGroup(); slot; slot = image.nextGroup(*slot))
+        addRow(image.group(*slot).localId(), 1);
+    for (auto slot = image.firstPager(); slot; slot = image.nextPager(*slot))
+        addRow(image.pager(*slot).localId(), 0);
+}
+
+void MainWindow::sendCommand()
+{
+    const QList<QTreeWidgetItem*> selected = recipients_->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const auto id = static_cast<uint16_t>(SortableList::itemValue(selected.first()));
+    session_->QueuePage(UnitSession::pageRecord(id, message_->toPlainText()));
+    if (session_->isOnline())
+        message_->clear();
+    showMessageLength(false);
+}
+
+void MainWindow::onMessageChanged()
+{
+    // The 201st character is refused: the text goes back to what it was.
+    if (message_->toPlainText().size() > MessageLimit) {
+        QTextCursor cursor = message_->textCursor();
+        const int position = std::min(static_cast<int>(lastMessage_.size()), cursor.position());
+        const QSignalBlocker block(message_);
+        message_->setPlainText(lastMessage_);
+        cursor = message_->textCursor();
+        cursor.setPosition(position);
+        message_->setTextCursor(cursor);
+        return;
+    }
+    lastMessage_ = message_->toPlainText();
+    showMessageLength(true);
+}
+
+void MainWindow::showMessageLength(bool withBlanks)
+{
+    const QString text = tr("Message Length: %1").arg(message_->toPlainText().size());
+    panes_[2]->setText(withBlanks ? QStringLiteral("  ") + text : text);
+}
+
+void MainWindow::showLinkState(bool online)
+{
+    panes_[0]->setText(QStringLiteral("  ") + (online ? tr("Connected") : tr("Not Connected")));
+    buttons_[SendButton]->setEnabled(online);
+    buttons_[ClearButton]->setEnabled(online);
+}
+
+void MainWindow::insertIntoMessage(const QString& text)
+{
+    message_->setFocus();
+    message_->insertPlainText(text);
+    message_->ensureCursorVisible();
+}
+
+QMenu* MainWindow::buildCommonMenu()
+{
+    delete commonMenu_;
+    commonMenu_ = nullptr;
+    ConfigurationImage& image = database_.image();
+    QList<int> filled;
+    for (int i = 0; i < ConfigurationImage::CommonMessageCount; ++i)
+        if (!image.commonMessage(i).text().isEmpty())
+            filled << i;
+    if (filled.isEmpty())
+        return nullptr;
+    commonMenu_ = new QMenu(this);
+    for (int i : filled) {
+        const QString text = image.commonMessage(i).text();
+        const QString shown = text.size() <= 50 ? text : text.left(30) + QStringLiteral("...");
+        QAction* action = commonMenu_->addAction(shown);
+        action->setData(CommonMessageCommandBase + i);
+        connect(action, &QAction::triggered, this, [this, text] { insertIntoMessage(text); });
+    }
+    return commonMenu_;
+}
+
+void MainWindow::commonButton()
+{
+    QMenu* menu = buildCommonMenu();
+    if (!menu) {
+        if (MessageBox::question(this, tr("There are no common messages installed.\nAdd some now?")) ==
+            QMessageBox::Yes)
+            runCommand(CommonMessagesCommand);
+        return;
+    }
+    PictureButton* button = buttons_[CommonButton];
+    menu->popup(button->mapToGlobal(QPoint(0, button->height())));
+}
+
+void MainWindow::recipientActivated()
+{
+    const QTreeWidgetItem* row = recipients_->currentItem();
+    if (!row || !level_.isAnyLevel())
+        return;
+    runCommand(SortableList::picture(row, 0) == 1 ? GroupsCommand : PagersCommand);
+}
+
+bool MainWindow::selectByFirstLetter(const QString& letter)
+{
+    for (int i = 0; i < recipients_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = recipients_->topLevelItem(i);
+        if (row->text(0).startsWith(letter, Qt::CaseInsensitive)) {
+            recipients_->setCurrentItem(row);
+            row->setSelected(true);
+            return true;
+        }
+    }
+    return true;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == canvas_ && event->type() == QEvent::Paint) {
+        // Two etched lines: one along the top, one under the row of editor buttons.
+        QPainter painter(canvas_);
+        for (int y : {0, 4 + ButtonHeight + 11}) {
+            painter.setPen(palette().color(QPalette::Dark));
+            painter.drawLine(0, y, canvas_->width(), y);
+            painter.setPen(palette().color(QPalette::Light));
+            painter.drawLine(0, y + 1, canvas_->width(), y + 1);
+        }
+        return false;
+    }
+    if (event->type() == QEvent::ShortcutOverride && watched == message_) {
+        // The accelerators come first, also where the box would take Ctrl+C for itself.
+        auto* key = static_cast<QKeyEvent*>(event);
+        for (const MenuItem& accelerator : Accelerators)
+            if (QKeySequence(key->keyCombination()) == QKeySequence(tr(accelerator.text))) {
+                event->ignore();
+                return true;
+            }
+    }
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched == message_ && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            !(key->modifiers() & Qt::ControlModifier) && SettingsStore::integer(SettingsStore::SendOnEnter, 0) != 0) {
+            sendCommand();
+            return true;
+        }
+        if (watched == recipients_ && key->text().size() == 1 && key->text()[0].isPrint() &&
+            key->modifiers() == Qt::NoModifier)
+            return selectByFirstLetter(key->text());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    layoutControls();
+}
+
+// f = (5W - 2570) / 11: the list widens by f, everything right of it moves by f, and the message
+// box grows with the height, pushing what is under it down.
+void MainWindow::layoutControls()
+{
+    if (!canvas_ || isMinimized())
+        return;
+    const int width = std::max(canvas_->width(), 400);
+    const int height = std::max(canvas_->height() + statusBar()->height(), 300);
+    const int f = (5 * width - 2570) / 11;
+    const int messageHeight = height * MessageBaseHeight / BaseHeight;
+    const int growth = messageHeight - MessageBaseHeight;
+    for (auto it = baseGeometry_.cbegin(); it != baseGeometry_.cend(); ++it) {
+        QRect r = it.value();
+        if (it.key() == recipients_) {
+            r.setWidth(ListBaseWidth + f);
+            r.setBottom(canvas_->height() - 4);
+        } else if (r.left() >= ListLeft + ListBaseWidth && r.top() >= ListTop - 20) {
+            r.translate(f, 0);
+            if (it.key() == message_)
+                r.setHeight(messageHeight);
+            else if (r.top() > ListTop)
+                r.translate(0, growth);
+        }
+        it.key()->setGeometry(r);
+    }
+    recipients_->setColumnWidth(0, recipients_->viewport()->width() * 3 / 5);
+    recipients_->setColumnWidth(1, recipients_->viewport()->width() * 2 / 5);
+}
+
+void MainWindow::restorePosition()
+{
+    const QByteArray stored = SettingsStore::binary(SettingsStore::WndPos);
+    if (stored.size() != 16)
+        return;
+    const auto* raw = stored.constData();
+    const int left = qFromLittleEndian<qint32>(raw);
+    const int top = qFromLittleEndian<qint32>(raw + 4);
+    const int right = qFromLittleEndian<qint32>(raw + 8);
+    const int bottom = qFromLittleEndian<qint32>(raw + 12);
+    setGeometry(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+}
+
+void MainWindow::storePosition()
+{
+    const QRect r = normalGeometry();
+    QByteArray stored(16, '\0');
+    qToLittleEndian<qint32>(r.left(), stored.data());
+    qToLittleEndian<qint32>(r.top(), stored.data() + 4);
+    qToLittleEndian<qint32>(r.right() + 1, stored.data() + 8);
+    qToLittleEndian<qint32>(r.bottom() + 1, stored.data() + 12);
+    SettingsStore::setBinary(SettingsStore::WndPos, stored);
+}
+
+void MainWindow::showAbout()
+{
+    QDialog about(this);
+    about.setWindowTitle(tr("About Tavolux"));
+    auto* layout = new QVBoxLayout(&about);
+    auto* pictureLabel = new QLabel(&about);
+    pictureLabel->setPixmap(picture("pagers", true).pixmap(32, 32));
+    layout->addWidget(pictureLabel, 0, Qt::AlignHCenter);
+    layout->addWidget(new QLabel(QStringLiteral("Tavolux"), &about), 0, Qt::AlignHCenter);
+    layout->addWidget(new QLabel(tr("Version %1.%2 Build(%3)").arg(QStringLiteral("3"), QStringLiteral("05"), QStringLiteral("1")),
+                                 &about),
+                      0, Qt::AlignHCenter);
+    auto* buttons = new QDialogButtonBox(&about);
+    buttons->addButton(tr("&Ok"), QDialogButtonBox::AcceptRole);
+    connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+    layout->addWidget(buttons);
+    about.exec();
+}
 
 QString MainWindow::databasePath() const
 {
@@ -90,27 +697,6 @@ QString MainWindow::databasePath() const
 void MainWindow::setDatabasePath(const QString& path)
 {
     commands_->setCurrentPath(path);
-    showPath(path);
-}
-
-void MainWindow::showPath(const QString& path)
-{
-    pathLabel_->setText(tr("Database: %1").arg(path));
-}
-
-void MainWindow::showLinkState(bool online)
-{
-    linkState_->setText(QStringLiteral("  ") + (online ? tr("Connected") : tr("Not Connected")));
-}
-
-void MainWindow::sendCommand()
-{
-    if (recipient_->text().isEmpty())
-        return;
-    session_->QueuePage(UnitSession::pageRecord(static_cast<uint16_t>(recipient_->text().toUInt()),
-                                                message_->text()));
-    if (session_->isOnline())
-        message_->clear();
 }
 
 void MainWindow::bringToFront()
@@ -128,6 +714,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     session_->Leave();
+    storePosition();
     event->accept();
 }
 
@@ -144,8 +731,7 @@ void MainWindow::alert(const QString& text)
 
 bool MainWindow::confirm(const QString& text)
 {
-    return MessageBox::question(this, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-           QMessageBox::Yes;
+    return MessageBox::question(this, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 PortSettings MainWindow::savedPortSettings()
@@ -183,5 +769,5 @@ void MainWindow::runConnectionSettings()
 
 void MainWindow::imageReplaced()
 {
-    emit commands_->databaseReplaced();
+    fillRecipientList();
 }

@@ -1,22 +1,34 @@
 #pragma once
 
+#include "AccessLevel.h"
+#include "CommandId.h"
 #include "UnitSessionHost.h"
 
+#include <QHash>
+#include <QList>
 #include <QMainWindow>
 #include <QTimer>
 
 class Database;
 class DatabaseCommands;
+class PictureButton;
 class QLabel;
-class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
 class QProgressBar;
+class SortableList;
 class UnitSession;
 
-// The console's main window: the database in use with the File commands over it, the unit
-// commands, and a line to page a local ID.
+// The console's window: the editor buttons, the recipient list, the message with its Common,
+// Time, Date, Send and Clear buttons, the page progress and the status panes, and menus that
+// follow the access level. It is the unit session's host.
 class MainWindow : public QMainWindow, public UnitSessionHost {
     Q_OBJECT
 public:
+    static constexpr int MessageLimit = 200;
+    static constexpr int MinimumWidth = 522;
+    static constexpr int MinimumHeight = 480;
+
     explicit MainWindow(Database& database, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -24,11 +36,30 @@ public:
     void setDatabasePath(const QString& path);
     DatabaseCommands& databaseCommands() { return *commands_; }
     UnitSession& session() { return *session_; }
+    const AccessLevel& accessLevel() const { return level_; }
 
-    // Brings the window to the front, restoring it when minimised.
-    void bringToFront();
-    // Queues the typed message for the typed local ID.
+    // Runs a command by its menu id, with the level check every command makes.
+    void runCommand(int id);
+    // The recipient list from the image: groups, then pagers, each in ascending local ID.
+    void fillRecipientList();
     void sendCommand();
+    void login(const QString& password);
+    void logout();
+    void ApplyAccessLevel();
+    // Inserts text at the caret of the message, as Time, Date and the Common popup do.
+    void insertIntoMessage(const QString& text);
+    // The Common popup as it would open now; null when there are no common messages.
+    QMenu* buildCommonMenu();
+    void bringToFront();
+
+    SortableList* recipientList() const { return recipients_; }
+    QPlainTextEdit* messageBox() const { return message_; }
+    QProgressBar* progressBar() const { return progress_; }
+    QLabel* statusPane(int index) const { return panes_.value(index); }
+    PictureButton* button(int id) const { return buttons_.value(id); }
+    QList<PictureButton*> pictureButtons() const { return buttons_.values(); }
+    // The number of times an editor or report would have opened (they come later).
+    const QList<int>& openedWindows() const { return openedWindows_; }
 
     // What the unit session needs from its window.
     void inform(const QString& text) override;
@@ -45,18 +76,41 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void showPath(const QString& path);
+    void buildControls();
+    void buildShortcuts();
+    void greyMenu(QMenu* menu);
+    void layoutControls();
+    void showMessageLength(bool withBlanks);
     void showLinkState(bool online);
+    void onMessageChanged();
+    void commonButton();
+    void openEditor(int command);
+    void recipientActivated();
+    bool selectByFirstLetter(const QString& letter);
+    void restorePosition();
+    void storePosition();
+    void showAbout();
 
     Database& database_;
     DatabaseCommands* commands_;
     UnitSession* session_;
-    QLabel* pathLabel_;
-    QLineEdit* recipient_;
-    QLineEdit* message_;
-    QProgressBar* progress_;
-    QLabel* linkState_;
+    AccessLevel level_;
+    QHash<int, PictureButton*> buttons_;
+    QHash<QWidget*, QRect> baseGeometry_;
+    QLabel* recipientLabel_ = nullptr;
+    QLabel* messageLabel_ = nullptr;
+    QLabel* sendingLabel_ = nullptr;
+    SortableList* recipients_ = nullptr;
+    QPlainTextEdit* message_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QList<QLabel*> panes_;
+    QWidget* canvas_ = nullptr;
+    QMenu* commonMenu_ = nullptr;
+    QString lastMessage_;
+    QList<int> openedWindows_;
     QTimer tick_;
 };

@@ -62,6 +62,21 @@ Se ha cargado en su lugar el contenido predeterminado.</translation>
     </message>
 </context>
 <context>
+    <name>LoginDialog</name>
+    <message>
+        <source>Enter Password:</source>
+        <translation>Introduzca la contraseña:</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Tavolux</source>
@@ -90,10 +105,6 @@ Se ha cargado en su lugar el contenido predeterminado.</translation>
     <message>
         <source>E&amp;xit</source>
         <translation>&amp;Salir</translation>
-    </message>
-    <message>
-        <source>Database: %1</source>
-        <translation>Base de datos: %1</translation>
     </message>
     <message>
         <source>&amp;Upload From Tavolux</source>
@@ -150,6 +161,172 @@ Se ha cargado en su lugar el contenido predeterminado.</translation>
     <message>
         <source>Not Connected</source>
         <translation>No conectado</translation>
+    </message>
+    <message>
+        <source>Alarms</source>
+        <translation>Alarmas</translation>
+    </message>
+    <message>
+        <source>Reminders</source>
+        <translation>Recordatorios</translation>
+    </message>
+    <message>
+        <source>Pagers</source>
+        <translation>Buscas</translation>
+    </message>
+    <message>
+        <source>Groups</source>
+        <translation>Grupos</translation>
+    </message>
+    <message>
+        <source>Common</source>
+        <translation>Comunes</translation>
+    </message>
+    <message>
+        <source>Function</source>
+        <translation>Funciones</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Ajustes</translation>
+    </message>
+    <message>
+        <source>&amp;Common</source>
+        <translation>C&amp;omún</translation>
+    </message>
+    <message>
+        <source>&amp;Time</source>
+        <translation>&amp;Hora</translation>
+    </message>
+    <message>
+        <source>&amp;Date</source>
+        <translation>&amp;Fecha</translation>
+    </message>
+    <message>
+        <source>C&amp;lear</source>
+        <translation>&amp;Borrar</translation>
+    </message>
+    <message>
+        <source>&amp;Login</source>
+        <translation>&amp;Iniciar sesión</translation>
+    </message>
+    <message>
+        <source>Lo&amp;gout</source>
+        <translation>Cerrar &amp;sesión</translation>
+    </message>
+    <message>
+        <source>U&amp;pdate Tavolux</source>
+        <translation>Ac&amp;tualizar Tavolux</translation>
+    </message>
+    <message>
+        <source>Update &amp;Voice Prompts</source>
+        <translation>Actualizar &amp;mensajes de voz</translation>
+    </message>
+    <message>
+        <source>&amp;Pagers	Ctrl+P</source>
+        <translation>&amp;Buscas	Ctrl+P</translation>
+    </message>
+    <message>
+        <source>&amp;Groups	Ctrl+G</source>
+        <translation>&amp;Grupos	Ctrl+G</translation>
+    </message>
+    <message>
+        <source>&amp;Alarms	Ctrl+A</source>
+        <translation>&amp;Alarmas	Ctrl+A</translation>
+    </message>
+    <message>
+        <source>&amp;Reminder Messages	Ctrl+I</source>
+        <translation>&amp;Mensajes recordatorios	Ctrl+R</translation>
+    </message>
+    <message>
+        <source>&amp;Common Messages	Ctrl+C</source>
+        <translation>Mensajes &amp;comunes	Ctrl+C</translation>
+    </message>
+    <message>
+        <source>&amp;Function Keys	Ctrl+F</source>
+        <translation>Teclas de &amp;función	Ctrl+F</translation>
+    </message>
+    <message>
+        <source>&amp;Settings	Ctrl+S</source>
+        <translation>A&amp;justes	Ctrl+N</translation>
+    </message>
+    <message>
+        <source>&amp;Pagers</source>
+        <translation>&amp;Buscas</translation>
+    </message>
+    <message>
+        <source>&amp;Groups</source>
+        <translation>&amp;Grupos</translation>
+    </message>
+    <message>
+        <source>Ctrl+P</source>
+        <translation>Ctrl+P</translation>
+    </message>
+    <message>
+        <source>Ctrl+G</source>
+        <translation>Ctrl+G</translation>
+    </message>
+    <message>
+        <source>Ctrl+A</source>
+        <translation>Ctrl+A</translation>
+    </message>
+    <message>
+        <source>Ctrl+I</source>
+        <translation>Ctrl+R</translation>
+    </message>
+    <message>
+        <source>Ctrl+C</source>
+        <translation>Ctrl+C</translation>
+    </message>
+    <message>
+        <source>Ctrl+F</source>
+        <translation>Ctrl+F</translation>
+    </message>
+    <message>
+        <source>Ctrl+S</source>
+        <translation>Ctrl+N</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nombre</translation>
+    </message>
+    <message>
+        <source>Local ID</source>
+        <translation>ID local</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Edición</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>Acerca &amp;de</translation>
+    </message>
+    <message>
+        <source>Password is invalid!</source>
+        <translation>¡La contraseña no es válida!</translation>
+    </message>
+    <message>
+        <source>Message Length: %1</source>
+        <translation>Longitud del mensaje: %1</translation>
+    </message>
+    <message>
+        <source>There are no common messages installed.
+Add some now?</source>
+        <translation>No hay mensajes comunes instalados.
+¿Desea añadir algunos ahora?</translation>
+    </message>
+    <message>
+        <source>About Tavolux</source>
+        <translation>Acerca de Tavolux</translation>
+    </message>
+    <message>
+        <source>Version %1.%2 Build(%3)</source>
+        <translation>Versión %1.%2 Compilación(%3)</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,32 @@
+#include "LoginDialog.h"
+
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+LoginDialog::LoginDialog(QWidget* parent)
+    : QDialog(parent)
+    , password_(new QLineEdit(this))
+{
+    setWindowTitle(tr("Enter Password:"));
+    password_->setEchoMode(QLineEdit::Password);
+    password_->setMaxLength(6);
+    password_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), password_));
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(tr("&Ok"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(password_);
+    layout->addWidget(buttons);
+    setMinimumWidth(260);
+    password_->setFocus();
+}
+
+QString LoginDialog::password() const
+{
+    return password_->text();
+}
