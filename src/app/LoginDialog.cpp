@@ -13,7 +13,8 @@ LoginDialog::LoginDialog(QWidget* parent)
     setWindowTitle(tr("Enter Password:"));
     password_->setEchoMode(QLineEdit::Password);
     password_->setMaxLength(6);
-    password_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), password_));
+    password_->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,6}")), password_));
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(tr("&Ok"), QDialogButtonBox::AcceptRole)->setDefault(true);
     buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);

@@ -45,7 +45,8 @@ struct ButtonSpec {
     const char* icon; // picture name in the resources
 };
 
-constexpr int CommonButton = 1048, TimeButton = 1046, DateButton = 1047, SendButton = 1039, ClearButton = 1040;
+constexpr int CommonButton = 1048, TimeButton = 1046, DateButton = 1047, SendButton = 1039,
+              ClearButton = 1040;
 
 const ButtonSpec EditorButtons[] = {
     {AlarmsCommand, QT_TRANSLATE_NOOP("MainWindow", "Alarms"), "alarms"},
@@ -163,7 +164,8 @@ const MenuItem Accelerators[] = {
 
 QIcon picture(const char* name, bool hot)
 {
-    return QIcon(QStringLiteral(":/icons/%1%2.png").arg(QString::fromLatin1(name), hot ? QStringLiteral("-hot") : QString()));
+    return QIcon(QStringLiteral(":/icons/%1%2.png")
+                     .arg(QString::fromLatin1(name), hot ? QStringLiteral("-hot") : QString()));
 }
 
 bool needsMaintenance(int command)
@@ -173,8 +175,9 @@ bool needsMaintenance(int command)
 
 bool needsAnyLevel(int command)
 {
-    return command == PagersCommand || command == GroupsCommand || command == ReminderMessagesCommand ||
-           command == CommonMessagesCommand || command == FunctionKeysCommand;
+    return command == PagersCommand || command == GroupsCommand ||
+           command == ReminderMessagesCommand || command == CommonMessagesCommand ||
+           command == FunctionKeysCommand;
 }
 
 } // namespace
@@ -195,9 +198,8 @@ MainWindow::MainWindow(Database& database, QWidget* parent)
 
     connect(commands_, &DatabaseCommands::databaseReplaced, this, &MainWindow::fillRecipientList);
     connect(session_, &UnitSession::onlineChanged, this, &MainWindow::showLinkState);
-    connect(session_, &UnitSession::pageProgress, progress_, [this](int percent) {
-        progress_->setValue(std::min(percent, 100));
-    });
+    connect(session_, &UnitSession::pageProgress, progress_,
+            [this](int percent) { progress_->setValue(std::min(percent, 100)); });
     connect(&tick_, &QTimer::timeout, this, [this] {
         for (PictureButton* button : std::as_const(buttons_))
             button->pollHover();
@@ -227,8 +229,8 @@ void MainWindow::buildControls()
     int x = 8;
     for (const ButtonSpec& spec : EditorButtons) {
         auto* button = new PictureButton(canvas_);
-        button->Configure(tr(spec.text), picture(spec.icon, true), picture(spec.icon, false), PictureButton::IconAbove,
-                          false);
+        button->Configure(tr(spec.text), picture(spec.icon, true), picture(spec.icon, false),
+                          PictureButton::IconAbove, false);
         button->setFocusPolicy(Qt::NoFocus);
         connect(button, &PictureButton::clicked, this, [this, id = spec.id] { runCommand(id); });
         buttons_.insert(spec.id, button);
@@ -239,9 +241,12 @@ void MainWindow::buildControls()
     recipientLabel_ = new QLabel(tr("Recipient"), canvas_);
     place(recipientLabel_, QRect(ListLeft, 82, ListBaseWidth, 18));
     recipients_ = new SortableList(canvas_);
-    recipients_->insertColumn(0, tr("Name"), Qt::AlignLeft, ListBaseWidth * 3 / 5, SortableList::TextSort);
-    recipients_->insertColumn(1, tr("Local ID"), Qt::AlignLeft, ListBaseWidth * 2 / 5, SortableList::NumberSort);
-    recipients_->setPictures({QIcon(QStringLiteral(":/icons/list-pager.png")), QIcon(QStringLiteral(":/icons/list-group.png"))});
+    recipients_->insertColumn(0, tr("Name"), Qt::AlignLeft, ListBaseWidth * 3 / 5,
+                              SortableList::TextSort);
+    recipients_->insertColumn(1, tr("Local ID"), Qt::AlignLeft, ListBaseWidth * 2 / 5,
+                              SortableList::NumberSort);
+    recipients_->setPictures({QIcon(QStringLiteral(":/icons/list-pager.png")),
+                              QIcon(QStringLiteral(":/icons/list-group.png"))});
     recipients_->setSelectionMode(QAbstractItemView::SingleSelection);
     recipients_->installEventFilter(this);
     connect(recipients_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::recipientActivated);
@@ -258,8 +263,8 @@ void MainWindow::buildControls()
     x = RightColumn;
     for (const ButtonSpec& spec : MessageButtons) {
         auto* button = new PictureButton(canvas_);
-        button->Configure(tr(spec.text), picture(spec.icon, true), picture(spec.icon, false), PictureButton::IconAbove,
-                          false);
+        button->Configure(tr(spec.text), picture(spec.icon, true), picture(spec.icon, false),
+                          PictureButton::IconAbove, false);
         buttons_.insert(spec.id, button);
         place(button, QRect(x, ListTop + MessageBaseHeight + 8, 58, 56));
         x += 61;
@@ -290,7 +295,7 @@ void MainWindow::buildControls()
         panes_ << pane;
     }
     statusBar()->setSizeGripEnabled(false);
-    showMessageLength(true);
+    showMessageLength();
 }
 
 void MainWindow::buildShortcuts()
@@ -299,7 +304,8 @@ void MainWindow::buildShortcuts()
     for (const MenuItem& accelerator : Accelerators) {
         auto* shortcut = new QShortcut(QKeySequence(tr(accelerator.text)), this);
         shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, id = accelerator.id] { runCommand(id); });
+        connect(shortcut, &QShortcut::activated, this,
+                [this, id = accelerator.id] { runCommand(id); });
     }
 }
 
@@ -326,7 +332,8 @@ void MainWindow::ApplyAccessLevel()
                          : level == AccessLevel::Administrator ? AdministratorFile
                                                                : OperatorFile);
     if (level != AccessLevel::Operator)
-        addMenu(tr("&Edit"), level == AccessLevel::Maintenance ? MaintenanceEdit : AdministratorEdit);
+        addMenu(tr("&Edit"),
+                level == AccessLevel::Maintenance ? MaintenanceEdit : AdministratorEdit);
     addMenu(tr("&View"), ViewMenu);
     QAction* about = bar->addAction(tr("&About"));
     about->setData(AboutCommand);
@@ -334,7 +341,8 @@ void MainWindow::ApplyAccessLevel()
 
     buttons_[AlarmsCommand]->setEnabled(level_.isMaintenance());
     buttons_[SettingsCommand]->setEnabled(level_.isMaintenance());
-    for (int id : {ReminderMessagesCommand, GroupsCommand, FunctionKeysCommand, PagersCommand, CommonMessagesCommand})
+    for (int id : {ReminderMessagesCommand, GroupsCommand, FunctionKeysCommand, PagersCommand,
+                   CommonMessagesCommand})
         buttons_[id]->setEnabled(level_.isAnyLevel());
 }
 
@@ -366,7 +374,8 @@ void MainWindow::greyMenu(QMenu* menu)
 void MainWindow::runCommand(int id)
 {
     // A command below the level does nothing, also through its accelerator.
-    if ((needsMaintenance(id) && !level_.isMaintenance()) || (needsAnyLevel(id) && !level_.isAnyLevel()))
+    if ((needsMaintenance(id) && !level_.isMaintenance()) ||
+        (needsAnyLevel(id) && !level_.isAnyLevel()))
         return;
     switch (id) {
     case NewCommand:
@@ -479,7 +488,7 @@ void MainWindow::sendCommand()
     session_->QueuePage(UnitSession::pageRecord(id, message_->toPlainText()));
     if (session_->isOnline())
         message_->clear();
-    showMessageLength(false);
+    panes_[2]->setText(tr("Message Length: %1").arg(0));
 }
 
 void MainWindow::onMessageChanged()
@@ -496,13 +505,13 @@ void MainWindow::onMessageChanged()
         return;
     }
     lastMessage_ = message_->toPlainText();
-    showMessageLength(true);
+    showMessageLength();
 }
 
-void MainWindow::showMessageLength(bool withBlanks)
+void MainWindow::showMessageLength()
 {
-    const QString text = tr("Message Length: %1").arg(message_->toPlainText().size());
-    panes_[2]->setText(withBlanks ? QStringLiteral("  ") + text : text);
+    panes_[2]->setText(QStringLiteral("  ") +
+                       tr("Message Length: %1").arg(message_->toPlainText().size()));
 }
 
 void MainWindow::showLinkState(bool online)
@@ -545,7 +554,8 @@ void MainWindow::commonButton()
 {
     QMenu* menu = buildCommonMenu();
     if (!menu) {
-        if (MessageBox::question(this, tr("There are no common messages installed.\nAdd some now?")) ==
+        if (MessageBox::question(this,
+                                 tr("There are no common messages installed.\nAdd some now?")) ==
             QMessageBox::Yes)
             runCommand(CommonMessagesCommand);
         return;
@@ -600,7 +610,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (watched == message_ && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-            !(key->modifiers() & Qt::ControlModifier) && SettingsStore::integer(SettingsStore::SendOnEnter, 0) != 0) {
+            !(key->modifiers() & Qt::ControlModifier) &&
+            SettingsStore::integer(SettingsStore::SendOnEnter, 0) != 0) {
             sendCommand();
             return true;
         }
@@ -679,9 +690,11 @@ void MainWindow::showAbout()
     pictureLabel->setPixmap(picture("pagers", true).pixmap(32, 32));
     layout->addWidget(pictureLabel, 0, Qt::AlignHCenter);
     layout->addWidget(new QLabel(QStringLiteral("Tavolux"), &about), 0, Qt::AlignHCenter);
-    layout->addWidget(new QLabel(tr("Version %1.%2 Build(%3)").arg(QStringLiteral("3"), QStringLiteral("05"), QStringLiteral("1")),
-                                 &about),
-                      0, Qt::AlignHCenter);
+    layout->addWidget(
+        new QLabel(tr("Version %1.%2 Build(%3)")
+                       .arg(QStringLiteral("3"), QStringLiteral("05"), QStringLiteral("1")),
+                   &about),
+        0, Qt::AlignHCenter);
     auto* buttons = new QDialogButtonBox(&about);
     buttons->addButton(tr("&Ok"), QDialogButtonBox::AcceptRole);
     connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
@@ -731,7 +744,8 @@ void MainWindow::alert(const QString& text)
 
 bool MainWindow::confirm(const QString& text)
 {
-    return MessageBox::question(this, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    return MessageBox::question(this, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 PortSettings MainWindow::savedPortSettings()

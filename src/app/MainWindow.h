@@ -84,7 +84,7 @@ private:
     void buildShortcuts();
     void greyMenu(QMenu* menu);
     void layoutControls();
-    void showMessageLength(bool withBlanks);
+    void showMessageLength();
     void showLinkState(bool online);
     void onMessageChanged();
     void commonButton();

@@ -1,0 +1,403 @@
+#include "MainWindow.h"
+#include "../unit/SimulatedUnit.h"
+#include "Database.h"
+#include "MessageBox.h"
+#include "PictureButton.h"
+#include "SettingsStore.h"
+#include "SortableList.h"
+#include "UnitSession.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTest>
+#include <QTranslator>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The menu bar as titles and the ids of their items (0 for a separator).
+using MenuLayout = QList<std::pair<QString, QList<int>>>;
+
+MenuLayout menuLayout(MainWindow& window)
+{
+    MenuLayout layout;
+    for (QAction* top : window.menuBar()->actions()) {
+        QList<int> ids;
+        if (QMenu* menu = top->menu()) {
+            for (QAction* item : menu->actions())
+                ids << (item->isSeparator() ? 0 : item->data().toInt());
+        } else {
+            ids << top->data().toInt();
+        }
+        layout.append({top->text(), ids});
+    }
+    return layout;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QSettings().clear();
+        MessageBox::resetScript();
+        addPager(12, QStringLiteral("Bar"));
+        addPager(9, QStringLiteral("kitchen"));
+        addGroup(40, QStringLiteral("Floor staff"), {12, 9});
+    }
+    void TearDown() override
+    {
+        MessageBox::resetScript();
+        QSettings().clear();
+    }
+
+    void addPager(uint16_t id, const QString& name)
+    {
+        const auto slot = database_.image().findPager(ConfigurationImage::NoLocalId);
+        database_.image().pager(*slot).setLocalId(id);
+        database_.image().pager(*slot).setCapcode(1000u + id);
+        database_.names().setName(id, name);
+    }
+    void addGroup(uint16_t id, const QString& name, std::initializer_list<uint16_t> members)
+    {
+        const auto slot = database_.image().findGroup(ConfigurationImage::NoLocalId);
+        GroupRecord group = database_.image().group(*slot);
+        group.setLocalId(id);
+        int i = 0;
+        for (uint16_t member : members)
+            group.setMember(i++, member);
+        database_.names().setName(id, name);
+    }
+
+    std::unique_ptr<MainWindow> open()
+    {
+        auto window = std::make_unique<MainWindow>(database_);
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        return window;
+    }
+
+    Database database_;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, MenusAndButtonsFollowTheAccessLevel)
+{
+    auto window = open();
+    const QList<int> view{32787, 32788, 32790};
+    struct Level {
+        const char* password; // entered at login; nullptr: as the window opens
+        MenuLayout menus;
+        QList<int> enabledButtons;
+    };
+    const Level levels[] = {
+        {nullptr,
+         {{QStringLiteral("&File"), {57601, 0, 32794, 32795, 0, 32791, 32792, 32784, 0, 32773}},
+          {QStringLiteral("&View"), view},
+          {QStringLiteral("&About"), {16}}},
+         {}},
+        {"",
+         {{QStringLiteral("&File"),
+           {57601, 0, 57603, 32776, 0, 32794, 32795, 0, 32772, 32771, 0, 32791, 32792, 32784, 0,
+            32773}},
+          {QStringLiteral("&Edit"), {32777, 32778, 0, 32793, 32779, 32780}},
+          {QStringLiteral("&View"), view},
+          {QStringLiteral("&About"), {16}}},
+         {32793, 32778, 32780, 32777, 32779}},
+        {"482915",
+         {{QStringLiteral("&File"), {57600, 57601, 0,     57603, 32776, 0, 32794, 32795, 0, 32772,
+                                     32771, 0,     32791, 32792, 32784, 0, 32782, 32783, 0, 32773}},
+          {QStringLiteral("&Edit"), {32777, 32778, 0, 32785, 0, 32793, 32779, 32780, 0, 32781}},
+          {QStringLiteral("&View"), view},
+          {QStringLiteral("&About"), {16}}},
+         {32785, 32793, 32777, 32778, 32779, 32780, 32781}},
+    };
+    for (const Level& level : levels) {
+        if (level.password)
+            window->login(QString::fromLatin1(level.password));
+        EXPECT_EQ(menuLayout(*window), level.menus)
+            << (level.password ? level.password : "operator");
+        for (int id : {32785, 32793, 32777, 32778, 32779, 32780, 32781})
+            EXPECT_EQ(window->button(id)->isEnabled(), level.enabledButtons.contains(id)) << id;
+    }
+    EXPECT_EQ(window->menuBar()->actions()[1]->menu()->actions()[5]->text(),
+              QStringLiteral("&Reminder Messages\tCtrl+I"));
+
+    // Greying as a menu opens: offline, Connect and Update are on, the online commands off.
+    QMenu* file = window->menuBar()->actions()[0]->menu();
+    emit file->aboutToShow();
+    for (QAction* item : file->actions()) {
+        const int id = item->data().toInt();
+        if (id == 32791 || id == 32782 || id == 32795) {
+            EXPECT_TRUE(item->isEnabled()) << id;
+        }
+        if (id == 32792 || id == 32771 || id == 32772 || id == 32783) {
+            EXPECT_FALSE(item->isEnabled()) << id;
+        }
+    }
+    window->logout();
+    emit window->menuBar()->actions()[0]->menu()->aboutToShow();
+    EXPECT_FALSE(window->menuBar()->actions()[0]->menu()->actions()[3]->isEnabled()); // Logout
+}
+
+TEST_F(MainWindowTest, CommandsBelowTheLevelDoNothingAlsoByAccelerator)
+{
+    auto window = open();
+    struct Step {
+        const char* password;
+        Qt::Key key;
+        bool opens;
+    };
+    const Step steps[] = {
+        {nullptr, Qt::Key_P, false}, {"", Qt::Key_P, true},       {"", Qt::Key_A, false},
+        {"", Qt::Key_S, false},      {"482915", Qt::Key_S, true}, {"482915", Qt::Key_A, true},
+    };
+    for (const Step& step : steps) {
+        window->logout();
+        if (step.password)
+            window->login(QString::fromLatin1(step.password));
+        const auto before = window->openedWindows().size();
+        QTest::keyClick(window->messageBox(), step.key, Qt::ControlModifier);
+        EXPECT_EQ(window->openedWindows().size() - before, step.opens ? 1 : 0)
+            << (step.password ? step.password : "operator") << " key " << step.key;
+    }
+    // Ctrl+C in the message box is the Common Messages command, never a copy.
+    window->logout();
+    window->messageBox()->setPlainText(QStringLiteral("abc"));
+    window->messageBox()->selectAll();
+    QTest::keyClick(window->messageBox(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(window->openedWindows().isEmpty() || window->openedWindows().last() != 32779);
+}
+
+TEST_F(MainWindowTest, LoginPaths)
+{
+    auto window = open();
+    struct Case {
+        const char* what;
+        QString administrator;
+        QString maintenance;
+        QStringList entered;
+        AccessLevel::Level expected;
+        int invalidMessages;
+    };
+    const Case cases[] = {
+        {"empty administrator password of the default database",
+         {},
+         QStringLiteral("482915"),
+         {QString()},
+         AccessLevel::Administrator,
+         0},
+        {"maintenance password",
+         {},
+         QStringLiteral("482915"),
+         {QStringLiteral("482915")},
+         AccessLevel::Maintenance,
+         0},
+        {"equal passwords: maintenance wins",
+         QStringLiteral("111111"),
+         QStringLiteral("111111"),
+         {QStringLiteral("111111")},
+         AccessLevel::Maintenance,
+         0},
+        {"wrong at the operator level",
+         QStringLiteral("222222"),
+         QStringLiteral("482915"),
+         {QStringLiteral("123")},
+         AccessLevel::Operator,
+         1},
+        {"wrong at a level keeps it silently",
+         QStringLiteral("222222"),
+         QStringLiteral("482915"),
+         {QStringLiteral("222222"), QStringLiteral("999999")},
+         AccessLevel::Administrator,
+         0},
+        {"switching directly",
+         QStringLiteral("222222"),
+         QStringLiteral("482915"),
+         {QStringLiteral("222222"), QStringLiteral("482915")},
+         AccessLevel::Maintenance,
+         0},
+    };
+    for (const Case& c : cases) {
+        MessageBox::resetScript();
+        window->logout();
+        UnitSettings settings = database_.image().settings();
+        settings.setText(UnitSettings::administratorPassword, c.administrator);
+        settings.setText(UnitSettings::maintenancePassword, c.maintenance);
+        for (const QString& password : c.entered)
+            window->login(password);
+        EXPECT_EQ(window->accessLevel().level(), c.expected) << c.what;
+        EXPECT_EQ(MessageBox::shown().size(), c.invalidMessages) << c.what;
+        if (c.invalidMessages) {
+            EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("Password is invalid!"));
+            EXPECT_EQ(MessageBox::beeps(), QList<MessageBox::Beep>{MessageBox::Beep::Exclamation});
+        }
+    }
+}
+
+TEST_F(MainWindowTest, MessageBoxLengthTimeDateAndCommonMessages)
+{
+    auto window = open();
+    QPlainTextEdit* message = window->messageBox();
+    EXPECT_EQ(window->statusPane(2)->text(), QStringLiteral("  Message Length: 0"));
+    QTest::keyClicks(message, QString(200, u'a'));
+    EXPECT_EQ(message->toPlainText().size(), 200);
+    EXPECT_EQ(window->statusPane(2)->text(), QStringLiteral("  Message Length: 200"));
+    QTest::keyClicks(message, QStringLiteral("b"));
+    EXPECT_EQ(message->toPlainText(), QString(200, u'a'));
+
+    // Time and Date go in at the caret, each with one blank after it.
+    message->setPlainText(QStringLiteral("ab"));
+    QTextCursor cursor = message->textCursor();
+    cursor.setPosition(1);
+    message->setTextCursor(cursor);
+    QTest::mouseClick(window->button(1046), Qt::LeftButton);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^a\\d\\d:\\d\\d:\\d\\d b$"))
+                    .match(message->toPlainText())
+                    .hasMatch())
+        << message->toPlainText().toStdString();
+    message->clear();
+    QTest::mouseClick(window->button(1047), Qt::LeftButton);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d\\d $"))
+                    .match(message->toPlainText())
+                    .hasMatch());
+
+    // No common messages: the question, and at the operator level Yes opens nothing.
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    QTest::mouseClick(window->button(1048), Qt::LeftButton);
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].text,
+              QStringLiteral("There are no common messages installed.\nAdd some now?"));
+    EXPECT_TRUE(window->openedWindows().isEmpty());
+
+    // A 33-character message is listed whole. A received entry without its NUL ends at the end
+    // of its field: it does not run on into the next message.
+    database_.image().commonMessage(3).setText(QString(33, u'c'));
+    database_.image().commonMessage(6).setText(QStringLiteral("next"));
+    for (int i = 0; i < 34; ++i)
+        database_.image().setU8At(6528 + 5 * 34 + i, 'x');
+    QMenu* menu = window->buildCommonMenu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 3);
+    EXPECT_EQ(menu->actions()[0]->text(), QString(33, u'c'));
+    EXPECT_EQ(menu->actions()[0]->data().toInt(), 10003);
+    EXPECT_EQ(menu->actions()[1]->data().toInt(), 10005);
+    EXPECT_EQ(menu->actions()[1]->text(), QString(34, u'x'));
+    EXPECT_EQ(menu->actions()[2]->text(), QStringLiteral("next"));
+
+    // Choosing one inserts it at the caret.
+    message->setPlainText(QStringLiteral("> "));
+    message->moveCursor(QTextCursor::End);
+    menu->actions()[2]->trigger();
+    EXPECT_EQ(message->toPlainText(), QStringLiteral("> next"));
+}
+
+TEST_F(MainWindowTest, RecipientListSelectionSendAndTheNotConnectedPath)
+{
+    auto window = open();
+    SortableList* list = window->recipientList();
+    EXPECT_EQ(list->rowValues(),
+              (QList<qint64>{40, 9, 12})); // groups first, then pagers by local ID
+    EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("Floor staff"));
+    EXPECT_EQ(SortableList::picture(list->topLevelItem(0), 0), 1);
+
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_K);
+    ASSERT_NE(list->currentItem(), nullptr);
+    EXPECT_EQ(SortableList::itemValue(list->currentItem()), 9);
+    QTest::keyClick(list, Qt::Key_B);
+    EXPECT_EQ(SortableList::itemValue(list->currentItem()), 12);
+
+    // Nothing selected: Send does nothing. Offline: the page is refused, the text stays.
+    list->clearSelection();
+    window->messageBox()->setPlainText(QStringLiteral("hello"));
+    window->sendCommand();
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    list->topLevelItem(2)->setSelected(true);
+    window->sendCommand();
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("Message not sent.  Not Connected!"));
+    EXPECT_EQ(window->messageBox()->toPlainText(), QStringLiteral("hello"));
+    EXPECT_EQ(window->statusPane(2)->text(), QStringLiteral("Message Length: 0"));
+    EXPECT_EQ(window->statusPane(0)->text(), QStringLiteral("  Offline"));
+    EXPECT_FALSE(window->button(1039)->isEnabled());
+
+    // A double click opens the editor of the row's kind, only at a level.
+    list->setCurrentItem(list->topLevelItem(0));
+    emit list->itemDoubleClicked(list->topLevelItem(0), 0);
+    EXPECT_TRUE(window->openedWindows().isEmpty());
+    window->login(QString());
+    emit list->itemDoubleClicked(list->topLevelItem(0), 0);
+    EXPECT_EQ(window->openedWindows(), QList<int>{32778});
+    EXPECT_EQ(list->rowValues().first(), 40); // refilled: groups first again
+}
+
+TEST_F(MainWindowTest, APageFromTheWindowReachesTheUnit)
+{
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    SettingsStore::setText(SettingsStore::ComPort, unit.path());
+    auto window = open();
+    window->runCommand(32791);
+    ASSERT_TRUE(window->session().isOnline());
+    EXPECT_EQ(window->statusPane(0)->text(), QStringLiteral("  Connected"));
+    EXPECT_TRUE(window->button(1039)->isEnabled());
+
+    window->recipientList()->topLevelItem(2)->setSelected(true); // pager 12
+    QTest::keyClicks(window->messageBox(), QStringLiteral("Table 4 ready"));
+    QTest::mouseClick(window->button(1039), Qt::LeftButton);
+    EXPECT_TRUE(window->messageBox()->toPlainText().isEmpty());
+    ASSERT_TRUE(unit.waitForEvents(QStringLiteral("page"), 1));
+    EXPECT_EQ(
+        unit.events(QStringLiteral("page"))[0].value(QStringLiteral("bytes")).toString().toLatin1(),
+        QByteArray("12\x1eTable 4 ready\x1e").toHex());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->session().isPageBusy(); }, 3000));
+    EXPECT_EQ(window->progressBar()->value(), 0);
+    window->runCommand(32792);
+    EXPECT_EQ(window->statusPane(0)->text(), QStringLiteral("  Not Connected"));
+}
+
+TEST_F(MainWindowTest, ResizingAndTheStoredPosition)
+{
+    auto window = open();
+    window->resize(800, 600);
+    QTest::qWait(50);
+    ASSERT_EQ(window->centralWidget()->width(), 800);
+    EXPECT_EQ(window->recipientList()->width(), 309);
+    EXPECT_EQ(window->messageBox()->x(), 199 + 130);
+
+    window->setGeometry(QRect(40, 50, 700, 520));
+    QTest::qWait(50);
+    const QRect placed = window->normalGeometry();
+    ASSERT_TRUE(window->close());
+    const QByteArray stored = SettingsStore::binary(SettingsStore::WndPos);
+    ASSERT_EQ(stored.size(), 16);
+    auto again = open();
+    EXPECT_EQ(again->normalGeometry(), placed);
+}
+
+TEST_F(MainWindowTest, SpanishTextsAndAccelerators)
+{
+    QTranslator spanish;
+    ASSERT_TRUE(spanish.load(QStringLiteral(":/i18n/tavolux_es.qm")));
+    QCoreApplication::installTranslator(&spanish);
+    {
+        auto window = open();
+        window->login(QStringLiteral("482915"));
+        const MenuLayout menus = menuLayout(*window);
+        EXPECT_EQ(menus[0].first, QStringLiteral("&Archivo"));
+        EXPECT_EQ(window->button(32777)->text(), QStringLiteral("Buscas"));
+        EXPECT_EQ(window->statusPane(2)->text(), QStringLiteral("  Longitud del mensaje: 0"));
+        QTest::keyClick(window->messageBox(), Qt::Key_N, Qt::ControlModifier);
+        QTest::keyClick(window->messageBox(), Qt::Key_R, Qt::ControlModifier);
+        EXPECT_EQ(window->openedWindows(), (QList<int>{32781, 32793}));
+    }
+    QCoreApplication::removeTranslator(&spanish);
+}
