@@ -653,8 +653,10 @@ void MainWindow::layoutControls()
         }
         it.key()->setGeometry(r);
     }
-    recipients_->setColumnWidth(0, recipients_->viewport()->width() * 3 / 5);
-    recipients_->setColumnWidth(1, recipients_->viewport()->width() * 2 / 5);
+    // Name three fifths, local ID the rest; the viewport is resized later, so count from the frame.
+    const int inside = recipients_->width() - 2 * recipients_->frameWidth();
+    recipients_->setColumnWidth(0, inside * 3 / 5);
+    recipients_->setColumnWidth(1, inside - inside * 3 / 5);
 }
 
 void MainWindow::restorePosition()

@@ -329,6 +329,19 @@ TEST_F(MainWindowTest, RecipientListSelectionSendAndTheNotConnectedPath)
     EXPECT_EQ(window->statusPane(0)->text(), QStringLiteral("  Offline"));
     EXPECT_FALSE(window->button(1039)->isEnabled());
 
+    // Enter sends only when "SendOnEnter" is set; otherwise it is a new line.
+    MessageBox::resetScript();
+    window->messageBox()->setPlainText(QStringLiteral("hi"));
+    window->messageBox()->moveCursor(QTextCursor::End);
+    QTest::keyClick(window->messageBox(), Qt::Key_Return);
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    EXPECT_EQ(window->messageBox()->toPlainText(), QStringLiteral("hi\n"));
+    SettingsStore::setInteger(SettingsStore::SendOnEnter, 1);
+    QTest::keyClick(window->messageBox(), Qt::Key_Return);
+    EXPECT_EQ(MessageBox::shown().size(), 1);
+    QTest::keyClick(window->messageBox(), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(MessageBox::shown().size(), 1);
+
     // A double click opens the editor of the row's kind, only at a level.
     list->setCurrentItem(list->topLevelItem(0));
     emit list->itemDoubleClicked(list->topLevelItem(0), 0);

@@ -376,6 +376,6 @@ TEST_F(UnitSessionTest, FailedOrAbortedTransfersGoOfflineAndKeepTheImage)
         EXPECT_EQ(host_.informed, c.message.isEmpty() ? QStringList() : QStringList{c.message});
         EXPECT_EQ(host_.image.bytes(), before);
         EXPECT_TRUE(session_.pageQueue().isEmpty());
-        EXPECT_EQ(unit_->events(QString::fromLatin1(c.unitSaw)).size(), 1);
+        EXPECT_TRUE(unit_->waitForEvents(QString::fromLatin1(c.unitSaw), 1));
     }
 }

@@ -171,10 +171,11 @@ void UnitSimulator::handleByte(uint8_t byte)
         if (++lengthBytes_ < 3)
             break;
         if (options_.refuseLength != 0 && faultApplies()) {
-            sendByte(options_.refuseLength);
+            // Logged before the answer, so that whoever reads the log after the answer finds it.
             log(QStringLiteral("length-refused"),
                 {{QStringLiteral("type"), blockType_},
                  {QStringLiteral("length"), static_cast<qint64>(blockLength_)}});
+            sendByte(options_.refuseLength);
             resetToIdle();
         } else if ((blockType_ == 2 && blockLength_ != ConfigurationImage::Size) ||
                    (blockType_ == 4 && (blockLength_ == 0 || blockLength_ > MaxPageRecord)) ||
@@ -298,7 +299,6 @@ void UnitSimulator::finishReceive()
         if (naksLeft_ > 0)
             --naksLeft_;
     }
-    sendByte(good ? Ack : Nak);
 
     QJsonObject fields{{QStringLiteral("length"), blockData_.size()},
                        {QStringLiteral("checksumOk"), sum == checksumReceived_},
@@ -322,6 +322,7 @@ void UnitSimulator::finishReceive()
         break;
     }
     log(event, fields);
+    sendByte(good ? Ack : Nak);
     resetToIdle();
     noteExchange(event);
 }

@@ -168,7 +168,7 @@ Se ha cargado en su lugar el contenido predeterminado.</translation>
     </message>
     <message>
         <source>Reminders</source>
-        <translation>Recordatorios</translation>
+        <translation>Avisos</translation>
     </message>
     <message>
         <source>Pagers</source>
