@@ -12,6 +12,10 @@ demo="$root/build/demo"
 unit="$demo/unit"
 mkdir -p "$demo/config/Brindleco Signals"
 settings="$demo/config/Brindleco Signals/tavolux.conf"
+# A small site to page: five pagers, two groups and some common messages.
+if [ ! -f "$demo/tavoluxDB.dat" ]; then
+    cp "$root/tools/demo/tavoluxDB.dat" "$root/tools/demo/tavoluxDB.dat.nam" "$demo/"
+fi
 if [ ! -f "$settings" ]; then
     cat > "$settings" <<CONF
 [Settings]
