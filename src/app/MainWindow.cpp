@@ -66,84 +66,53 @@ const ButtonSpec MessageButtons[] = {
     {ClearButton, QT_TRANSLATE_NOOP("MainWindow", "C&lear"), "clear"},
 };
 
-// The menus of the three levels; 0 is a separator.
+// The menus, each item with the levels whose menu bar carries it; id 0 is a separator.
+enum : unsigned {
+    O = 1u << AccessLevel::Operator,
+    A = 1u << AccessLevel::Administrator,
+    M = 1u << AccessLevel::Maintenance
+};
+
 struct MenuItem {
     int id;
     const char* text;
+    unsigned levels = O | A | M;
 };
 using MenuItems = std::initializer_list<MenuItem>;
 
-const MenuItems MaintenanceFile = {
-    {NewCommand, QT_TRANSLATE_NOOP("MainWindow", "&New")},
+const MenuItems FileMenu = {
+    {NewCommand, QT_TRANSLATE_NOOP("MainWindow", "&New"), M},
     {OpenCommand, QT_TRANSLATE_NOOP("MainWindow", "&Open")},
     {0, nullptr},
-    {SaveCommand, QT_TRANSLATE_NOOP("MainWindow", "&Save")},
-    {SaveAsCommand, QT_TRANSLATE_NOOP("MainWindow", "Save &As")},
-    {0, nullptr},
+    {SaveCommand, QT_TRANSLATE_NOOP("MainWindow", "&Save"), A | M},
+    {SaveAsCommand, QT_TRANSLATE_NOOP("MainWindow", "Save &As"), A | M},
+    {0, nullptr, A | M},
     {LoginCommand, QT_TRANSLATE_NOOP("MainWindow", "&Login")},
     {LogoutCommand, QT_TRANSLATE_NOOP("MainWindow", "Lo&gout")},
     {0, nullptr},
-    {UploadCommand, QT_TRANSLATE_NOOP("MainWindow", "&Upload From Tavolux")},
-    {DownloadCommand, QT_TRANSLATE_NOOP("MainWindow", "&Download To Tavolux")},
-    {0, nullptr},
+    {UploadCommand, QT_TRANSLATE_NOOP("MainWindow", "&Upload From Tavolux"), A | M},
+    {DownloadCommand, QT_TRANSLATE_NOOP("MainWindow", "&Download To Tavolux"), A | M},
+    {0, nullptr, A | M},
     {ConnectCommand, QT_TRANSLATE_NOOP("MainWindow", "&Connect To Tavolux")},
     {DisconnectCommand, QT_TRANSLATE_NOOP("MainWindow", "D&isconnect From Tavolux")},
     {ConnectionSettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "Conn&ection Settings")},
     {0, nullptr},
-    {UpdateTavoluxCommand, QT_TRANSLATE_NOOP("MainWindow", "U&pdate Tavolux")},
-    {UpdateVoicePromptsCommand, QT_TRANSLATE_NOOP("MainWindow", "Update &Voice Prompts")},
-    {0, nullptr},
+    {UpdateTavoluxCommand, QT_TRANSLATE_NOOP("MainWindow", "U&pdate Tavolux"), M},
+    {UpdateVoicePromptsCommand, QT_TRANSLATE_NOOP("MainWindow", "Update &Voice Prompts"), M},
+    {0, nullptr, M},
     {ExitCommand, QT_TRANSLATE_NOOP("MainWindow", "E&xit")},
 };
-const MenuItems AdministratorFile = {
-    {OpenCommand, QT_TRANSLATE_NOOP("MainWindow", "&Open")},
-    {0, nullptr},
-    {SaveCommand, QT_TRANSLATE_NOOP("MainWindow", "&Save")},
-    {SaveAsCommand, QT_TRANSLATE_NOOP("MainWindow", "Save &As")},
-    {0, nullptr},
-    {LoginCommand, QT_TRANSLATE_NOOP("MainWindow", "&Login")},
-    {LogoutCommand, QT_TRANSLATE_NOOP("MainWindow", "Lo&gout")},
-    {0, nullptr},
-    {UploadCommand, QT_TRANSLATE_NOOP("MainWindow", "&Upload From Tavolux")},
-    {DownloadCommand, QT_TRANSLATE_NOOP("MainWindow", "&Download To Tavolux")},
-    {0, nullptr},
-    {ConnectCommand, QT_TRANSLATE_NOOP("MainWindow", "&Connect To Tavolux")},
-    {DisconnectCommand, QT_TRANSLATE_NOOP("MainWindow", "D&isconnect From Tavolux")},
-    {ConnectionSettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "Conn&ection Settings")},
-    {0, nullptr},
-    {ExitCommand, QT_TRANSLATE_NOOP("MainWindow", "E&xit")},
-};
-const MenuItems OperatorFile = {
-    {OpenCommand, QT_TRANSLATE_NOOP("MainWindow", "&Open")},
-    {0, nullptr},
-    {LoginCommand, QT_TRANSLATE_NOOP("MainWindow", "&Login")},
-    {LogoutCommand, QT_TRANSLATE_NOOP("MainWindow", "Lo&gout")},
-    {0, nullptr},
-    {ConnectCommand, QT_TRANSLATE_NOOP("MainWindow", "&Connect To Tavolux")},
-    {DisconnectCommand, QT_TRANSLATE_NOOP("MainWindow", "D&isconnect From Tavolux")},
-    {ConnectionSettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "Conn&ection Settings")},
-    {0, nullptr},
-    {ExitCommand, QT_TRANSLATE_NOOP("MainWindow", "E&xit")},
-};
-const MenuItems MaintenanceEdit = {
-    {PagersCommand, QT_TRANSLATE_NOOP("MainWindow", "&Pagers\tCtrl+P")},
-    {GroupsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Groups\tCtrl+G")},
-    {0, nullptr},
-    {AlarmsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Alarms\tCtrl+A")},
-    {0, nullptr},
-    {ReminderMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "&Reminder Messages\tCtrl+I")},
-    {CommonMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "&Common Messages\tCtrl+C")},
-    {FunctionKeysCommand, QT_TRANSLATE_NOOP("MainWindow", "&Function Keys\tCtrl+F")},
-    {0, nullptr},
-    {SettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Settings\tCtrl+S")},
-};
-const MenuItems AdministratorEdit = {
-    {PagersCommand, QT_TRANSLATE_NOOP("MainWindow", "&Pagers\tCtrl+P")},
-    {GroupsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Groups\tCtrl+G")},
-    {0, nullptr},
-    {ReminderMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "&Reminder Messages\tCtrl+I")},
-    {CommonMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "&Common Messages\tCtrl+C")},
-    {FunctionKeysCommand, QT_TRANSLATE_NOOP("MainWindow", "&Function Keys\tCtrl+F")},
+const MenuItems EditMenu = {
+    {PagersCommand, QT_TRANSLATE_NOOP("MainWindow", "&Pagers\tCtrl+P"), A | M},
+    {GroupsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Groups\tCtrl+G"), A | M},
+    {0, nullptr, A | M},
+    {AlarmsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Alarms\tCtrl+A"), M},
+    {0, nullptr, M},
+    {ReminderMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "&Reminder Messages\tCtrl+I"), A | M},
+    {CommonMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "&Common Messages\tCtrl+C"), A | M},
+    {FunctionKeysCommand, QT_TRANSLATE_NOOP("MainWindow", "&Function Keys\tCtrl+F"), A | M},
+    {0, nullptr, M},
+    {SettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Settings\tCtrl+S"), M},
 };
 const MenuItems ViewMenu = {
     {ViewPagersCommand, QT_TRANSLATE_NOOP("MainWindow", "&Pagers")},
@@ -314,9 +283,12 @@ void MainWindow::ApplyAccessLevel()
     QMenuBar* bar = menuBar();
     bar->clear();
     const AccessLevel::Level level = level_.level();
-    auto addMenu = [this, bar](const QString& title, const MenuItems& items) {
+    const unsigned levelBit = 1u << level;
+    auto addMenu = [this, bar, levelBit](const QString& title, const MenuItems& items) {
         QMenu* menu = bar->addMenu(title);
         for (const MenuItem& item : items) {
+            if (!(item.levels & levelBit))
+                continue;
             if (item.id == 0) {
                 menu->addSeparator();
                 continue;
@@ -326,14 +298,10 @@ void MainWindow::ApplyAccessLevel()
             connect(action, &QAction::triggered, this, [this, id = item.id] { runCommand(id); });
         }
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { greyMenu(menu); });
-        return menu;
     };
-    addMenu(tr("&File"), level == AccessLevel::Maintenance     ? MaintenanceFile
-                         : level == AccessLevel::Administrator ? AdministratorFile
-                                                               : OperatorFile);
+    addMenu(tr("&File"), FileMenu);
     if (level != AccessLevel::Operator)
-        addMenu(tr("&Edit"),
-                level == AccessLevel::Maintenance ? MaintenanceEdit : AdministratorEdit);
+        addMenu(tr("&Edit"), EditMenu);
     addMenu(tr("&View"), ViewMenu);
     QAction* about = bar->addAction(tr("&About"));
     about->setData(AboutCommand);
