@@ -30,6 +30,15 @@ std::optional<speed_t> speedCode(uint32_t rate)
 
 } // namespace
 
+uint32_t LineSettings::baudRateOf(const termios& t)
+{
+    const speed_t code = cfgetospeed(&t);
+    for (const SpeedCode& s : SpeedCodes)
+        if (s.code == code)
+            return s.rate;
+    return 0;
+}
+
 std::optional<LineSettings> LineSettings::fromModeText(const QString& text)
 {
     const QStringList parts = text.split(u',');

@@ -62,5 +62,7 @@ struct LineSettings {
     // Fills the termios fields this program controls for a raw, binary line. False when the speed
     // has no termios code.
     bool toTermios(termios& t) const;
+    // The speed a termios structure is set to, in bits per second; 0 for one without a known code.
+    static uint32_t baudRateOf(const termios& t);
     bool operator==(const LineSettings&) const = default;
 };

@@ -1,5 +1,9 @@
 #include "UnitSimulator.h"
 
+#include "BlockTransfer.h"
+#include "LineSettings.h"
+#include "UnitSession.h"
+
 #include <QDateTime>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -15,13 +19,13 @@
 
 namespace {
 
-constexpr uint8_t Ack = 0x06;
-constexpr uint8_t Nak = 0x15;
-constexpr uint8_t BlockReady = 0xF6;
-constexpr uint8_t OutOfMemory = 0xF8;
-constexpr uint8_t InvalidLength = 0xF9;
-constexpr uint8_t UnitAnswer = 0xA6;
-constexpr uint32_t OnlineSpeed = 115200;
+constexpr uint8_t Ack = BlockTransfer::Ack;
+constexpr uint8_t Nak = BlockTransfer::Nak;
+constexpr uint8_t BlockReady = BlockTransfer::BlockReady;
+constexpr uint8_t OutOfMemory = BlockTransfer::OutOfMemory;
+constexpr uint8_t InvalidLength = BlockTransfer::InvalidLength;
+constexpr uint8_t UnitAnswer = UnitSession::UnitAnswer;
+constexpr uint32_t OnlineSpeed = UnitSession::OnlineBaudRate;
 constexpr auto StallTime = std::chrono::seconds(1);
 constexpr uint32_t MaxPageRecord = 1024;
 constexpr uint32_t MaxVoiceBlock = 8u << 20;
@@ -29,21 +33,10 @@ constexpr uint32_t MaxVoiceBlock = 8u << 20;
 // Bytes the protocol gives no meaning to, for the garbage fault.
 constexpr uint8_t GarbageBytes[] = {0x00, 0x41, 0x7F, 0x99, 0xC3, 0xFE};
 
-struct SpeedName {
-    speed_t code;
-    uint32_t rate;
-};
-constexpr SpeedName Speeds[] = {{B300, 300},       {B600, 600},       {B1200, 1200},
-                                {B2400, 2400},     {B4800, 4800},     {B9600, 9600},
-                                {B19200, 19200},   {B38400, 38400},   {B57600, 57600},
-                                {B115200, 115200}, {B230400, 230400}, {B460800, 460800}};
-
 uint16_t sum16(const QByteArray& bytes)
 {
-    uint32_t sum = 0;
-    for (char c : bytes)
-        sum += static_cast<uint8_t>(c);
-    return static_cast<uint16_t>(sum & 0xFFFF);
+    return BlockTransfer::checksum(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                   static_cast<uint32_t>(bytes.size()));
 }
 
 } // namespace
@@ -456,10 +449,7 @@ void UnitSimulator::readLineSettings()
     byteSeconds_ = 0;
     if (master_ < 0 || ::tcgetattr(master_, &t) != 0)
         return;
-    const speed_t code = ::cfgetospeed(&t);
-    for (const SpeedName& s : Speeds)
-        if (s.code == code)
-            lineSpeed_ = s.rate;
+    lineSpeed_ = LineSettings::baudRateOf(t);
     const tcflag_t size = t.c_cflag & CSIZE;
     const int dataBits = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
     const int bits = 1 + dataBits + ((t.c_cflag & PARENB) ? 1 : 0) + ((t.c_cflag & CSTOPB) ? 2 : 1);
