@@ -2,6 +2,11 @@
 
 #include "MessageBox.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
 DatabaseCommands::DatabaseCommands(Database& database, QWidget* window)
     : QObject(window)
     , database_(database)
@@ -62,7 +67,52 @@ bool DatabaseCommands::saveTo(const QString& path)
                                          .arg(Database::namesFilePath(path), error));
         return false;
     }
+    if (!recoveryInUse_.isEmpty() && recoveryInUse_ == Database::recoveryFilePath(path)) {
+        QFile::remove(recoveryInUse_);
+        QFile::remove(Database::namesFilePath(recoveryInUse_));
+        recoveryInUse_.clear();
+    }
     return true;
+}
+
+bool DatabaseCommands::keepRecoveryCopy()
+{
+    const QString recovery = Database::recoveryFilePath(currentPath_);
+    QString error;
+    if (database_.writeDatabaseFile(recovery, &error) && database_.writeNamesFile(recovery, &error))
+        return true;
+    // Nobody is there to see a message box any more.
+    std::fprintf(stderr, "tavolux: unsaved changes could not be kept in %s: %s\n",
+                 qPrintable(recovery), qPrintable(error));
+    return false;
+}
+
+void DatabaseCommands::offerRecovery()
+{
+    const QString recovery = Database::recoveryFilePath(currentPath_);
+    if (!QFileInfo(recovery).isFile())
+        return;
+    const auto answer = MessageBox::question(
+        window_,
+        tr("Tavolux was ended while %1 had unsaved changes. They were kept in %2.\n"
+           "Do you want to open them now? They become unsaved changes to %1.")
+            .arg(currentPath_, recovery),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer != QMessageBox::Yes)
+        return;
+    Database recovered;
+    const DatabaseReadResult result = recovered.readDatabaseFile(recovery);
+    if (result.status != DatabaseReadResult::Read) {
+        MessageBox::warning(window_,
+                            tr("%1 could not be opened as a Tavolux database.").arg(recovery));
+        return;
+    }
+    recovered.readNamesFile(recovery);
+    database_.image() = recovered.image();
+    database_.names() = recovered.names();
+    database_.markModified();
+    recoveryInUse_ = recovery;
+    emit databaseReplaced();
 }
 
 void DatabaseCommands::fileNew()
@@ -75,6 +125,7 @@ void DatabaseCommands::fileNew()
         return;
     setCurrentPath(path);
     database_.image().createImage();
+    database_.names().clear();
     QString error;
     if (!database_.writeDatabaseFile(path, &error))
         MessageBox::warning(window_,
@@ -98,6 +149,7 @@ void DatabaseCommands::fileOpen()
     if (result.status == DatabaseReadResult::ChecksumMismatch)
         warnDamaged(window_, path, result);
     setCurrentPath(path);
+    database_.names().clear();
     database_.readNamesFile(path);
     emit databaseReplaced();
 }

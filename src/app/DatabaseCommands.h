@@ -27,6 +27,15 @@ public:
     bool fileSave();
     bool fileSaveAs();
 
+    // When the console is ended with nobody to answer the save question (a signal, the end of the
+    // desktop session), unsaved changes go to the recovery files beside the current database
+    // instead of over it. False when they could not be written (said on stderr).
+    bool keepRecoveryCopy();
+    // At start-up: when recovery files wait beside the current database, says so and offers to
+    // open them. Yes loads them as unsaved changes to the current database (the files stay until
+    // it is saved); No leaves them where they are, to be offered again at the next start.
+    void offerRecovery();
+
     // The warning for a database file that opened with the default contents.
     static void warnDamaged(QWidget* parent, const QString& path, const DatabaseReadResult& result);
 
@@ -42,4 +51,6 @@ private:
     Database& database_;
     QWidget* window_;
     QString currentPath_;
+    // The recovery files that the unsaved changes came from; gone once the database is saved.
+    QString recoveryInUse_;
 };

@@ -690,9 +690,19 @@ void MainWindow::bringToFront()
     activateWindow();
 }
 
+void MainWindow::leaveUnattended()
+{
+    if (leavingUnattended_)
+        return;
+    leavingUnattended_ = true;
+    if (database_.isModified())
+        commands_->keepRecoveryCopy();
+    close();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (!commands_->promptSaveChanges()) {
+    if (!leavingUnattended_ && !commands_->promptSaveChanges()) {
         event->ignore();
         return;
     }

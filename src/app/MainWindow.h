@@ -51,6 +51,9 @@ public:
     // The Common popup as it would open now; null when there are no common messages.
     QMenu* buildCommonMenu();
     void bringToFront();
+    // Leaves as Exit does, but without the save question, for when nobody can answer it (a
+    // signal, the end of the desktop session): unsaved changes go to the recovery files.
+    void leaveUnattended();
 
     SortableList* recipientList() const { return recipients_; }
     QPlainTextEdit* messageBox() const { return message_; }
@@ -113,4 +116,5 @@ private:
     QString lastMessage_;
     QList<int> openedWindows_;
     QTimer tick_;
+    bool leavingUnattended_ = false;
 };

@@ -6,11 +6,13 @@
 #include "MessageBox.h"
 #include "SettingsStore.h"
 #include "SingleInstance.h"
+#include "TerminationWatcher.h"
 #include "Translations.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QSessionManager>
 #include <QShortcut>
 #include <QTimeZone>
 
@@ -90,6 +92,16 @@ int TavoluxApp::run()
     window.setDatabasePath(path);
     installHelp(&window);
     connect(&instance, &SingleInstance::activationRequested, &window, &MainWindow::bringToFront);
+    window.databaseCommands().offerRecovery();
+
+    // Ended from outside: leave as Exit does, also out of any dialog that is open.
+    const auto leave = [&window] {
+        window.leaveUnattended();
+        QCoreApplication::exit(0);
+    };
+    TerminationWatcher termination;
+    connect(&termination, &TerminationWatcher::terminationRequested, &window, leave);
+    connect(&app_, &QGuiApplication::commitDataRequest, &window, leave, Qt::DirectConnection);
     window.show();
     app_.exec();
 

@@ -16,7 +16,7 @@ QJsonValue localIdOrNull(uint16_t id)
 
 } // namespace
 
-QJsonObject dumpDatabase(const Database& database)
+QJsonObject dumpDatabase(const Database& database, bool checksumMatched)
 {
     // The record views write through; a copy keeps the caller's image untouched.
     ConfigurationImage image = database.image();
@@ -28,7 +28,7 @@ QJsonObject dumpDatabase(const Database& database)
     out.insert(QStringLiteral("startupLabel2Line2"),
                image.textAt(ConfigurationImage::startupLabel2Line2));
     out.insert(QStringLiteral("checksum"), image.checksum());
-    out.insert(QStringLiteral("checksumOk"), image.checksum() == image.computeChecksum());
+    out.insert(QStringLiteral("checksumOk"), checksumMatched);
 
     QJsonArray pagers;
     for (int slot = 0; slot < ConfigurationImage::PagerCount; ++slot) {

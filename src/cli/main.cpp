@@ -23,6 +23,7 @@ enum ExitCode {
     NotConnected = 3,
     TransferFailed = 4,
     FileProblem = 5,
+    DamagedDatabase = 6,
 };
 
 const char* const Description = R"(Talks to the Tavolux unit the way the console does, for scripts.
@@ -38,8 +39,13 @@ Commands:
 The unit commands connect first and disconnect at the end. The port and line settings are
 the console's saved ones; --port names another port.
 
+dump and download only read DBFILE and its names file: they create and change no file, and a
+read-only DBFILE will do. upload replaces DBFILE only when it is a regular file (or does not
+exist yet).
+
 Exit codes: 0 done, 1 wrong usage, 2 the port cannot be opened, 3 no connection to the unit,
-4 the page or transfer failed, 5 the database file cannot be read or written.
+4 the page or transfer failed, 5 the database file cannot be read or written, 6 the database
+file is damaged (its checksum does not match its contents).
 Messages are the console's own and go to stderr; progress too, when stderr is a terminal.)";
 
 void fail(const QString& text)
@@ -146,27 +152,30 @@ int main(int argc, char* argv[])
         return UsageError;
     }
     const QString file = arguments[1];
-    if (command == u"dump") {
-        if (!database.readDatabaseFile(file).opened()) {
+    if (command == u"dump" || command == u"download") {
+        const DatabaseReadResult read =
+            database.readDatabaseFile(file, Database::ReadPurpose::Inspect);
+        if (!read.opened()) {
             fail(QStringLiteral("%1 could not be opened as a Tavolux database.").arg(file));
             return FileProblem;
         }
-        database.readNamesFile(file);
-        std::fputs(
-            QJsonDocument(dumpDatabase(database)).toJson(QJsonDocument::Indented).constData(),
-            stdout);
+        if (read.status == DatabaseReadResult::ChecksumMismatch) {
+            fail(QStringLiteral("%1 is damaged: its checksum does not match its contents.")
+                     .arg(file));
+            return DamagedDatabase;
+        }
+        if (command == u"download") {
+            return withUnit(session, settings, [&] {
+                session.DownloadCommand();
+                return session.isOnline() ? Success : TransferFailed;
+            });
+        }
+        database.readNamesFile(file, Database::ReadPurpose::Inspect);
+        std::fputs(QJsonDocument(dumpDatabase(database, read.status == DatabaseReadResult::Read))
+                       .toJson(QJsonDocument::Indented)
+                       .constData(),
+                   stdout);
         return Success;
-    }
-    if (command == u"download") {
-        const DatabaseReadResult read = database.readDatabaseFile(file);
-        if (read.status != DatabaseReadResult::Read) {
-            fail(QStringLiteral("%1 could not be opened as a Tavolux database.").arg(file));
-            return FileProblem;
-        }
-        return withUnit(session, settings, [&] {
-            session.DownloadCommand();
-            return session.isOnline() ? Success : TransferFailed;
-        });
     }
     return withUnit(session, settings, [&] {
         session.UploadCommand();

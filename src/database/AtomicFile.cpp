@@ -1,7 +1,10 @@
 #include "AtomicFile.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -15,6 +18,50 @@ bool fail(QString* error, int errorNumber)
     if (error)
         *error = qt_error_string(errorNumber);
     return false;
+}
+
+bool failWith(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+    return false;
+}
+
+// Follows a chain of links to the path they end at, which need not exist yet (a save through a
+// dangling link creates the file it names).
+QString followLinks(const QString& path)
+{
+    QString current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        char link[4096];
+        const ssize_t n = ::readlink(QFile::encodeName(current).constData(), link, sizeof link);
+        if (n <= 0 || n == static_cast<ssize_t>(sizeof link))
+            return current;
+        current = QFileInfo(current).dir().absoluteFilePath(
+            QFile::decodeName(QByteArray(link, static_cast<qsizetype>(n))));
+    }
+    return current;
+}
+
+QString temporaryPrefix(const QString& target)
+{
+    const QFileInfo info(target);
+    return info.dir().filePath(u'.' + info.fileName() + QStringLiteral(".saving-"));
+}
+
+// mkstemp's six characters after our prefix, for this exact path and nothing else.
+void removeStaleTemporaryFiles(const QString& target)
+{
+    const QFileInfo info(target);
+    const QRegularExpression ours(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(u'.' + info.fileName() + QStringLiteral(".saving-")) +
+        QStringLiteral("[A-Za-z0-9]{6}")));
+    const QStringList names = info.dir().entryList(
+        {u'.' + info.fileName() + QStringLiteral(".saving-*")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        if (ours.match(name).hasMatch())
+            QFile::remove(info.dir().filePath(name));
+    }
 }
 
 bool writeFully(int fd, const QByteArray& bytes)
@@ -65,13 +112,23 @@ mode_t modeForNewFile(const QByteArray& path)
 
 bool AtomicFile::replace(const QString& path, const QByteArray& bytes, QString* error)
 {
-    // A link is followed, so that the file it points at is replaced rather than the link.
-    const QFileInfo info(path);
-    const QByteArray target = QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : path);
-    if (::access(target.constData(), F_OK) == 0 && ::access(target.constData(), W_OK) != 0)
-        return fail(error, errno);
+    const QString targetPath = followLinks(path);
+    const QByteArray target = QFile::encodeName(targetPath);
+    struct stat existing {};
+    if (::stat(target.constData(), &existing) == 0) {
+        // Renaming over a FIFO or a device node would take it away from whoever relies on it.
+        if (!S_ISREG(existing.st_mode)) {
+            return failWith(error,
+                            QCoreApplication::translate(
+                                "AtomicFile", "%1 is not a regular file; it was left as it is.")
+                                .arg(targetPath));
+        }
+        if (::access(target.constData(), W_OK) != 0)
+            return fail(error, errno);
+    }
 
-    QByteArray temporary = target + ".XXXXXX";
+    removeStaleTemporaryFiles(targetPath);
+    QByteArray temporary = QFile::encodeName(temporaryPrefix(targetPath)) + "XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         return fail(error, errno);

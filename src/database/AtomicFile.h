@@ -6,9 +6,12 @@
 namespace AtomicFile {
 
 // Puts bytes at path so that path holds either its old contents or all of the new ones: the
-// bytes go to a temporary file beside it, are read back and compared, and only then does the
-// temporary file take the old one's place (keeping its permissions). An existing file that the
-// user may not write is left alone. On failure, error says why.
+// bytes go to a temporary file beside it (".<name>.saving-XXXXXX", so that one left by a save
+// that was killed is recognised, and removed by the next save to the same path), are read back
+// and compared, and only then does the temporary file take the old one's place (keeping its
+// permissions). A link is followed to the file it points at. Only a regular file is replaced:
+// a FIFO, a device, a folder, or a file that the user may not write is left alone. On failure,
+// error says why.
 bool replace(const QString& path, const QByteArray& bytes, QString* error);
 
 } // namespace AtomicFile

@@ -52,16 +52,17 @@ DatabaseReadResult::Status Database::readDatabaseFrom(QIODevice& device)
     return status;
 }
 
-DatabaseReadResult Database::readDatabaseFile(const QString& path)
+DatabaseReadResult Database::readDatabaseFile(const QString& path, ReadPurpose purpose)
 {
     DatabaseReadResult result;
-    // Opened for writing too: a database the user may not change is refused like a missing one.
+    const bool editing = purpose == ReadPurpose::Edit;
     QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+    if (!file.open((editing ? QIODevice::ReadWrite : QIODevice::ReadOnly) |
+                   QIODevice::ExistingOnly))
         return result;
     result.status = readDatabaseFrom(file);
     file.close();
-    if (result.status == DatabaseReadResult::ChecksumMismatch)
+    if (editing && result.status == DatabaseReadResult::ChecksumMismatch)
         result.damagedCopyPath = keepDamagedCopy(path);
     return result;
 }
@@ -79,11 +80,13 @@ bool Database::writeDatabaseFile(const QString& path, QString* error)
     return true;
 }
 
-void Database::readNamesFile(const QString& databasePath)
+void Database::readNamesFile(const QString& databasePath, ReadPurpose purpose)
 {
     const QString path = namesFilePath(databasePath);
     QFile file(path);
     if (!file.exists()) {
+        if (purpose == ReadPurpose::Inspect)
+            return;
         // Leave an empty names file beside the database, as a new database has.
         QFile created(path);
         if (created.open(QIODevice::WriteOnly | QIODevice::NewOnly))

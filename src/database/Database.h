@@ -42,13 +42,20 @@ public:
     void markModified() { modified_ = true; }
     void clearModified() { modified_ = false; }
 
-    DatabaseReadResult readDatabaseFile(const QString& path);
+    // Why a database is read. Edit: the console works on it, so one it may not write is refused,
+    // a damaged file is copied aside (its contents are about to be replaced by defaults) and a
+    // missing names file is created. Inspect: a reading command only looks; it accepts a
+    // read-only file and creates or changes nothing.
+    enum class ReadPurpose { Edit, Inspect };
+
+    DatabaseReadResult readDatabaseFile(const QString& path,
+                                        ReadPurpose purpose = ReadPurpose::Edit);
     // The new file is written beside the old one and takes its place only when complete, so a
     // failed write leaves the previous database as it was. On failure, error says why.
     bool writeDatabaseFile(const QString& path, QString* error = nullptr);
-    // Adds the names of path + ".nam" to the name table, creating an empty names file when
-    // there is none. Problems with the names file end the reading silently.
-    void readNamesFile(const QString& databasePath);
+    // Adds the names of path + ".nam" to the name table (for Edit, creating an empty names file
+    // when there is none). Problems with the names file end the reading silently.
+    void readNamesFile(const QString& databasePath, ReadPurpose purpose = ReadPurpose::Edit);
     bool writeNamesFile(const QString& databasePath, QString* error = nullptr);
 
     // Reads the version byte and the image from a device, as readDatabaseFile does from a file.
@@ -57,6 +64,12 @@ public:
     static QString namesFilePath(const QString& databasePath)
     {
         return databasePath + QStringLiteral(".nam");
+    }
+    // Where unsaved changes are kept when the console is ended with nobody to ask (its names
+    // file beside it as usual).
+    static QString recoveryFilePath(const QString& databasePath)
+    {
+        return databasePath + QStringLiteral(".recovered");
     }
     static QString defaultDatabasePath(const QString& directory);
 

@@ -27,7 +27,11 @@ void ImageTransfer::start()
 {
     over_ = false;
     if (type_ == BlockTransfer::ImageToUnit) {
-        const auto& bytes = image_.bytes();
+        // The image may have changed since its checksum was last stored (a repair on reading,
+        // an edit not yet saved); the unit checks the bytes it gets against it.
+        ConfigurationImage outgoing = image_;
+        outgoing.setChecksum(outgoing.computeChecksum());
+        const auto& bytes = outgoing.bytes();
         exchange_->send(type_, QByteArray(reinterpret_cast<const char*>(bytes.data()),
                                           ConfigurationImage::Size));
     } else {
@@ -43,6 +47,8 @@ void ImageTransfer::complete()
         ConfigurationImage::Bytes bytes;
         std::copy(received.begin(), received.end(), bytes.begin());
         image_.setBytes(bytes);
+        // An erased or foreign unit may hold values that no editor expects, as a file may.
+        image_.repairImage();
     }
     over_ = true;
     emit finished(true);

@@ -10,7 +10,8 @@ class Channel;
 class ConfigurationImage;
 
 // The configuration image to the unit (type 2) or from it (type 3). The image is copied before
-// a download starts, and replaced by an upload only once the unit's block has been confirmed.
+// a download starts and goes out with the checksum of the bytes sent; an upload replaces it
+// only once the unit's block has been confirmed, and repairs it as a file read does.
 class ImageTransfer : public QObject {
     Q_OBJECT
 public:

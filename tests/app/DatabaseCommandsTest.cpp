@@ -3,6 +3,7 @@
 #include "MainWindow.h"
 #include "MessageBox.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -10,6 +11,8 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -133,7 +136,8 @@ TEST_F(DatabaseCommandsTest, OpenReplacesTheDatabaseAndOffersTheUsualFilters)
     EXPECT_EQ(commands_.currentPath(), file);
     EXPECT_TRUE(database_.image().findPager(42));
     EXPECT_EQ(database_.names().name(42), QStringLiteral("Kitchen"));
-    EXPECT_EQ(database_.names().name(7), QStringLiteral("Terrace"));
+    // The names of the database used before belong to its local IDs, not to this one's.
+    EXPECT_FALSE(database_.names().contains(7));
     EXPECT_EQ(replaced.count(), 1);
     EXPECT_TRUE(MessageBox::shown().isEmpty());
 
@@ -217,7 +221,7 @@ TEST_F(DatabaseCommandsTest, NewReplacesAnExistingFileWithDefaults)
 
     EXPECT_EQ(commands_.currentPath(), file);
     EXPECT_EQ(database_.image().countPagers(), 0);
-    EXPECT_EQ(database_.names().name(300), QStringLiteral("Lobby"));
+    EXPECT_EQ(database_.names().size(), 0);
     Database reread;
     EXPECT_EQ(reread.readDatabaseFile(file).status, DatabaseReadResult::Read);
     EXPECT_EQ(reread.image().bytes(), database_.image().bytes());
@@ -227,6 +231,50 @@ TEST_F(DatabaseCommandsTest, NewReplacesAnExistingFileWithDefaults)
     database_.image().pager(3).setLocalId(301);
     commands_.fileNew();
     EXPECT_TRUE(database_.image().findPager(301));
+}
+
+TEST_F(DatabaseCommandsTest, OpenAfterAnotherDatabaseSavesOnlyItsOwnNames)
+{
+    const QString first = fileWithPager42("first.dat");
+    Database second;
+    second.image().pager(0).setLocalId(7);
+    second.names().setName(7, QStringLiteral("Terrace"));
+    ASSERT_TRUE(second.writeDatabaseFile(path("second.dat")));
+    ASSERT_TRUE(second.writeNamesFile(path("second.dat")));
+
+    FileDialog::setNextFileName(first);
+    commands_.fileOpen();
+    FileDialog::setNextFileName(path("second.dat"));
+    commands_.fileOpen();
+    ASSERT_TRUE(commands_.fileSave());
+
+    Database reread;
+    reread.readNamesFile(path("second.dat"));
+    EXPECT_EQ(reread.names().entries(),
+              (QMap<QString, QString>{{QStringLiteral("7"), QStringLiteral("Terrace")}}));
+}
+
+TEST_F(DatabaseCommandsTest, ASaveOverSomethingElseThanAFileIsRefusedAndSaid)
+{
+    const QString fifo = path("pipe.dat");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0666), 0);
+    database_.markModified();
+
+    FileDialog::setNextFileName(fifo);
+    EXPECT_FALSE(commands_.fileSaveAs());
+
+    EXPECT_EQ(commands_.currentPath(), path("current.dat"));
+    EXPECT_TRUE(database_.isModified());
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].icon, MessageBox::Icon::Warning);
+    EXPECT_TRUE(MessageBox::shown()[0].text.contains(fifo));
+    EXPECT_TRUE(MessageBox::shown()[0].text.contains(QStringLiteral("not a regular file")))
+        << MessageBox::shown()[0].text.toStdString();
+    struct stat after {};
+    ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &after), 0);
+    EXPECT_TRUE(S_ISFIFO(after.st_mode));
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::System | QDir::Hidden),
+              QStringList{QStringLiteral("pipe.dat")});
 }
 
 TEST_F(DatabaseCommandsTest, SaveAsMovesToTheNewPathOnlyWhenWritten)
@@ -265,4 +313,71 @@ TEST_F(DatabaseCommandsTest, MainWindowClosesThroughTheSaveQuestion)
     EXPECT_TRUE(window.close());
     EXPECT_EQ(questionsAsked(), 2);
     EXPECT_FALSE(QFileInfo::exists(path("current.dat")));
+}
+
+TEST_F(DatabaseCommandsTest, RecoveredChangesAreOfferedAtTheNextStart)
+{
+    const QString site = fileWithPager42("site.dat");
+    const QString recovery = site + QStringLiteral(".recovered");
+    {
+        // What an unattended leave kept: the database with pager 9 "Lobby" added.
+        Database unsaved;
+        ASSERT_EQ(unsaved.readDatabaseFile(site).status, DatabaseReadResult::Read);
+        unsaved.readNamesFile(site);
+        unsaved.image().pager(1).setLocalId(9);
+        unsaved.names().setName(9, QStringLiteral("Lobby"));
+        unsaved.markModified();
+        QWidget window;
+        DatabaseCommands leaving(unsaved, &window);
+        leaving.setCurrentPath(site);
+        ASSERT_TRUE(leaving.keepRecoveryCopy());
+    }
+    const QByteArray siteBytes = readAll(site);
+
+    struct Case {
+        const char* what;
+        QMessageBox::StandardButton answer;
+        bool opened;
+    };
+    const Case cases[] = {{"No", QMessageBox::No, false}, {"Yes", QMessageBox::Yes, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MessageBox::resetScript();
+        Database database;
+        ASSERT_EQ(database.readDatabaseFile(site).status, DatabaseReadResult::Read);
+        database.readNamesFile(site);
+        QWidget window;
+        DatabaseCommands commands(database, &window);
+        commands.setCurrentPath(site);
+        QSignalSpy replaced(&commands, &DatabaseCommands::databaseReplaced);
+
+        MessageBox::setNextAnswer(c.answer);
+        commands.offerRecovery();
+
+        ASSERT_EQ(MessageBox::shown().size(), 1);
+        EXPECT_TRUE(MessageBox::shown()[0].text.contains(recovery));
+        EXPECT_EQ(commands.currentPath(), site);
+        EXPECT_EQ(database.image().findPager(9).has_value(), c.opened);
+        EXPECT_EQ(database.names().name(9), c.opened ? QStringLiteral("Lobby") : QString());
+        EXPECT_EQ(database.isModified(), c.opened);
+        EXPECT_EQ(replaced.count(), c.opened ? 1 : 0);
+        // Nothing is lost until the recovered changes are saved over the database.
+        EXPECT_TRUE(QFileInfo::exists(recovery));
+        EXPECT_TRUE(QFileInfo::exists(recovery + QStringLiteral(".nam")));
+        EXPECT_EQ(readAll(site), siteBytes);
+        if (c.opened) {
+            ASSERT_TRUE(commands.fileSave());
+            EXPECT_FALSE(QFileInfo::exists(recovery));
+            EXPECT_FALSE(QFileInfo::exists(recovery + QStringLiteral(".nam")));
+            Database reread;
+            ASSERT_EQ(reread.readDatabaseFile(site).status, DatabaseReadResult::Read);
+            EXPECT_TRUE(reread.image().findPager(9));
+        }
+    }
+
+    // Without recovery files nothing is asked.
+    MessageBox::resetScript();
+    commands_.setCurrentPath(site);
+    commands_.offerRecovery();
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
 }

@@ -4,6 +4,9 @@
 #include "SettingsStore.h"
 #include "TavoluxApp.h"
 
+#include "../unit/ChildProcess.h"
+#include "../unit/SimulatedUnit.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QSettings>
@@ -12,6 +15,10 @@
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 TEST(LocalTimeOffset, CountsWholeHoursOnly)
 {
@@ -138,4 +145,124 @@ TEST(StartupWindow, HelpAndBringingToFront)
     window.bringToFront();
     EXPECT_FALSE(window.isMinimized());
     EXPECT_TRUE(window.isVisible());
+}
+
+namespace {
+
+// Sets environment variables for the children started while it lives (the child's copy of the
+// environment takes the first of two same names, so an extra one would not do).
+class EnvironmentOverride {
+public:
+    EnvironmentOverride(const char* name, const QByteArray& value)
+        : name_(name)
+        , had_(qEnvironmentVariableIsSet(name))
+        , previous_(qgetenv(name))
+    {
+        qputenv(name, value);
+    }
+    ~EnvironmentOverride()
+    {
+        if (had_)
+            qputenv(name_, previous_);
+        else
+            qunsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    bool had_;
+    QByteArray previous_;
+};
+
+QByteArray contentsAndTime(const QString& path)
+{
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    QFile file(path);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return bytes.toHex() + ' ' + QByteArray::number(static_cast<qint64>(st.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(static_cast<qint64>(st.st_mtim.tv_nsec));
+}
+
+} // namespace
+
+TEST(LeavingUnattended, ASignalKeepsUnsavedChangesBesideTheDatabase)
+{
+    const struct {
+        const char* what;
+        int signalNumber;
+    } cases[] = {{"SIGTERM", SIGTERM}, {"SIGINT", SIGINT}, {"SIGHUP", SIGHUP}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString site = dir.filePath(QStringLiteral("site.dat"));
+        Database saved;
+        saved.image().pager(1).setLocalId(7);
+        saved.image().pager(1).setCapcode(700);
+        saved.names().setName(7, QStringLiteral("Terrace"));
+        ASSERT_TRUE(saved.writeDatabaseFile(site));
+        ASSERT_TRUE(saved.writeNamesFile(site));
+        const QByteArray siteBefore = contentsAndTime(site);
+        const QByteArray namesBefore = contentsAndTime(site + QStringLiteral(".nam"));
+
+        SimulatedUnit unit;
+        ASSERT_TRUE(unit.started());
+        const QString config = dir.filePath(QStringLiteral("config"));
+        const QString settingsFile = config + QStringLiteral("/Brindleco Signals/tavolux.conf");
+        {
+            QSettings settings(settingsFile, QSettings::IniFormat);
+            settings.setValue(QStringLiteral("Settings/SaveFile"), site);
+            settings.setValue(QStringLiteral("Settings/ComPort"), unit.path());
+        }
+        QTemporaryDir runtime;
+        const QString ready = dir.filePath(QStringLiteral("ready"));
+        std::unique_ptr<ChildProcess> console;
+        {
+            EnvironmentOverride configHome("XDG_CONFIG_HOME", QFile::encodeName(config));
+            EnvironmentOverride runtimeDir("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+            EnvironmentOverride readyFile("TAVOLUX_TEST_READY", QFile::encodeName(ready));
+            console = std::make_unique<ChildProcess>(QStringLiteral(TAVOLUX_CONSOLE_WITH_CHANGES),
+                                                     QStringList());
+        }
+        ASSERT_TRUE(console->started());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(ready).size() > 0; }, 20000));
+        QFile readyFile(ready);
+        ASSERT_TRUE(readyFile.open(QIODevice::ReadOnly));
+        const pid_t pid = readyFile.readAll().toInt();
+        ASSERT_GT(pid, 0);
+
+        ASSERT_EQ(::kill(pid, c.signalNumber), 0);
+        siginfo_t ended{};
+        const bool endedInTime = QTest::qWaitFor(
+            [&] {
+                ended.si_pid = 0;
+                return ::waitid(P_PID, static_cast<id_t>(pid), &ended,
+                                WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                       ended.si_pid == pid;
+            },
+            10000);
+        if (!endedInTime)
+            ::kill(pid, SIGKILL);
+        const int exitCode = console->wait();
+        ASSERT_TRUE(endedInTime) << console->standardError().constData();
+        EXPECT_EQ(exitCode, 0) << console->standardError().constData();
+
+        // The database was not written over; the changes are beside it.
+        EXPECT_EQ(contentsAndTime(site), siteBefore);
+        EXPECT_EQ(contentsAndTime(site + QStringLiteral(".nam")), namesBefore);
+        const QString recovery = site + QStringLiteral(".recovered");
+        Database recovered;
+        ASSERT_EQ(recovered.readDatabaseFile(recovery).status, DatabaseReadResult::Read);
+        EXPECT_TRUE(recovered.image().findPager(42));
+        EXPECT_TRUE(recovered.image().findPager(7));
+        recovered.readNamesFile(recovery);
+        EXPECT_EQ(recovered.names().name(42), QStringLiteral("Kitchen"));
+        EXPECT_EQ(recovered.names().name(7), QStringLiteral("Terrace"));
+
+        // Left as Exit leaves: settings stored, the unit told.
+        QSettings settings(settingsFile, QSettings::IniFormat);
+        EXPECT_EQ(settings.value(QStringLiteral("Settings/SaveFile")).toString(), site);
+        EXPECT_EQ(settings.value(QStringLiteral("Settings/WndPos")).toByteArray().size(), 16);
+        EXPECT_TRUE(unit.waitForEvents(QStringLiteral("disconnect"), 1));
+    }
 }

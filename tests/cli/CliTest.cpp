@@ -1,9 +1,13 @@
 // The command-line front end as a site's script runs it, against the simulated unit.
+#include "../support/UnprivilegedUser.h"
 #include "../unit/ChildProcess.h"
 #include "../unit/SimulatedUnit.h"
 
 #include "Database.h"
 
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,7 +15,18 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 namespace {
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
 
 struct CliRun {
     int exitCode;
@@ -34,6 +49,68 @@ protected:
 
     QTemporaryDir dir_;
 };
+
+const int DamagedDatabase = 6;
+
+// Everything a person could notice about a folder's files: names, kinds, sizes, times, bytes.
+QStringList folderState(const QString& folder)
+{
+    QStringList state;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat st {};
+        ::lstat(QFile::encodeName(path).constData(), &st);
+        QFile f(path);
+        const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        state << QStringLiteral("%1 mode %2 size %3 mtime %4.%5 bytes %6")
+                     .arg(it.fileName())
+                     .arg(st.st_mode, 0, 8)
+                     .arg(st.st_size)
+                     .arg(st.st_mtim.tv_sec)
+                     .arg(st.st_mtim.tv_nsec)
+                     .arg(QString::fromLatin1(bytes.toHex()));
+    }
+    state.sort();
+    return state;
+}
+
+// Runs a check that returns what went wrong, as an ordinary user when asked (see
+// runAsUnprivilegedUser); the problems end up on stderr and in the result.
+QString problemsOf(bool unprivileged, const std::function<QString()>& check)
+{
+    if (!unprivileged)
+        return check();
+    const int code = runAsUnprivilegedUser([&] {
+        const QString problems = check();
+        if (!problems.isEmpty())
+            std::fprintf(stderr, "%s\n", qPrintable(problems));
+        return problems.isEmpty() ? 0 : 1;
+    });
+    return code == 0 ? QString() : QStringLiteral("the unprivileged part failed (%1)").arg(code);
+}
+
+CliRun runCli(const QStringList& arguments, const QString& configFolder)
+{
+    ChildProcess process(QStringLiteral(TAVOLUX_CLI), arguments,
+                         {QStringLiteral("XDG_CONFIG_HOME=") + configFolder});
+    const int code = process.wait();
+    return {code, process.standardOutput(), process.standardError()};
+}
+
+uint16_t storedChecksum(const QByteArray& image)
+{
+    return static_cast<uint16_t>(static_cast<uint8_t>(image[7736]) |
+                                 static_cast<uint8_t>(image[7737]) << 8);
+}
+
+uint16_t byteSum(const QByteArray& image)
+{
+    uint32_t sum = 0;
+    for (int i = 0; i < 7736; ++i)
+        sum += static_cast<uint8_t>(image[i]);
+    return static_cast<uint16_t>(sum);
+}
 
 } // namespace
 
@@ -140,4 +217,186 @@ TEST_F(CliTest, UploadDumpAndDownload)
     EXPECT_EQ(QByteArray::fromHex(images[0].value(QStringLiteral("bytes")).toString().toLatin1()),
               QByteArray(reinterpret_cast<const char*>(fixture.image().bytes().data()),
                          ConfigurationImage::Size));
+}
+
+TEST_F(CliTest, ReadingCommandsCreateAndChangeNoFile)
+{
+    Database good;
+    good.image().pager(0).setLocalId(42);
+    good.image().pager(0).setCapcode(4242);
+    good.names().setName(42, QStringLiteral("Kitchen"));
+    ASSERT_TRUE(good.writeDatabaseFile(file("good.dat")));
+    ASSERT_TRUE(good.writeNamesFile(file("good.dat")));
+    QFile goodFile(file("good.dat"));
+    ASSERT_TRUE(goodFile.open(QIODevice::ReadOnly));
+    const QByteArray goodBytes = goodFile.readAll();
+
+    QByteArray wrongChecksum = goodBytes;
+    wrongChecksum[1 + 200] = static_cast<char>(wrongChecksum[1 + 200] ^ 0x04);
+    // A value out of range under a checksum that matches the file's bytes.
+    QByteArray needsRepair = goodBytes;
+    needsRepair[1 + UnitSettings::encodingMethod.offset] = 3;
+    const uint16_t repairSum = byteSum(needsRepair.mid(1));
+    needsRepair[1 + 7736] = static_cast<char>(repairSum & 0xFF);
+    needsRepair[1 + 7737] = static_cast<char>(repairSum >> 8);
+
+    struct Kind {
+        const char* what;
+        QByteArray database;
+        bool withNames;
+        bool readOnly;
+        int exitCode;
+    };
+    const Kind kinds[] = {
+        {"good", goodBytes, true, false, 0},
+        {"no names file", goodBytes, false, false, 0},
+        {"wrong checksum", wrongChecksum, true, false, DamagedDatabase},
+        {"needs repair", needsRepair, true, false, 0},
+        {"read-only", goodBytes, true, true, 0},
+    };
+    const QStringList commands{QStringLiteral("dump"), QStringLiteral("download")};
+
+    QFile::setPermissions(dir_.path(), QFile::Permissions(0x7777));
+    int n = 0;
+    for (const Kind& kind : kinds) {
+        for (const QString& command : commands) {
+            SCOPED_TRACE(std::string(kind.what) + " / " + command.toStdString());
+            const QString folder = dir_.filePath(QStringLiteral("case%1").arg(++n));
+            ASSERT_TRUE(QDir().mkdir(folder));
+            QFile::setPermissions(folder, QFile::Permissions(0x7777));
+            const QString database = folder + QStringLiteral("/site.dat");
+            writeAll(database, kind.database);
+            if (kind.withNames) {
+                ASSERT_TRUE(QFile::copy(file("good.dat.nam"), database + QStringLiteral(".nam")));
+            }
+            const QFile::Permissions readOnly =
+                QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther;
+            if (kind.readOnly) {
+                QFile::setPermissions(database, readOnly);
+                QFile::setPermissions(database + QStringLiteral(".nam"), readOnly);
+            }
+            const QStringList before = folderState(folder);
+
+            const QString problems = problemsOf(kind.readOnly, [&]() -> QString {
+                QString found;
+                const auto expect = [&found](bool ok, const QString& what) {
+                    if (!ok)
+                        found += what + u'\n';
+                };
+                std::unique_ptr<SimulatedUnit> unit;
+                QStringList arguments{command, database};
+                if (command == u"download") {
+                    unit = std::make_unique<SimulatedUnit>();
+                    expect(unit->started(), QStringLiteral("the unit did not start"));
+                    arguments = QStringList{QStringLiteral("--port"), unit->path()} + arguments;
+                }
+                const CliRun run = runCli(arguments, dir_.filePath(QStringLiteral("config")));
+                expect(run.exitCode == kind.exitCode, QStringLiteral("exit code %1: %2")
+                                                          .arg(run.exitCode)
+                                                          .arg(QString::fromLocal8Bit(run.err)));
+                if (kind.exitCode == DamagedDatabase) {
+                    expect(run.err.contains("checksum"), QStringLiteral("no word of the checksum"));
+                    expect(run.out.isEmpty(), QStringLiteral("default contents printed"));
+                }
+                if (command == u"dump" && kind.exitCode == 0) {
+                    const QJsonObject dump = QJsonDocument::fromJson(run.out).object();
+                    expect(dump.value(QStringLiteral("checksum")).toInt() ==
+                               storedChecksum(kind.database.mid(1)),
+                           QStringLiteral("not the stored checksum"));
+                    expect(dump.value(QStringLiteral("checksumOk")).toBool(),
+                           QStringLiteral("a matching checksum reported wrong"));
+                    expect(dump.value(QStringLiteral("pagers")).toArray().size() == 1,
+                           QStringLiteral("pager 42 missing"));
+                }
+                if (unit && kind.exitCode == 0) {
+                    const QList<QJsonObject> images = unit->events(QStringLiteral("image"));
+                    expect(images.size() == 1, QStringLiteral("no image sent"));
+                    if (images.size() == 1) {
+                        const QByteArray sent = QByteArray::fromHex(
+                            images[0].value(QStringLiteral("bytes")).toString().toLatin1());
+                        expect(storedChecksum(sent) == byteSum(sent),
+                               QStringLiteral("the image's checksum does not match its bytes"));
+                        expect(static_cast<uint8_t>(sent[UnitSettings::encodingMethod.offset]) != 3,
+                               QStringLiteral("sent unrepaired"));
+                    }
+                }
+                if (unit && kind.exitCode != 0) {
+                    expect(unit->events(QStringLiteral("connect")).isEmpty(),
+                           QStringLiteral("connected for a damaged database"));
+                }
+                return found;
+            });
+            EXPECT_TRUE(problems.isEmpty()) << problems.toStdString();
+            EXPECT_EQ(folderState(folder), before);
+        }
+    }
+}
+
+TEST_F(CliTest, UploadRefusesATargetThatIsNotARegularFile)
+{
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    struct Case {
+        const char* what;
+        std::function<bool(const QByteArray&)> make;
+    };
+    const Case cases[] = {
+        {"FIFO",
+         [](const QByteArray& at) {
+             return ::mkfifo(at.constData(), 0666) == 0;
+         }},
+        {"device node",
+         [](const QByteArray& at) {
+             return ::mknod(at.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString target = file(c.what);
+        if (!c.make(QFile::encodeName(target))) {
+            ASSERT_NE(::geteuid(), 0u) << "could not build the case";
+            continue; // device nodes need root
+        }
+        struct stat before {};
+        ASSERT_EQ(::lstat(QFile::encodeName(target).constData(), &before), 0);
+        const QStringList listing = QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden);
+
+        const CliRun run =
+            cli({QStringLiteral("--port"), unit.path(), QStringLiteral("upload"), target});
+
+        EXPECT_EQ(run.exitCode, 5);
+        EXPECT_TRUE(run.err.contains("not a regular file")) << run.err.constData();
+        struct stat after {};
+        ASSERT_EQ(::lstat(QFile::encodeName(target).constData(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(after.st_rdev, before.st_rdev);
+        EXPECT_EQ(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden), listing);
+    }
+}
+
+TEST_F(CliTest, AnUploadedImageIsRepairedBeforeItIsUsed)
+{
+    // An erased unit: every setting 0xFF.
+    Database erased;
+    ConfigurationImage::Bytes bytes = erased.image().bytes();
+    std::fill(bytes.begin() + UnitSettings::answerRings.offset, bytes.begin() + 7736, 0xFF);
+    QFile raw(file("erased.img"));
+    ASSERT_TRUE(raw.open(QIODevice::WriteOnly));
+    raw.write(reinterpret_cast<const char*>(bytes.data()), ConfigurationImage::Size);
+    raw.close();
+    SimulatedUnit unit({QStringLiteral("--image"), file("erased.img")});
+    ASSERT_TRUE(unit.started());
+
+    const CliRun run =
+        cli({QStringLiteral("--port"), unit.path(), QStringLiteral("upload"), file("site.dat")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+
+    QFile saved(file("site.dat"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray image = saved.readAll().mid(1);
+    ASSERT_EQ(image.size(), ConfigurationImage::Size);
+    EXPECT_EQ(static_cast<uint8_t>(image[UnitSettings::localIdLength.offset]), 4);
+    EXPECT_EQ(static_cast<uint8_t>(image[UnitSettings::encodingMethod.offset]), 4);
+    EXPECT_EQ(static_cast<uint8_t>(image[UnitSettings::answerRings.offset]), 2);
+    EXPECT_EQ(storedChecksum(image), byteSum(image));
 }

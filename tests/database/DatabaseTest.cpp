@@ -1,5 +1,8 @@
 #include "Database.h"
 
+#include "../support/UnprivilegedUser.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -7,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -28,6 +34,9 @@ void writeAll(const QString& path, const QByteArray& bytes)
 class DatabaseFileTest : public ::testing::Test {
 protected:
     QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
+
+    // The unprivileged part of a test works in the test's folder too.
+    void openToEveryone() const { QFile::setPermissions(dir_.path(), QFile::Permissions(0x7777)); }
 
     // A valid database file whose image has a pager 42 and a changed start-up label.
     QByteArray validFile()
@@ -142,12 +151,153 @@ TEST_F(DatabaseFileTest, MissingAndReadOnlyFilesAreRefused)
     EXPECT_EQ(db.readDatabaseFile(path("missing.dat")).status, DatabaseReadResult::Refused);
     EXPECT_FALSE(QFileInfo::exists(path("missing.dat")));
 
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root may write to read-only files";
-    writeAll(path("ro.dat"), validFile());
-    QFile::setPermissions(path("ro.dat"), QFile::ReadOwner);
-    EXPECT_EQ(db.readDatabaseFile(path("ro.dat")).status, DatabaseReadResult::Refused);
-    EXPECT_FALSE(db.writeDatabaseFile(path("ro.dat")));
+    // The console opens a database to change it, so one it may not write is refused; a reading
+    // command only looks at it and takes it as it is.
+    openToEveryone();
+    const QString readOnly = path("ro.dat");
+    writeAll(readOnly, validFile());
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    const int outcome = runAsUnprivilegedUser([&] {
+        Database reader;
+        int failures = 0;
+        if (reader.readDatabaseFile(readOnly).status != DatabaseReadResult::Refused)
+            failures |= 1;
+        if (reader.readDatabaseFile(readOnly, Database::ReadPurpose::Inspect).status !=
+                DatabaseReadResult::Read ||
+            !reader.image().findPager(42))
+            failures |= 2;
+        if (reader.writeDatabaseFile(readOnly))
+            failures |= 4;
+        return failures;
+    });
+    EXPECT_EQ(outcome, 0) << "1: opened for editing, 2: not read for inspection, 4: saved over";
+    EXPECT_EQ(readAll(readOnly), validFile());
+}
+
+TEST_F(DatabaseFileTest, InspectingCreatesAndChangesNoFile)
+{
+    QByteArray damaged = validFile();
+    damaged[1 + 300] = static_cast<char>(damaged[1 + 300] ^ 0x10);
+    const QString file = path("site.dat");
+    writeAll(file, damaged);
+    const QStringList before = QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden);
+
+    Database db;
+    db.names().setName(5, QStringLiteral("Old"));
+    const DatabaseReadResult result = db.readDatabaseFile(file, Database::ReadPurpose::Inspect);
+    db.readNamesFile(file, Database::ReadPurpose::Inspect);
+
+    EXPECT_EQ(result.status, DatabaseReadResult::ChecksumMismatch);
+    EXPECT_TRUE(result.damagedCopyPath.isEmpty());
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    EXPECT_EQ(readAll(file), damaged);
+    EXPECT_EQ(db.names().name(5), QStringLiteral("Old"));
+}
+
+TEST_F(DatabaseFileTest, OnlyARegularFileIsSavedOver)
+{
+    const bool root = geteuid() == 0;
+    struct Case {
+        const char* what;
+        std::function<bool(const QString&)> make; // false: the case cannot be built here
+        bool saved;
+        bool unprivileged;
+    };
+    const auto fifo = [](const QString& at) {
+        return ::mkfifo(QFile::encodeName(at).constData(), 0666) == 0;
+    };
+    const Case cases[] = {
+        {"FIFO", fifo, false, false},
+        {"device node",
+         [](const QString& at) {
+             return ::mknod(QFile::encodeName(at).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+         },
+         false, false},
+        {"directory", [](const QString& at) { return QDir().mkdir(at); }, false, false},
+        {"link to a FIFO",
+         [&](const QString& at) { return fifo(at + ".fifo") && QFile::link(at + ".fifo", at); },
+         false, false},
+        {"link to a link to a FIFO",
+         [&](const QString& at) {
+             return fifo(at + ".fifo") && QFile::link(at + ".fifo", at + ".link") &&
+                    QFile::link(at + ".link", at);
+         },
+         false, false},
+        {"read-only file",
+         [](const QString& at) {
+             writeAll(at, "previous");
+             return QFile::setPermissions(at, QFile::ReadOwner | QFile::ReadOther);
+         },
+         false, true},
+        {"regular file",
+         [](const QString& at) {
+             writeAll(at, "previous");
+             return true;
+         },
+         true, false},
+        {"nothing yet", [](const QString&) { return true; }, true, false},
+    };
+    openToEveryone();
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString folder = path("kind") + QString::number(++n);
+        ASSERT_TRUE(QDir().mkdir(folder));
+        QFile::setPermissions(folder, QFile::Permissions(0x7777));
+        const QString target = folder + QStringLiteral("/site.dat");
+        if (!c.make(target)) {
+            ASSERT_FALSE(root) << "could not build the case";
+            continue; // device nodes need root
+        }
+        struct stat before {};
+        ::lstat(QFile::encodeName(target).constData(), &before);
+        const QStringList listing = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden);
+
+        QString error;
+        const auto save = [&] {
+            Database db;
+            return db.writeDatabaseFile(target, &error) ? 1 : 0;
+        };
+        const bool saved = c.unprivileged ? runAsUnprivilegedUser(save) == 1 : save() == 1;
+        EXPECT_EQ(saved, c.saved);
+        if (!c.saved) {
+            if (!c.unprivileged) {
+                EXPECT_FALSE(error.isEmpty());
+            }
+            struct stat after {};
+            ASSERT_EQ(::lstat(QFile::encodeName(target).constData(), &after), 0);
+            EXPECT_EQ(after.st_mode, before.st_mode);
+            EXPECT_EQ(after.st_ino, before.st_ino);
+            EXPECT_EQ(after.st_rdev, before.st_rdev);
+            EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden), listing);
+        } else {
+            EXPECT_EQ(readAll(target).size(), Database::FileSize);
+        }
+    }
+}
+
+TEST_F(DatabaseFileTest, AStaleTemporaryFileOfThatDatabaseIsRemovedAtTheNextSave)
+{
+    const QString file = path("site.dat");
+    // What a save killed half way leaves behind, and names that only look alike.
+    const QStringList stale{QStringLiteral(".site.dat.saving-a1B2c3")};
+    const QStringList others{
+        QStringLiteral(".site.dat.saving-a1B2c34"),    QStringLiteral(".other.dat.saving-a1B2c3"),
+        QStringLiteral(".site.dat.nam.saving-a1B2c3"), QStringLiteral("site.dat.backup"),
+        QStringLiteral(".site.dat.saving-"),           QStringLiteral("x.site.dat.saving-a1B2c3")};
+    for (const QString& name : stale + others)
+        writeAll(dir_.filePath(name), "half a database");
+
+    Database db;
+    ASSERT_TRUE(db.writeDatabaseFile(file));
+
+    for (const QString& name : stale)
+        EXPECT_FALSE(QFileInfo::exists(dir_.filePath(name))) << name.toStdString();
+    for (const QString& name : others)
+        EXPECT_EQ(readAll(dir_.filePath(name)), "half a database") << name.toStdString();
+    QStringList left = QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden);
+    left.removeOne(QStringLiteral("site.dat"));
+    EXPECT_EQ(left.size(), others.size()) << left.join(u' ').toStdString();
 }
 
 TEST_F(DatabaseFileTest, FailedSaveLeavesThePreviousDatabaseIntact)

@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="es_ES">
 <context>
+    <name>AtomicFile</name>
+    <message>
+        <source>%1 is not a regular file; it was left as it is.</source>
+        <translation>%1 no es un archivo normal; se ha dejado como estaba.</translation>
+    </message>
+</context>
+<context>
     <name>BlockTransfer</name>
     <message>
         <source>Error: Bad Checksum!</source>
@@ -59,6 +66,12 @@ Se ha cargado en su lugar el contenido predeterminado.</translation>
     <message>
         <source>The damaged file has been kept as %1.</source>
         <translation>El archivo dañado se ha conservado como %1.</translation>
+    </message>
+    <message>
+        <source>Tavolux was ended while %1 had unsaved changes. They were kept in %2.
+Do you want to open them now? They become unsaved changes to %1.</source>
+        <translation>Tavolux se cerró mientras %1 tenía cambios sin guardar. Se conservaron en %2.
+¿Desea abrirlos ahora? Pasarán a ser cambios sin guardar de %1.</translation>
     </message>
 </context>
 <context>
