@@ -55,6 +55,9 @@ DatabaseReadResult::Status Database::readDatabaseFrom(QIODevice& device)
 DatabaseReadResult Database::readDatabaseFile(const QString& path, ReadPurpose purpose)
 {
     DatabaseReadResult result;
+    // A FIFO or a device would keep the read waiting for bytes that may never come.
+    if (!QFileInfo(path).isFile())
+        return result;
     const bool editing = purpose == ReadPurpose::Edit;
     QFile file(path);
     if (!file.open((editing ? QIODevice::ReadWrite : QIODevice::ReadOnly) |
@@ -93,7 +96,7 @@ void Database::readNamesFile(const QString& databasePath, ReadPurpose purpose)
             created.close();
         return;
     }
-    if (file.open(QIODevice::ReadOnly))
+    if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly))
         names_.readFrom(file);
 }
 

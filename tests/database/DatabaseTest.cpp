@@ -194,6 +194,39 @@ TEST_F(DatabaseFileTest, InspectingCreatesAndChangesNoFile)
     EXPECT_EQ(db.names().name(5), QStringLiteral("Old"));
 }
 
+TEST_F(DatabaseFileTest, SomethingElseThanAFileIsNotReadAndNothingWaitsForIt)
+{
+    // Reading a FIFO waits for a writer that never comes; a device may never end.
+    const QString fifo = path("pipe.dat");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0666), 0);
+    const QString withFifoNames = path("site.dat");
+    writeAll(withFifoNames, validFile());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(withFifoNames + ".nam").constData(), 0666), 0);
+
+    const int outcome = runInForkedChild(
+        [&] {
+            int failures = 0;
+            for (const auto purpose :
+                 {Database::ReadPurpose::Edit, Database::ReadPurpose::Inspect}) {
+                Database db;
+                if (db.readDatabaseFile(fifo, purpose).status != DatabaseReadResult::Refused)
+                    failures |= 1;
+                if (db.readDatabaseFile(withFifoNames, purpose).status != DatabaseReadResult::Read)
+                    failures |= 2;
+                db.readNamesFile(withFifoNames, purpose);
+                if (db.names().size() != 0)
+                    failures |= 4;
+            }
+            return failures;
+        },
+        10, false);
+    EXPECT_EQ(outcome, 0) << "1: FIFO read as a database, 2: database refused, 4: names read, "
+                             "124: a read waited";
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(withFifoNames + ".nam").constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
 TEST_F(DatabaseFileTest, OnlyARegularFileIsSavedOver)
 {
     const bool root = geteuid() == 0;
