@@ -381,3 +381,35 @@ TEST_F(DatabaseCommandsTest, RecoveredChangesAreOfferedAtTheNextStart)
     commands_.offerRecovery();
     EXPECT_TRUE(MessageBox::shown().isEmpty());
 }
+
+TEST_F(DatabaseCommandsTest, LeavingUnattendedAsksNothingAndKeepsOnlyRealChanges)
+{
+    for (const bool modified : {false, true}) {
+        SCOPED_TRACE(modified ? "unsaved changes" : "nothing changed");
+        MessageBox::resetScript();
+        const QString site = fileWithPager42(modified ? "changed.dat" : "unchanged.dat");
+        const QByteArray siteBytes = readAll(site);
+        Database database;
+        ASSERT_EQ(database.readDatabaseFile(site).status, DatabaseReadResult::Read);
+        MainWindow window(database);
+        window.setDatabasePath(site);
+        window.show();
+        if (modified) {
+            database.image().pager(1).setLocalId(9);
+            database.markModified();
+        }
+
+        window.leaveUnattended();
+
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_TRUE(MessageBox::shown().isEmpty());
+        EXPECT_EQ(readAll(site), siteBytes);
+        EXPECT_EQ(QFileInfo::exists(site + QStringLiteral(".recovered")), modified);
+        if (modified) {
+            Database recovered;
+            ASSERT_EQ(recovered.readDatabaseFile(site + QStringLiteral(".recovered")).status,
+                      DatabaseReadResult::Read);
+            EXPECT_TRUE(recovered.image().findPager(9));
+        }
+    }
+}
