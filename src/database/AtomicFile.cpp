@@ -43,24 +43,23 @@ QString followLinks(const QString& path)
     return current;
 }
 
-QString temporaryPrefix(const QString& target)
+// ".site.dat.saving-" and mkstemp's six characters: a person sees what the file belongs to.
+QString temporaryPrefix(const QString& fileName)
 {
-    const QFileInfo info(target);
-    return info.dir().filePath(u'.' + info.fileName() + QStringLiteral(".saving-"));
+    return u'.' + fileName + QStringLiteral(".saving-");
 }
 
-// mkstemp's six characters after our prefix, for this exact path and nothing else.
-void removeStaleTemporaryFiles(const QString& target)
+// Only our own pattern for this exact file: a stale temporary file of another database, or a
+// file of the user's that merely looks alike, stays.
+void removeStaleTemporaryFiles(const QFileInfo& target)
 {
-    const QFileInfo info(target);
+    const QString prefix = temporaryPrefix(target.fileName());
     const QRegularExpression ours(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(u'.' + info.fileName() + QStringLiteral(".saving-")) +
-        QStringLiteral("[A-Za-z0-9]{6}")));
-    const QStringList names = info.dir().entryList(
-        {u'.' + info.fileName() + QStringLiteral(".saving-*")}, QDir::Files | QDir::Hidden);
+        QRegularExpression::escape(prefix) + QStringLiteral("[A-Za-z0-9]{6}")));
+    const QStringList names = target.dir().entryList({prefix + u'*'}, QDir::Files | QDir::Hidden);
     for (const QString& name : names) {
         if (ours.match(name).hasMatch())
-            QFile::remove(info.dir().filePath(name));
+            QFile::remove(target.dir().filePath(name));
     }
 }
 
@@ -127,8 +126,11 @@ bool AtomicFile::replace(const QString& path, const QByteArray& bytes, QString* 
             return fail(error, errno);
     }
 
-    removeStaleTemporaryFiles(targetPath);
-    QByteArray temporary = QFile::encodeName(temporaryPrefix(targetPath)) + "XXXXXX";
+    const QFileInfo targetInfo(targetPath);
+    removeStaleTemporaryFiles(targetInfo);
+    QByteArray temporary =
+        QFile::encodeName(targetInfo.dir().filePath(temporaryPrefix(targetInfo.fileName()))) +
+        "XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         return fail(error, errno);
