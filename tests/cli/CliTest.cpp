@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -208,6 +209,21 @@ TEST_F(CliTest, PageTextsTheUnitCanShowGoOutAsTheConsoleSendsThem)
         ASSERT_EQ(pages.size(), 1);
         EXPECT_EQ(pages[0].value(QStringLiteral("bytes")).toString().toLatin1(), c.record.toHex());
     }
+}
+
+TEST_F(CliTest, APortPathIsTakenFromTheWorkingFolder)
+{
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    // From the folder above the unit's, as "build/demo/unit" is given from a checkout.
+    const QFileInfo folder(QFileInfo(unit.path()).path());
+    const QString relative = folder.fileName() + QStringLiteral("/unit");
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder.path()));
+    const CliRun run = cli({QStringLiteral("--port"), relative, QStringLiteral("status")});
+    QDir::setCurrent(before);
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(unit.events(QStringLiteral("status")).size(), 1);
 }
 
 TEST_F(CliTest, StatusTextReachesTheTerminalWithControlCharactersVisible)
