@@ -42,10 +42,12 @@ Commands:
   dump DBFILE              print DBFILE and its names file as JSON
 
 The unit commands connect first and disconnect at the end. The port and line settings are
-the console's saved ones; --port names another port.
+the console's saved ones; --port names another port: a bare name is below /dev/ (ttyUSB0),
+a name with a / is a path, relative ones from the current folder.
 
-Exit codes: 0 done, 1 wrong usage, 2 the port cannot be opened, 3 no connection to the unit,
-4 the page or transfer failed, 5 the database file cannot be read or written.
+Exit codes: 0 done, 1 wrong usage (a page text included), 2 the port cannot be opened or the
+saved line settings cannot be used, 3 no connection to the unit, 4 the page or transfer failed,
+5 the database file cannot be read or written.
 Messages are the console's own and go to stderr; progress too, when stderr is a terminal.)";
 
 void fail(const QString& text)
@@ -125,7 +127,7 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
     // QCommandLineParser would name the application, and that is the console's name.
     if (!parser.parse(commandLine))
         return refuse(parser.errorText());
-    if (parser.isSet(helpOption))
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all")))
         parser.showHelp(Success);
     for (const QCommandLineOption& option : valueOptions)
         if (parser.values(option).size() > 1)
