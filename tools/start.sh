@@ -4,13 +4,28 @@
 # user's own settings are not touched.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+demo="$root/build/demo"
+unit="$demo/unit"
+mkdir -p "$demo/config/Brindleco Signals"
+
+# One demonstration at a time. The lock stays held by the console and the simulated unit (they
+# inherit it), so a second start neither rebuilds under them nor replaces their unit: it only
+# starts the console, whose single-instance rule brings the running window to the front.
+exec {lock}>"$demo/start.lock"
+if ! flock --nonblock "$lock"; then
+    echo "The demonstration is already running; bringing its window to the front."
+    if [ ! -x "$root/build/src/tavolux" ]; then
+        echo "It is still being built; its window opens when that is done."
+        exit 0
+    fi
+    cd "$demo"
+    XDG_CONFIG_HOME="$demo/config" exec "$root/build/src/tavolux"
+fi
+
 bash "$root/tools/install-deps.sh"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build" --target tavolux tavolux-unitsim
 
-demo="$root/build/demo"
-unit="$demo/unit"
-mkdir -p "$demo/config/Brindleco Signals"
 settings="$demo/config/Brindleco Signals/tavolux.conf"
 # A small site to page: five pagers, two groups and some common messages.
 if [ ! -f "$demo/tavoluxDB.dat" ]; then

@@ -12,6 +12,7 @@
 #include "TransferWindow.h"
 #include "UnitSession.h"
 #include "UnitStatusWindow.h"
+#include "UnitText.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -461,8 +462,10 @@ void MainWindow::sendCommand()
 
 void MainWindow::onMessageChanged()
 {
-    // The 201st character is refused: the text goes back to what it was.
-    if (message_->toPlainText().size() > MessageLimit) {
+    // The 201st character is refused, and so is one the unit cannot show: the text goes back to
+    // what it was.
+    const QString text = message_->toPlainText();
+    if (text.size() > UnitText::MaxPageLength || UnitText::firstUnshowable(text)) {
         QTextCursor cursor = message_->textCursor();
         const int position = std::min(static_cast<int>(lastMessage_.size()), cursor.position());
         const QSignalBlocker block(message_);
@@ -472,7 +475,7 @@ void MainWindow::onMessageChanged()
         message_->setTextCursor(cursor);
         return;
     }
-    lastMessage_ = message_->toPlainText();
+    lastMessage_ = text;
     showMessageLength();
 }
 

@@ -25,7 +25,6 @@ class UnitSession;
 class MainWindow : public QMainWindow, public UnitSessionHost {
     Q_OBJECT
 public:
-    static constexpr int MessageLimit = 200;
     static constexpr int MinimumWidth = 522;
     static constexpr int MinimumHeight = 480;
 

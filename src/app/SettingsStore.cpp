@@ -1,5 +1,7 @@
 #include "SettingsStore.h"
 
+#include "LineSettings.h"
+
 #include <QSettings>
 
 namespace {
@@ -72,13 +74,43 @@ void SettingsStore::setBinary(Key key, const QByteArray& value)
 
 PortSettings SettingsStore::portSettings()
 {
-    const PortSettings defaults;
     PortSettings s;
-    s.port = text(ComPort).value_or(defaults.port);
-    s.baudRate = static_cast<uint32_t>(integer(BaudRate, static_cast<int>(defaults.baudRate)));
-    s.dataBits = integer(DataBits, defaults.dataBits);
-    s.parity = integer(Parity, defaults.parity);
-    s.stopBits = integer(StopBits, defaults.stopBits);
+    s.port = text(ComPort).value_or(s.port);
+
+    // A number is taken as the file holds it when the line can use it; the first one it cannot
+    // is named with that text, so that the user can find it, and its default stays.
+    auto read = [&s](Key key, auto usable) -> std::optional<qint64> {
+        const QVariant stored = value(key);
+        if (!stored.isValid())
+            return std::nullopt;
+        bool ok = false;
+        const qint64 number = stored.toString().toLongLong(&ok);
+        if (ok && usable(number))
+            return number;
+        if (s.usable()) {
+            s.unusableName = QString::fromLatin1(key.name);
+            s.unusableValue = stored.toString();
+        }
+        return std::nullopt;
+    };
+    auto within = [](qint64 low, qint64 high) {
+        return [=](qint64 number) {
+            return number >= low && number <= high;
+        };
+    };
+    // A baud rate of 0 keeps the port's own, as the connection settings store it for a rate
+    // that is not on their list.
+    if (const auto rate = read(BaudRate, [](qint64 number) {
+            return number == 0 || LineSettings::isSupportedBaudRate(number);
+        }))
+        s.baudRate = static_cast<uint32_t>(*rate);
+    if (const auto bits = read(DataBits, within(5, 8)))
+        s.dataBits = static_cast<int>(*bits);
+    if (const auto parity = read(Parity, within(LineSettings::NoParity, LineSettings::SpaceParity)))
+        s.parity = static_cast<int>(*parity);
+    if (const auto stop =
+            read(StopBits, within(LineSettings::OneStopBit, LineSettings::TwoStopBits)))
+        s.stopBits = static_cast<int>(*stop);
     return s;
 }
 

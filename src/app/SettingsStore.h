@@ -49,7 +49,8 @@ public:
     static QByteArray binary(Key key);
     static void setBinary(Key key, const QByteArray& value);
 
-    // "ComPort", "BaudRate", "DataBits", "Parity" and "StopBits", with their defaults when absent.
+    // "ComPort", "BaudRate", "DataBits", "Parity" and "StopBits", with their defaults when
+    // absent; a number the line cannot take keeps its default and is named in the result.
     static PortSettings portSettings();
     static void setPortSettings(const PortSettings& settings);
 

@@ -5,14 +5,17 @@
 #include "SerialPort.h"
 #include "SettingsStore.h"
 #include "UnitSession.h"
+#include "UnitText.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -29,23 +32,28 @@ enum ExitCode {
 const char* const Description = R"(Talks to the Tavolux unit the way the console does, for scripts.
 
 Commands:
-  page --to LOCALID TEXT   send one page and wait for the unit to confirm it
+  page --to LOCALID TEXT   send one page and wait for the unit to confirm it; LOCALID in
+                           decimal digits, TEXT up to 200 characters that the unit can show
+                           (Latin-1 letters and signs, line breaks; no other control characters)
   download DBFILE          send the configuration in DBFILE to the unit
   upload DBFILE            read the unit's configuration into DBFILE (written with its
                            version byte and checksum; the names file is left as it is)
-  status                   print the unit's status text
+  status                   print the unit's status text (control characters written out: ^[
+                           for ESC, \x9b for the 8-bit ones)
   dump DBFILE              print DBFILE and its names file as JSON
 
 The unit commands connect first and disconnect at the end. The port and line settings are
-the console's saved ones; --port names another port.
+the console's saved ones; --port names another port: a bare name is below /dev/ (ttyUSB0),
+a name with a / is a path, relative ones from the current folder.
 
 dump and download only read DBFILE and its names file: they create and change no file, and a
 read-only DBFILE will do. upload replaces DBFILE only when it is a regular file (or does not
 exist yet).
 
-Exit codes: 0 done, 1 wrong usage, 2 the port cannot be opened, 3 no connection to the unit,
-4 the page or transfer failed, 5 the database file cannot be read or written, 6 the database
-file is damaged (its checksum does not match its contents).
+Exit codes: 0 done, 1 wrong usage (a page text included), 2 the port cannot be opened or the
+saved line settings cannot be used, 3 no connection to the unit, 4 the page or transfer failed,
+5 the database file cannot be read or written, 6 the database file is damaged (its checksum
+does not match its contents).
 Messages are the console's own and go to stderr; progress too, when stderr is a terminal.)";
 
 void fail(const QString& text)
@@ -56,6 +64,10 @@ void fail(const QString& text)
 // Connects, runs the work, disconnects; the work returns the exit code.
 int withUnit(UnitSession& session, const PortSettings& settings, const std::function<int()>& work)
 {
+    if (!settings.usable()) {
+        fail(UnitSession::unusableSettingText(settings));
+        return PortProblem;
+    }
     session.openPort(settings);
     if (!session.hasOpenPort()) {
         fail(QStringLiteral("cannot open %1: %2")
@@ -88,6 +100,88 @@ int page(UnitSession& session, uint16_t localId, const QString& text)
     return session.isOnline() ? Success : TransferFailed;
 }
 
+// What the command line asks for, once it has been checked.
+struct Request {
+    QString command;
+    QString file; // download, upload, dump
+    QString port; // empty: the saved one
+    uint16_t localId = 0;
+    QString text; // page
+};
+
+// Everything on the command line is checked here, before the line or a file is touched; a
+// refusal is said on stderr.
+std::optional<Request> checkArguments(const QStringList& commandLine)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(Description));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption portOption(
+        QStringLiteral("port"), QStringLiteral("The port the unit is on."), QStringLiteral("DEV"));
+    const QCommandLineOption toOption(QStringLiteral("to"),
+                                      QStringLiteral("The pager or group to page."),
+                                      QStringLiteral("LOCALID"));
+    const QList<QCommandLineOption> valueOptions{portOption, toOption};
+    parser.addOptions(valueOptions);
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("page, download, upload, status or dump"));
+
+    auto refuse = [](const QString& text) {
+        fail(text);
+        return std::nullopt;
+    };
+    // QCommandLineParser would name the application, and that is the console's name.
+    if (!parser.parse(commandLine))
+        return refuse(parser.errorText());
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all")))
+        parser.showHelp(Success);
+    for (const QCommandLineOption& option : valueOptions)
+        if (parser.values(option).size() > 1)
+            return refuse(
+                QStringLiteral("--%1 is given more than once").arg(option.names().first()));
+
+    const QStringList arguments = parser.positionalArguments();
+    if (arguments.isEmpty())
+        return refuse(QStringLiteral("no command; see --help"));
+    Request request;
+    request.command = arguments.first();
+    request.port = parser.value(portOption);
+    if (parser.isSet(portOption) && request.port.trimmed().isEmpty())
+        return refuse(QStringLiteral("--port needs the name or path of a port"));
+
+    if (request.command != u"page") {
+        if (parser.isSet(toOption))
+            return refuse(QStringLiteral("--to is for page only"));
+        if (request.command == u"status" && arguments.size() == 1)
+            return request;
+        if (arguments.size() != 2 || (request.command != u"download" &&
+                                      request.command != u"upload" && request.command != u"dump"))
+            return refuse(QStringLiteral("unknown command or missing DBFILE; see --help"));
+        request.file = arguments[1];
+        return request;
+    }
+
+    // toUInt() alone would take "+12" and " 12 ".
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    const QString to = parser.value(toOption);
+    bool inRange = false;
+    const uint localId = to.toUInt(&inRange);
+    if (!digits.match(to).hasMatch() || !inRange || localId > ConfigurationImage::MaxLocalId ||
+        arguments.size() < 2)
+        return refuse(
+            QStringLiteral("page needs --to LOCALID (0 to 9999, digits only) and a text"));
+    request.localId = static_cast<uint16_t>(localId);
+    request.text = arguments.mid(1).join(u' ');
+    if (const std::optional<char32_t> c = UnitText::firstUnshowable(request.text))
+        return refuse(QStringLiteral("the page text holds %1, which the unit cannot show")
+                          .arg(UnitText::describe(*c)));
+    if (request.text.size() > UnitText::MaxPageLength)
+        return refuse(QStringLiteral("the page text has %1 characters; the unit takes at most %2")
+                          .arg(request.text.size())
+                          .arg(UnitText::MaxPageLength));
+    return request;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -96,28 +190,13 @@ int main(int argc, char* argv[])
     QCoreApplication::setOrganizationName(QString::fromLatin1(SettingsStore::Organisation));
     QCoreApplication::setApplicationName(QString::fromLatin1(SettingsStore::Application));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(Description));
-    parser.addHelpOption();
-    const QCommandLineOption portOption(
-        QStringLiteral("port"), QStringLiteral("The port the unit is on."), QStringLiteral("DEV"));
-    const QCommandLineOption toOption(QStringLiteral("to"),
-                                      QStringLiteral("The pager or group to page."),
-                                      QStringLiteral("LOCALID"));
-    parser.addOptions({portOption, toOption});
-    parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("page, download, upload, status or dump"));
-    parser.process(app);
-
-    const QStringList arguments = parser.positionalArguments();
-    if (arguments.isEmpty()) {
-        fail(QStringLiteral("no command; see --help"));
+    const std::optional<Request> request = checkArguments(app.arguments());
+    if (!request)
         return UsageError;
-    }
-    const QString command = arguments.first();
+    const QString& command = request->command;
     PortSettings settings = SettingsStore::portSettings();
-    if (parser.isSet(portOption))
-        settings.port = parser.value(portOption);
+    if (!request->port.isEmpty())
+        settings.port = request->port;
 
     Database database;
     CliHost host(database.image(), settings);
@@ -125,33 +204,20 @@ int main(int argc, char* argv[])
     host.setSession(&session);
 
     if (command == u"page") {
-        bool ok = false;
-        const uint id = parser.value(toOption).toUInt(&ok);
-        if (!ok || id > ConfigurationImage::MaxLocalId || arguments.size() < 2) {
-            fail(QStringLiteral("page needs --to LOCALID (0 to 9999) and a text"));
-            return UsageError;
-        }
-        const QString text = arguments.mid(1).join(u' ');
         return withUnit(session, settings,
-                        [&] { return page(session, static_cast<uint16_t>(id), text); });
+                        [&] { return page(session, request->localId, request->text); });
     }
     if (command == u"status") {
         return withUnit(session, settings, [&] {
             session.StatusCommand();
             if (host.failed())
                 return TransferFailed;
-            std::fwrite(host.statusText().constData(), 1,
-                        static_cast<size_t>(host.statusText().size()), stdout);
+            std::fputs(UnitText::visible(host.statusText()).toUtf8().constData(), stdout);
             std::fputc('\n', stdout);
             return Success;
         });
     }
-    if (arguments.size() != 2 ||
-        (command != u"download" && command != u"upload" && command != u"dump")) {
-        fail(QStringLiteral("unknown command or missing DBFILE; see --help"));
-        return UsageError;
-    }
-    const QString file = arguments[1];
+    const QString& file = request->file;
     if (command == u"dump" || command == u"download") {
         const DatabaseReadResult read =
             database.readDatabaseFile(file, Database::ReadPurpose::Inspect);

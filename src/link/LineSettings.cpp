@@ -30,6 +30,11 @@ std::optional<speed_t> speedCode(uint32_t rate)
 
 } // namespace
 
+bool LineSettings::isSupportedBaudRate(qint64 rate)
+{
+    return rate > 0 && rate <= UINT32_MAX && speedCode(static_cast<uint32_t>(rate)).has_value();
+}
+
 uint32_t LineSettings::baudRateOf(const termios& t)
 {
     const speed_t code = cfgetospeed(&t);

@@ -62,6 +62,8 @@ struct LineSettings {
     // Fills the termios fields this program controls for a raw, binary line. False when the speed
     // has no termios code.
     bool toTermios(termios& t) const;
+    // Whether the line can run at this many bits per second (it has a termios code).
+    static bool isSupportedBaudRate(qint64 rate);
     // The speed a termios structure is set to, in bits per second; 0 for one without a known code.
     static uint32_t baudRateOf(const termios& t);
     bool operator==(const LineSettings&) const = default;

@@ -14,5 +14,11 @@ struct PortSettings {
     int parity = 0;
     int stopBits = 0;
 
+    // Where the settings were read from a store: the first value the line cannot take, by its
+    // name there ("BaudRate") and as it is written there ("12345"). Empty when all are usable.
+    QString unusableName = {};
+    QString unusableValue = {};
+
+    bool usable() const { return unusableName.isEmpty(); }
     bool operator==(const PortSettings&) const = default;
 };

@@ -169,6 +169,10 @@ void PortSettingsWindow::accept()
         port.SetWriteTimeout(Channel::NoTimeLimit);
         port.PurgeInput();
         port.PurgeOutput();
+        // A path typed relative to where the console runs now must lead to the same port
+        // when it is started from somewhere else.
+        if (chosen.port.contains(u'/'))
+            chosen.port = port.GetName();
         SettingsStore::setPortSettings(chosen);
     } else {
         const uint32_t error = port.TakeError();

@@ -1,6 +1,7 @@
 #include "SerialPort.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -51,8 +52,8 @@ SerialPort::~SerialPort()
 QString SerialPort::NormalizeName(const QString& name)
 {
     const QString trimmed = name.trimmed();
-    if (trimmed.startsWith(u'/'))
-        return trimmed;
+    if (trimmed.contains(u'/'))
+        return QDir::cleanPath(QDir::current().absoluteFilePath(trimmed));
     static const QRegularExpression comName(QStringLiteral("^com([0-9]+):?$"),
                                             QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch com = comName.match(trimmed);
@@ -114,10 +115,7 @@ bool SerialPort::Open(const QString& name, uint32_t baudRate, int byteSize, int 
     // Linux sizes the driver queues itself; there is nothing to set for them.
     handle_ = fd;
     if (!Configure(baudRate, byteSize, parity, stopBits, handshakeMode, flowMode)) {
-        const uint32_t error = lastError_;
-        ::close(fd);
-        handle_ = InvalidHandle;
-        lastError_ = error;
+        Close();
         return false;
     }
     return true;
@@ -127,7 +125,10 @@ bool SerialPort::Close()
 {
     if (!IsOpen())
         return false;
-    ++systemCalls_;
+    // The exclusive flag is the terminal's, not this descriptor's: closed with it set, the
+    // port stays barred to everyone but root for as long as anything else holds it open.
+    systemCalls_ += 2;
+    ::ioctl(handle_, TIOCNXCL);
     ::close(handle_);
     handle_ = InvalidHandle;
     buffer_.clear();

@@ -57,8 +57,9 @@ public:
 
     const LineSettings& GetLineSettings() const { return settings_; }
 
-    // "COM3" (any case, with or without a colon) is /dev/ttyS2; a name gets /dev/ in front
-    // (ttyUSB0, pts/3); an absolute path is used as it is.
+    // A name with a slash is a path, made absolute from the working directory (build/demo/unit,
+    // ./unit, /dev/pts/3). "COM3" (any case, with or without a colon) is /dev/ttyS2, as settings
+    // brought from the other platform expect; any other bare name is below /dev/ (ttyUSB0).
     static QString NormalizeName(const QString& name);
 
     // System calls made on the device since the port was created (for measurements).

@@ -76,8 +76,20 @@ UnitSession::~UnitSession()
     pageExchange_.reset();
 }
 
+QString UnitSession::unusableSettingText(const PortSettings& settings)
+{
+    return tr("The line cannot be set to the saved %1 %2.\nChoose the settings again under "
+              "Connection Settings.")
+        .arg(settings.unusableName, settings.unusableValue);
+}
+
 void UnitSession::openPort(const PortSettings& settings)
 {
+    // Settings the line cannot take leave the port closed; Connect says which one it is.
+    if (!settings.usable()) {
+        port_ = std::make_unique<SerialPort>();
+        return;
+    }
     port_ = std::make_unique<SerialPort>(settings.port, settings.baudRate, settings.dataBits,
                                          settings.parity, settings.stopBits, 1, 1);
     port_->SetReadTimeout(50);
@@ -114,7 +126,9 @@ void UnitSession::setOnlineLineSettings()
 bool UnitSession::Connect()
 {
     if (!hasOpenPort()) {
-        host_.inform(tr("Communications port not open, check configuration."));
+        const PortSettings saved = host_.savedPortSettings();
+        host_.inform(saved.usable() ? tr("Communications port not open, check configuration.")
+                                    : unusableSettingText(saved));
         return false;
     }
     SerialPort& port = *port_;

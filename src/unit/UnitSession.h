@@ -31,6 +31,9 @@ public:
     // The local ID in decimal, 0x1E, the text, 0x1E.
     static QByteArray pageRecord(uint16_t localId, const QString& text);
 
+    // Names the saved line setting that the line cannot take.
+    static QString unusableSettingText(const PortSettings& settings);
+
     explicit UnitSession(UnitSessionHost& host, QObject* parent = nullptr);
     ~UnitSession() override;
 

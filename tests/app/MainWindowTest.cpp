@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 // The menu bar as titles and the ids of their items (0 for a separator).
@@ -388,6 +390,80 @@ TEST_F(MainWindowTest, APageFromTheWindowReachesTheUnit)
     EXPECT_EQ(window->progressBar()->value(), 0);
     window->runCommand(32792);
     EXPECT_EQ(window->statusPane(0)->text(), QStringLiteral("  Not Connected"));
+}
+
+TEST_F(MainWindowTest, MessageBoxRefusesWhatTheUnitCannotShowAsItRefusesThe201st)
+{
+    auto window = open();
+    QPlainTextEdit* message = window->messageBox();
+    // As a keyboard with that letter types it (QTest's own typing knows only ASCII).
+    auto type = [&](const QString& text) {
+        QTest::sendKeyEvent(QTest::Click, message, Qt::Key_unknown, text, Qt::NoModifier);
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> type;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"Greek letter", [&] { type(QStringLiteral("\u03b1")); }, {}},
+        {"emoji", [&] { type(QStringLiteral("\U0001F37D")); }, {}},
+        {"pasted tab", [&] { message->insertPlainText(QStringLiteral("\t")); }, {}},
+        {"pasted record separator",
+         [&] {
+             message->insertPlainText(QStringLiteral("b\x1e"
+                                                     "c"));
+         },
+         {}},
+        {"pasted escape sequence",
+         [&] { message->insertPlainText(QStringLiteral("\x1b[2J")); },
+         {}},
+        {"pasted C1 control", [&] { message->insertPlainText(QStringLiteral("\u0085")); }, {}},
+        {"Latin-1 letter", [&] { type(QStringLiteral("\u00e9")); }, QStringLiteral("\u00e9")},
+        {"line break", [&] { QTest::keyClick(message, Qt::Key_Return); }, QStringLiteral("\n")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        message->setPlainText(QStringLiteral("ok"));
+        message->moveCursor(QTextCursor::End);
+        c.type();
+        EXPECT_EQ(message->toPlainText(), QStringLiteral("ok") + c.expected);
+        EXPECT_EQ(window->statusPane(2)->text(),
+                  QStringLiteral("  Message Length: %1").arg(2 + c.expected.size()));
+    }
+}
+
+TEST_F(MainWindowTest, SavedLineSettingsTheLineCannotTakeAreNamedAtConnect)
+{
+    struct Case {
+        SettingsStore::Key key;
+        QString stored;
+        QString named;
+    };
+    const Case cases[] = {
+        {SettingsStore::BaudRate, QStringLiteral("12345"), QStringLiteral("BaudRate 12345")},
+        {SettingsStore::BaudRate, QStringLiteral("-9600"), QStringLiteral("BaudRate -9600")},
+        {SettingsStore::DataBits, QStringLiteral("99"), QStringLiteral("DataBits 99")},
+        {SettingsStore::Parity, QStringLiteral("9"), QStringLiteral("Parity 9")},
+        {SettingsStore::StopBits, QStringLiteral("5"), QStringLiteral("StopBits 5")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.named.toStdString());
+        QSettings().clear();
+        MessageBox::resetScript();
+        SimulatedUnit unit;
+        ASSERT_TRUE(unit.started());
+        SettingsStore::setText(SettingsStore::ComPort, unit.path());
+        SettingsStore::setText(c.key, c.stored);
+        auto window = open();
+        EXPECT_TRUE(MessageBox::shown().isEmpty()); // said when the line is wanted, not before
+        window->runCommand(32791);
+        EXPECT_FALSE(window->session().isOnline());
+        ASSERT_EQ(MessageBox::shown().size(), 1);
+        EXPECT_TRUE(MessageBox::shown()[0].text.contains(c.named))
+            << MessageBox::shown()[0].text.toStdString();
+        EXPECT_EQ(unit.events().size(), 1); // its own start: nothing came down the line
+    }
 }
 
 TEST_F(MainWindowTest, ResizingAndTheStoredPosition)

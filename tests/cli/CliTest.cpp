@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -36,8 +37,15 @@ struct CliRun {
 
 class CliTest : public ::testing::Test {
 protected:
-    CliRun cli(const QStringList& arguments)
+    CliRun cli(const QStringList& arguments, const QByteArray& savedSettings = {})
     {
+        if (!savedSettings.isEmpty()) {
+            const QString folder = dir_.filePath(QStringLiteral("config/Brindleco Signals"));
+            QDir().mkpath(folder);
+            QFile conf(folder + QStringLiteral("/tavolux.conf"));
+            conf.open(QIODevice::WriteOnly);
+            conf.write("[Settings]\n" + savedSettings + "\n");
+        }
         // A settings folder of its own, so that the saved port settings are the defaults.
         ChildProcess process(
             QStringLiteral(TAVOLUX_CLI), arguments,
@@ -169,6 +177,139 @@ TEST_F(CliTest, FailuresEndWithTheirExitCodeAndTheConsolesText)
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_TRUE(run.err.contains(c.said)) << run.err.constData();
     }
+}
+
+TEST_F(CliTest, ArgumentsAndSavedSettingsAreCheckedBeforeTheLineIsTouched)
+{
+    struct Case {
+        const char* what;
+        QStringList arguments; // after --port UNIT
+        QByteArray savedSettings;
+        int exitCode;
+        QByteArray said;
+    };
+    auto page = [](const QString& text) {
+        return QStringList{QStringLiteral("page"), QStringLiteral("--to"), QStringLiteral("12"),
+                           text};
+    };
+    auto pageTo = [](const char* localId) {
+        return QStringList{QStringLiteral("page"), QStringLiteral("--to"),
+                           QString::fromUtf8(localId), QStringLiteral("hi")};
+    };
+    const QStringList status{QStringLiteral("status")};
+    const Case cases[] = {
+        {"local ID with a sign", pageTo("+12"), {}, 1, "--to"},
+        {"local ID with blanks", pageTo(" 12 "), {}, 1, "--to"},
+        {"local ID beyond the last", pageTo("10000"), {}, 1, "--to"},
+        {"local ID in hex", pageTo("0x12"), {}, 1, "--to"},
+        {"two recipients",
+         {QStringLiteral("page"), QStringLiteral("--to"), QStringLiteral("12"),
+          QStringLiteral("--to"), QStringLiteral("13"), QStringLiteral("hi")},
+         {},
+         1,
+         "--to"},
+        {"recipient without a page",
+         {QStringLiteral("--to"), QStringLiteral("12"), QStringLiteral("status")},
+         {},
+         1,
+         "--to"},
+        {"201 characters", page(QString(201, u'x')), {}, 1, "201 characters"},
+        {"1019 characters", page(QString(1019, u'x')), {}, 1, "1019 characters"},
+        {"Greek", page(QStringLiteral("Mesa \u03b1")), {}, 1, "U+03B1"},
+        {"emoji", page(QStringLiteral("Ready \U0001F37D")), {}, 1, "U+1F37D"},
+        {"record separator",
+         page(QStringLiteral("a\x1e"
+                             "b")),
+         {},
+         1,
+         "U+001E"},
+        {"escape sequence", page(QStringLiteral("a\x1b[2J")), {}, 1, "U+001B"},
+        {"C1 control",
+         page(QStringLiteral("a\u009b"
+                             "2J")),
+         {},
+         1,
+         "U+009B"},
+        {"carriage return", page(QStringLiteral("a\r\nb")), {}, 1, "U+000D"},
+        {"unknown option",
+         {QStringLiteral("--bogus"), QStringLiteral("status")},
+         {},
+         1,
+         "tavolux-cli: Unknown option 'bogus'"},
+        {"baud rate off the list", status, "BaudRate=12345", 2, "BaudRate 12345"},
+        {"negative baud rate", status, "BaudRate=-9600", 2, "BaudRate -9600"},
+        {"baud rate not a number", status, "BaudRate=fast", 2, "BaudRate fast"},
+        {"data bits", status, "DataBits=99", 2, "DataBits 99"},
+        {"parity", status, "Parity=9", 2, "Parity 9"},
+        {"stop bits", status, "StopBits=3", 2, "StopBits 3"},
+        {"saved settings before a page", page(QStringLiteral("hi")), "Parity=9", 2, "Parity 9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SimulatedUnit unit;
+        ASSERT_TRUE(unit.started());
+        const CliRun run =
+            cli(QStringList{QStringLiteral("--port"), unit.path()} + c.arguments, c.savedSettings);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.constData();
+        EXPECT_TRUE(run.err.contains(c.said)) << run.err.constData();
+        EXPECT_FALSE(run.err.contains("tavolux:")) << run.err.constData();
+        // The unit logs its own start and then only what came down the line.
+        EXPECT_EQ(unit.events().size(), 1) << run.err.constData();
+    }
+}
+
+TEST_F(CliTest, PageTextsTheUnitCanShowGoOutAsTheConsoleSendsThem)
+{
+    struct Case {
+        const char* what;
+        QString text;
+        QByteArray record;
+    };
+    const Case cases[] = {
+        {"200 characters", QString(200, u'x'), "12\x1e" + QByteArray(200, 'x') + "\x1e"},
+        {"Latin-1 letters", QStringLiteral("Caf\u00e9 \u00f1 \u00bf"),
+         QByteArray("12\x1e"
+                    "Caf\xe9 \xf1 \xbf\x1e")},
+        {"line break as the message box makes it", QStringLiteral("Table 4\nready"),
+         QByteArray("12\x1eTable 4\nready\x1e")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SimulatedUnit unit;
+        ASSERT_TRUE(unit.started());
+        const CliRun run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("page"),
+                                QStringLiteral("--to"), QStringLiteral("12"), c.text});
+        EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+        const QList<QJsonObject> pages = unit.events(QStringLiteral("page"));
+        ASSERT_EQ(pages.size(), 1);
+        EXPECT_EQ(pages[0].value(QStringLiteral("bytes")).toString().toLatin1(), c.record.toHex());
+    }
+}
+
+TEST_F(CliTest, APortPathIsTakenFromTheWorkingFolder)
+{
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    // From the folder above the unit's, as "build/demo/unit" is given from a checkout.
+    const QFileInfo folder(QFileInfo(unit.path()).path());
+    const QString relative = folder.fileName() + QStringLiteral("/unit");
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder.path()));
+    const CliRun run = cli({QStringLiteral("--port"), relative, QStringLiteral("status")});
+    QDir::setCurrent(before);
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(unit.events(QStringLiteral("status")).size(), 1);
+}
+
+TEST_F(CliTest, StatusTextReachesTheTerminalWithControlCharactersVisible)
+{
+    SimulatedUnit unit(
+        {QStringLiteral("--status-text"), QStringLiteral("Pages: 3\r\n\x1b]0;owned\x07\x1b[2J\u009b"
+                                                         "31m\r\nCaf\u00e9")});
+    ASSERT_TRUE(unit.started());
+    const CliRun run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("status")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, QByteArray("Pages: 3\n^[]0;owned^G^[[2J\\x9b31m\nCaf\xc3\xa9\n"));
 }
 
 TEST_F(CliTest, UploadDumpAndDownload)

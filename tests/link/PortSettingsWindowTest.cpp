@@ -5,7 +5,11 @@
 #include "SettingsStore.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -25,8 +29,8 @@ protected:
         MessageBox::resetScript();
     }
 
-    // The pty's slave as the window lists it: its name below /dev/.
-    QString listedName() const { return pty_.slavePath().mid(5); }
+    // The pty's slave as the window lists it: a name below a folder of /dev/ is listed whole.
+    QString listedName() const { return pty_.slavePath(); }
 
     QStringList shownPorts(const PortSettingsWindow& window) const
     {
@@ -167,6 +171,38 @@ TEST_F(PortSettingsWindowTest, APortThatCannotBeOpenedLeavesNoPortAndStoresNothi
                   (PortSettings{QStringLiteral("ttyS3"), 4800, 8, 0, 0}))
             << c.what;
     }
+}
+
+TEST_F(PortSettingsWindowTest, ATypedRelativePathOpensFromTheWorkingFolderAndIsStoredWhole)
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("unit"));
+    ASSERT_TRUE(QFile::link(pty_.slavePath(), link));
+    const QFileInfo folder(dir.path());
+    struct Case {
+        QString workingFolder;
+        QString typed;
+    };
+    const Case cases[] = {
+        {folder.filePath(), QStringLiteral("./unit")},
+        {folder.path(), folder.fileName() + QStringLiteral("/unit")},
+    };
+    const QString before = QDir::currentPath();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        ASSERT_TRUE(QDir::setCurrent(c.workingFolder));
+        port_.reset();
+        PortSettingsWindow window(port_, {}, nullptr);
+        window.portList()->setEditText(c.typed);
+        window.accept();
+        // Stored whole: the console may be started from another folder next time.
+        ASSERT_TRUE(port_);
+        EXPECT_TRUE(port_->IsOpen());
+        EXPECT_EQ(port_->GetName(), link);
+        EXPECT_EQ(SettingsStore::portSettings().port, link);
+        EXPECT_TRUE(MessageBox::shown().isEmpty());
+    }
+    QDir::setCurrent(before);
 }
 
 TEST(PortSettingsMessages, PermissionTroubleSaysHowToFixIt)

@@ -37,6 +37,8 @@ public:
     bool isOpen() const { return master_ >= 0; }
     QString slavePath() const { return path_; }
     int master() const { return master_; }
+    // The test's own open of the slave: the far end that stays open while the port comes and goes.
+    int slave() const { return slave_; }
 
     void send(const QByteArray& bytes) const
     {

@@ -1,8 +1,10 @@
 #include "SerialPort.h"
 #include "PseudoTerminal.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -37,21 +39,31 @@ qint64 millisecondsFor(const std::function<void()>& work)
 
 TEST(SerialPortNames, NormaliseToDevicePaths)
 {
+    // A name with a slash is a path, relative ones from the working directory; a bare name is
+    // below /dev/; COMn keeps the mapping that settings from the other platform rely on.
+    const QString here = QDir::currentPath();
     struct Case {
         const char* given;
-        const char* expected;
+        QString expected;
     };
-    for (const Case& c :
-         {Case{"COM1", "/dev/ttyS0"}, Case{"com1", "/dev/ttyS0"}, Case{"COM12", "/dev/ttyS11"},
-          Case{"com3:", "/dev/ttyS2"}, Case{"ttyUSB0", "/dev/ttyUSB0"},
-          Case{"ttyACM0", "/dev/ttyACM0"}, Case{"pts/3", "/dev/pts/3"},
-          Case{"/dev/ttyUSB1", "/dev/ttyUSB1"}, Case{"/tmp/tavolux-unit", "/tmp/tavolux-unit"},
-          Case{"/dev/serial/by-id/usb-FTDI_FT232R-if00-port0",
-               "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0"}}) {
-        EXPECT_EQ(SerialPort::NormalizeName(QString::fromLatin1(c.given)),
-                  QString::fromLatin1(c.expected))
-            << c.given;
-    }
+    const Case cases[] = {
+        {"COM1", QStringLiteral("/dev/ttyS0")},
+        {"com1", QStringLiteral("/dev/ttyS0")},
+        {"COM12", QStringLiteral("/dev/ttyS11")},
+        {"com3:", QStringLiteral("/dev/ttyS2")},
+        {"ttyUSB0", QStringLiteral("/dev/ttyUSB0")},
+        {"ttyACM0", QStringLiteral("/dev/ttyACM0")},
+        {"/dev/ttyUSB1", QStringLiteral("/dev/ttyUSB1")},
+        {"/tmp/tavolux-unit", QStringLiteral("/tmp/tavolux-unit")},
+        {"/dev/serial/by-id/usb-FTDI_FT232R-if00-port0",
+         QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-if00-port0")},
+        {"build/demo/unit", here + QStringLiteral("/build/demo/unit")},
+        {"./unit", here + QStringLiteral("/unit")},
+        {"pts/3", here + QStringLiteral("/pts/3")},
+        {"../COM1", QFileInfo(here).path() + QStringLiteral("/COM1")},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SerialPort::NormalizeName(QString::fromLatin1(c.given)), c.expected) << c.given;
 }
 
 TEST(SerialPortLifecycle, DefaultsClosedPortsAndFailedOpens)
@@ -112,6 +124,30 @@ TEST_F(SerialPortTest, ASecondOpenOfTheSamePortIsBusy)
     EXPECT_TRUE(port_.Close());
     EXPECT_FALSE(port_.Close());
     EXPECT_TRUE(second.Open(pty_.slavePath(), 9600, 8, 0, 0, 1, 1));
+}
+
+TEST_F(SerialPortTest, CloseGivesUpTheExclusiveUseWhileTheFarEndStaysOpen)
+{
+    // The flag belongs to the terminal, not to the descriptor: left set, it keeps every
+    // ordinary user out until the other side closes too.
+    int exclusive = -1;
+    ASSERT_EQ(::ioctl(pty_.slave(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1);
+    ASSERT_TRUE(port_.Close());
+    ASSERT_EQ(::ioctl(pty_.slave(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
+
+    {
+        SerialPort dropped(pty_.slavePath(), 9600, 8, 0, 0, 1, 1);
+        ASSERT_TRUE(dropped.IsOpen());
+    }
+    ASSERT_EQ(::ioctl(pty_.slave(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
+
+    // An open that fails at the line settings lets go of the port as well.
+    EXPECT_FALSE(port_.Open(pty_.slavePath(), 12345, 8, 0, 0, 1, 1));
+    ASSERT_EQ(::ioctl(pty_.slave(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
 }
 
 TEST_F(SerialPortTest, TimeoutsAreScaledByTheSpeed)

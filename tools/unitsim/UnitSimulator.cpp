@@ -503,6 +503,8 @@ void UnitSimulator::noteExchange(const QString& event)
 QByteArray UnitSimulator::statusText()
 {
     ++statusRequests_;
+    if (options_.statusText)
+        return *options_.statusText;
     const auto uptime =
         std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - started_).count();
     return QStringLiteral("Tavolux unit (simulated)\r\nPages received: %1\r\nStatus request: "

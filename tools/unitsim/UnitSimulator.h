@@ -26,6 +26,7 @@ public:
         bool wireTime = false;
         QString logPath;
         std::optional<ConfigurationImage::Bytes> image;
+        std::optional<QByteArray> statusText; // sent for every status request instead of its own
         QString exitAfterEvent;
         int exitAfterCount = 1;
         // Faults, for blocks of faultType only when it is set.

@@ -107,9 +107,13 @@ int main(int argc, char* argv[])
         QStringLiteral("hangup-after"),
         QStringLiteral("Hang up the line after N data bytes of a block, and exit."),
         QStringLiteral("N"));
+    const QCommandLineOption statusText(
+        QStringLiteral("status-text"),
+        QStringLiteral("Answer status requests with TEXT (Latin-1) instead of the unit's own."),
+        QStringLiteral("TEXT"));
     parser.addOptions({link, speed, resetSpeed, ignoreConnect, ignoreDisconnect, deaf, wireTime,
                        logFile, image, exitAfter, faultType, refuseLength, nakChecksum,
-                       uploadLength, corruptChecksum, silentAfter, garbage, hangup});
+                       uploadLength, corruptChecksum, silentAfter, garbage, hangup, statusText});
     parser.process(app);
 
     UnitSimulator::Options options;
@@ -121,6 +125,8 @@ int main(int argc, char* argv[])
     options.deaf = parser.isSet(deaf);
     options.wireTime = parser.isSet(wireTime);
     options.logPath = parser.value(logFile);
+    if (parser.isSet(statusText))
+        options.statusText = parser.value(statusText).toLatin1();
     if (parser.isSet(image)) {
         QFile file(parser.value(image));
         if (!file.open(QIODevice::ReadOnly)) {

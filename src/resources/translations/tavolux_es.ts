@@ -463,6 +463,12 @@ Consulte el CD o el directorio de instalación.</translation>
         <source>Communications will be placed offline, continue?</source>
         <translation>Las comunicaciones pasarán a fuera de línea. ¿Continuar?</translation>
     </message>
+    <message>
+        <source>The line cannot be set to the saved %1 %2.
+Choose the settings again under Connection Settings.</source>
+        <translation>No se puede ajustar la línea al valor guardado %1 %2.
+Vuelva a elegir los ajustes en Configuración de conexión.</translation>
+    </message>
 </context>
 <context>
     <name>UnitStatusWindow</name>
