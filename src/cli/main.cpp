@@ -1,4 +1,5 @@
 // tavolux-cli: pages, transfers and database dumps from a site's own scripts.
+#include "BlockTransfer.h"
 #include "CliHost.h"
 #include "Database.h"
 #include "DatabaseDump.h"
@@ -36,10 +37,12 @@ Commands:
   dump DBFILE              print DBFILE and its names file as JSON
 
 The unit commands connect first and disconnect at the end. The port and line settings are
-the console's saved ones; --port names another port.
+the console's saved ones; --port names another port. A unit that leaves an answer unsaid for
+--timeout seconds, or a line that breaks, ends the command at once.
 
-Exit codes: 0 done, 1 wrong usage, 2 the port cannot be opened, 3 no connection to the unit,
-4 the page or transfer failed, 5 the database file cannot be read or written.
+Exit codes: 0 done, 1 wrong usage, 2 the port cannot be opened, 3 no connection to the unit
+(no answer, or the line was lost), 4 the unit refused the page or transfer, 5 the database
+file cannot be read or written.
 Messages are the console's own and go to stderr; progress too, when stderr is a terminal.)";
 
 void fail(const QString& text)
@@ -48,7 +51,8 @@ void fail(const QString& text)
 }
 
 // Connects, runs the work, disconnects; the work returns the exit code.
-int withUnit(UnitSession& session, const PortSettings& settings, const std::function<int()>& work)
+int withUnit(UnitSession& session, const CliHost& host, const PortSettings& settings,
+             const std::function<int()>& work)
 {
     session.openPort(settings);
     if (!session.hasOpenPort()) {
@@ -60,6 +64,8 @@ int withUnit(UnitSession& session, const PortSettings& settings, const std::func
     if (!session.isOnline())
         return NotConnected;
     const int code = work();
+    if (host.linkFailed())
+        return NotConnected;
     if (session.isOnline())
         session.DisconnectCommand();
     return code;
@@ -98,7 +104,11 @@ int main(int argc, char* argv[])
     const QCommandLineOption toOption(QStringLiteral("to"),
                                       QStringLiteral("The pager or group to page."),
                                       QStringLiteral("LOCALID"));
-    parser.addOptions({portOption, toOption});
+    const QCommandLineOption timeoutOption(
+        QStringLiteral("timeout"),
+        QStringLiteral("Seconds the unit may take over each answer (default 5)."),
+        QStringLiteral("SECONDS"));
+    parser.addOptions({portOption, toOption, timeoutOption});
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("page, download, upload, status or dump"));
     parser.process(app);
@@ -113,9 +123,21 @@ int main(int argc, char* argv[])
     if (parser.isSet(portOption))
         settings.port = parser.value(portOption);
 
+    int answerTimeoutMs = BlockTransfer::AnswerTimeoutMs;
+    if (parser.isSet(timeoutOption)) {
+        bool ok = false;
+        const double seconds = parser.value(timeoutOption).toDouble(&ok);
+        if (!ok || !(seconds >= 0.1 && seconds <= 3600)) {
+            fail(QStringLiteral("--timeout takes seconds from 0.1 to 3600"));
+            return UsageError;
+        }
+        answerTimeoutMs = static_cast<int>(seconds * 1000);
+    }
+
     Database database;
     CliHost host(database.image(), settings);
     UnitSession session(host);
+    session.setAnswerTimeout(answerTimeoutMs);
     host.setSession(&session);
 
     if (command == u"page") {
@@ -126,11 +148,11 @@ int main(int argc, char* argv[])
             return UsageError;
         }
         const QString text = arguments.mid(1).join(u' ');
-        return withUnit(session, settings,
+        return withUnit(session, host, settings,
                         [&] { return page(session, static_cast<uint16_t>(id), text); });
     }
     if (command == u"status") {
-        return withUnit(session, settings, [&] {
+        return withUnit(session, host, settings, [&] {
             session.StatusCommand();
             if (host.failed())
                 return TransferFailed;
@@ -163,12 +185,12 @@ int main(int argc, char* argv[])
             fail(QStringLiteral("%1 could not be opened as a Tavolux database.").arg(file));
             return FileProblem;
         }
-        return withUnit(session, settings, [&] {
+        return withUnit(session, host, settings, [&] {
             session.DownloadCommand();
             return session.isOnline() ? Success : TransferFailed;
         });
     }
-    return withUnit(session, settings, [&] {
+    return withUnit(session, host, settings, [&] {
         session.UploadCommand();
         if (!session.isOnline())
             return TransferFailed;
