@@ -468,3 +468,42 @@ TEST_F(UnitSessionTest, ALineThatBreaksWhileConnectingEndsTheWaitAtOnce)
     EXPECT_EQ(host_.informed, QStringList{QStringLiteral("The connection to the unit was lost.")});
     EXPECT_EQ(session_.port()->GetBaudRate(), 9600u);
 }
+
+TEST_F(UnitSessionTest, RandomFaultsComeBackTheSameForTheSameSeed)
+{
+    // Every page gets a fault; after each failure the console opens the line again (a hang-up
+    // gives the unit a new one) and reconnects.
+    session_.setAnswerTimeout(200);
+    session_.setPagePause(0);
+    const auto faultsMade = [this](const QString& seed) {
+        start({QStringLiteral("--fault-rate"), QStringLiteral("1"), QStringLiteral("--seed"), seed,
+               QStringLiteral("--fault-type"), QStringLiteral("4"), QStringLiteral("--speed"),
+               QStringLiteral("115200")},
+              savedAt(115200));
+        for (int page = 0; page < 6; ++page) {
+            EXPECT_TRUE(waitUntil([&] {
+                if (!session_.hasOpenPort())
+                    session_.openPort(host_.saved);
+                if (session_.hasOpenPort() && !session_.isOnline())
+                    session_.ConnectCommand();
+                return session_.isOnline();
+            }));
+            session_.QueuePage(UnitSession::pageRecord(1, QStringLiteral("page %1").arg(page)));
+            EXPECT_TRUE(waitUntil([&] {
+                return !session_.isOnline() ||
+                       (session_.pageQueue().isEmpty() && !session_.isPageBusy());
+            }));
+            if (!session_.isOnline())
+                session_.openPort(host_.saved);
+        }
+        QStringList made;
+        for (const QJsonObject& fault : unit_->events(QStringLiteral("fault")))
+            made << fault.value(QStringLiteral("kind")).toString() + u' ' +
+                        QString::number(fault.value(QStringLiteral("after")).toInt());
+        return made;
+    };
+    const QStringList first = faultsMade(QStringLiteral("11"));
+    EXPECT_EQ(first.size(), 6);
+    EXPECT_EQ(faultsMade(QStringLiteral("11")), first);
+    EXPECT_NE(faultsMade(QStringLiteral("12")), first);
+}

@@ -107,9 +107,21 @@ int main(int argc, char* argv[])
         QStringLiteral("hangup-after"),
         QStringLiteral("Hang up the line after N data bytes of a block, and exit."),
         QStringLiteral("N"));
-    parser.addOptions({link, speed, resetSpeed, ignoreConnect, ignoreDisconnect, deaf, wireTime,
-                       logFile, image, exitAfter, faultType, refuseLength, nakChecksum,
-                       uploadLength, corruptChecksum, silentAfter, garbage, hangup});
+    const QCommandLineOption faultRate(
+        QStringLiteral("fault-rate"),
+        QStringLiteral("Give each block this chance (0 to 1) of one fault drawn at random: a NAK "
+                       "(a wrong checksum in the blocks it sends), a refused length, silence, "
+                       "garbage or a hang-up, after which the unit comes back on a new line at "
+                       "the same link. Each fault is logged. Instead of the fault options above."),
+        QStringLiteral("P"));
+    const QCommandLineOption seed(
+        QStringLiteral("seed"),
+        QStringLiteral("Seed of the random faults (1); the same seed makes the same faults."),
+        QStringLiteral("S"), QStringLiteral("1"));
+    parser.addOptions({link,        speed,        resetSpeed,  ignoreConnect, ignoreDisconnect,
+                       deaf,        wireTime,     logFile,     image,         exitAfter,
+                       faultType,   refuseLength, nakChecksum, uploadLength,  corruptChecksum,
+                       silentAfter, garbage,      hangup,      faultRate,     seed});
     parser.process(app);
 
     UnitSimulator::Options options;
@@ -157,6 +169,16 @@ int main(int argc, char* argv[])
     options.garbage = parser.isSet(garbage);
     if (parser.isSet(hangup))
         options.hangupAfter = parser.value(hangup).toInt();
+    if (parser.isSet(faultRate)) {
+        bool rateOk = false;
+        bool seedOk = false;
+        options.faultRate = parser.value(faultRate).toDouble(&rateOk);
+        options.seed = parser.value(seed).toUInt(&seedOk);
+        if (!rateOk || !seedOk || options.faultRate < 0 || options.faultRate > 1) {
+            std::fprintf(stderr, "tavolux-unitsim: --fault-rate takes 0 to 1, --seed a number\n");
+            return 2;
+        }
+    }
 
     UnitSimulator unit(options);
     QString error;
