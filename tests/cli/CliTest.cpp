@@ -222,9 +222,13 @@ TEST_F(CliTest, NoResponseNamesThePortTried)
 {
     SimulatedUnit unit({QStringLiteral("--ignore-connect")});
     ASSERT_TRUE(unit.started());
+    QElapsedTimer clock;
+    clock.start();
     const CliRun run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
                             QStringLiteral("0.5"), QStringLiteral("status")});
     EXPECT_EQ(run.exitCode, 3);
     EXPECT_TRUE(run.err.contains("No response from unit. (" + unit.path().toLocal8Bit() + ")"))
         << run.err.constData();
+    // Two tries, at the saved speed and at the online speed, each no longer than the time-out.
+    EXPECT_LT(clock.elapsed(), 500 + 1000 + 500);
 }
