@@ -102,10 +102,11 @@ void BlockTransfer::Run()
     sinceAnswer_.start();
 
     state_ = isReceiveType(type_) ? State::RxLengthHigh : State::AwaitLengthAck;
-    bool sent = sendByte(type_);
-    if (!isReceiveType(type_)) {
-        for (const int shift : {16, 8, 0})
-            sent = sent && sendByte(static_cast<uint8_t>((length_ >> shift) & 0xFF));
+    if (sendByte(type_) && !isReceiveType(type_)) {
+        for (const int shift : {16, 8, 0}) {
+            if (!sendByte(static_cast<uint8_t>((length_ >> shift) & 0xFF)))
+                break;
+        }
     }
 
     while (!stopRequest_) {
