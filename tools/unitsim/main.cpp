@@ -28,7 +28,8 @@ Blocks (type, 24-bit length high byte first, data, 16-bit sum of the data high b
 For blocks it receives, the unit answers the length with ACK, sends 0xF6 after every 64 data
 bytes that are followed by more, and answers the checksum with ACK or NAK. For blocks it sends,
 it waits for the program's ACK after the length and after the checksum. A block that stalls for
-a second is dropped and the unit waits for the next command.)";
+a second is dropped and the unit waits for the next command; so is a block in which the unit
+fell silent, a second after it did, whatever the program sends meanwhile.)";
 
 volatile std::sig_atomic_t stopSignal = 0;
 
