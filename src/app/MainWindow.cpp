@@ -747,10 +747,11 @@ bool MainWindow::runImageTransfer(uint8_t type)
     return window.exec() == QDialog::Accepted;
 }
 
-void MainWindow::runStatusWindow()
+bool MainWindow::runStatusWindow()
 {
     UnitStatusWindow window(*session_->port(), this);
     window.exec();
+    return !window.requestFailed();
 }
 
 // The firmware and voice prompt updates come with their own windows later.

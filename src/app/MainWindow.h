@@ -70,7 +70,7 @@ public:
     PortSettings savedPortSettings() override;
     void saveDatabase() override;
     bool runImageTransfer(uint8_t type) override;
-    void runStatusWindow() override;
+    bool runStatusWindow() override;
     void runFirmwareUpdate() override;
     void runVoicePromptUpdate() override;
     void runConnectionSettings() override;

@@ -24,6 +24,14 @@ void CliHost::say(const QString& text)
 void CliHost::inform(const QString& text)
 {
     failed_ = true;
+    if (text == BlockTransfer::noResponseText() || text == BlockTransfer::lineLostText()) {
+        linkFailed_ = true;
+        // A script may try several ports; say which one stayed quiet.
+        if (text == BlockTransfer::noResponseText() && session_ && session_->port()) {
+            say(QStringLiteral("%1 (%2)").arg(text, session_->port()->GetName()));
+            return;
+        }
+    }
     say(text);
 }
 
@@ -43,6 +51,7 @@ bool CliHost::runImageTransfer(uint8_t type)
 {
     ImageTransfer transfer(*session_->port(), image_, type,
                            [this](const QString& text) { inform(text); });
+    transfer.setAnswerTimeout(session_->answerTimeoutMs());
     if (progressToTerminal_) {
         QObject::connect(&transfer, &ImageTransfer::progress, [](int percent) {
             std::fprintf(stderr, "\rtavolux-cli: transferring... %3d%%", percent);
@@ -55,9 +64,10 @@ bool CliHost::runImageTransfer(uint8_t type)
     return completed;
 }
 
-void CliHost::runStatusWindow()
+bool CliHost::runStatusWindow()
 {
     BlockExchange request(*session_->port(), [this](const QString& text) { inform(text); });
+    request.setAnswerTimeout(session_->answerTimeoutMs());
     QEventLoop loop;
     QObject::connect(&request, &BlockExchange::done, &loop, [&] {
         statusText_ = request.received();
@@ -67,7 +77,8 @@ void CliHost::runStatusWindow()
         failed_ = true;
         loop.quit();
     });
-    request.receive(8);
+    request.receive(BlockTransfer::StatusText);
     loop.exec();
     request.stop();
+    return !failed_;
 }

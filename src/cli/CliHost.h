@@ -16,6 +16,8 @@ public:
     void setSession(UnitSession* session) { session_ = session; }
 
     bool failed() const { return failed_; }
+    // The unit went quiet or the line broke, as opposed to the unit refusing something.
+    bool linkFailed() const { return linkFailed_; }
     QByteArray statusText() const { return statusText_; }
 
     void inform(const QString& text) override;
@@ -25,7 +27,7 @@ public:
     // The file on the command line is what goes to the unit; there is nothing to save first.
     void saveDatabase() override {}
     bool runImageTransfer(uint8_t type) override;
-    void runStatusWindow() override;
+    bool runStatusWindow() override;
     void runFirmwareUpdate() override {}
     void runVoicePromptUpdate() override {}
     void runConnectionSettings() override {}
@@ -38,6 +40,7 @@ private:
     PortSettings saved_;
     UnitSession* session_ = nullptr;
     bool failed_ = false;
+    bool linkFailed_ = false;
     bool progressToTerminal_;
     QByteArray statusText_;
 };

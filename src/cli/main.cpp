@@ -1,4 +1,5 @@
 // tavolux-cli: pages, transfers and database dumps from a site's own scripts.
+#include "BlockTransfer.h"
 #include "CliHost.h"
 #include "Database.h"
 #include "DatabaseDump.h"
@@ -44,16 +45,16 @@ Commands:
 
 The unit commands connect first and disconnect at the end. The port and line settings are
 the console's saved ones; --port names another port: a bare name is below /dev/ (ttyUSB0),
-a name with a / is a path, relative ones from the current folder.
+a name with a / is a path, relative ones from the current folder. A unit that leaves an answer
+unsaid for --timeout seconds (5 unless given), or a line that breaks, ends the command at once.
 
 dump and download only read DBFILE and its names file: they create and change no file, and a
 read-only DBFILE will do. upload replaces DBFILE only when it is a regular file (or does not
 exist yet).
-
 Exit codes: 0 done, 1 wrong usage (a page text included), 2 the port cannot be opened or the
-saved line settings cannot be used, 3 no connection to the unit, 4 the page or transfer failed,
-5 the database file cannot be read or written, 6 the database file is damaged (its checksum
-does not match its contents).
+saved line settings cannot be used, 3 no connection to the unit (no answer, or the line was
+lost), 4 the unit refused the page or transfer, 5 the database file cannot be read or written,
+6 the database file is damaged (its checksum does not match its contents).
 Messages are the console's own and go to stderr; progress too, when stderr is a terminal.)";
 
 void fail(const QString& text)
@@ -62,7 +63,8 @@ void fail(const QString& text)
 }
 
 // Connects, runs the work, disconnects; the work returns the exit code.
-int withUnit(UnitSession& session, const PortSettings& settings, const std::function<int()>& work)
+int withUnit(UnitSession& session, const CliHost& host, const PortSettings& settings,
+             const std::function<int()>& work)
 {
     if (!settings.usable()) {
         fail(UnitSession::unusableSettingText(settings));
@@ -78,6 +80,8 @@ int withUnit(UnitSession& session, const PortSettings& settings, const std::func
     if (!session.isOnline())
         return NotConnected;
     const int code = work();
+    if (host.linkFailed())
+        return NotConnected;
     if (session.isOnline())
         session.DisconnectCommand();
     return code;
@@ -107,6 +111,7 @@ struct Request {
     QString port; // empty: the saved one
     uint16_t localId = 0;
     QString text; // page
+    int answerTimeoutMs = BlockTransfer::AnswerTimeoutMs;
 };
 
 // Everything on the command line is checked here, before the line or a file is touched; a
@@ -121,7 +126,11 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
     const QCommandLineOption toOption(QStringLiteral("to"),
                                       QStringLiteral("The pager or group to page."),
                                       QStringLiteral("LOCALID"));
-    const QList<QCommandLineOption> valueOptions{portOption, toOption};
+    const QCommandLineOption timeoutOption(
+        QStringLiteral("timeout"),
+        QStringLiteral("Seconds the unit may take over each answer (default 5)."),
+        QStringLiteral("SECONDS"));
+    const QList<QCommandLineOption> valueOptions{portOption, toOption, timeoutOption};
     parser.addOptions(valueOptions);
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("page, download, upload, status or dump"));
@@ -148,6 +157,13 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
     request.port = parser.value(portOption);
     if (parser.isSet(portOption) && request.port.trimmed().isEmpty())
         return refuse(QStringLiteral("--port needs the name or path of a port"));
+    if (parser.isSet(timeoutOption)) {
+        bool ok = false;
+        const double seconds = parser.value(timeoutOption).toDouble(&ok);
+        if (!ok || !(seconds >= 0.1 && seconds <= 3600))
+            return refuse(QStringLiteral("--timeout takes seconds from 0.1 to 3600"));
+        request.answerTimeoutMs = static_cast<int>(seconds * 1000);
+    }
 
     if (request.command != u"page") {
         if (parser.isSet(toOption))
@@ -201,14 +217,15 @@ int main(int argc, char* argv[])
     Database database;
     CliHost host(database.image(), settings);
     UnitSession session(host);
+    session.setAnswerTimeout(request->answerTimeoutMs);
     host.setSession(&session);
 
     if (command == u"page") {
-        return withUnit(session, settings,
+        return withUnit(session, host, settings,
                         [&] { return page(session, request->localId, request->text); });
     }
     if (command == u"status") {
-        return withUnit(session, settings, [&] {
+        return withUnit(session, host, settings, [&] {
             session.StatusCommand();
             if (host.failed())
                 return TransferFailed;
@@ -231,7 +248,7 @@ int main(int argc, char* argv[])
             return DamagedDatabase;
         }
         if (command == u"download") {
-            return withUnit(session, settings, [&] {
+            return withUnit(session, host, settings, [&] {
                 session.DownloadCommand();
                 return session.isOnline() ? Success : TransferFailed;
             });
@@ -243,7 +260,7 @@ int main(int argc, char* argv[])
                    stdout);
         return Success;
     }
-    return withUnit(session, settings, [&] {
+    return withUnit(session, host, settings, [&] {
         session.UploadCommand();
         if (!session.isOnline())
             return TransferFailed;

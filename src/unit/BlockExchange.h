@@ -27,6 +27,8 @@ public:
     void receive(uint8_t type, uint32_t expectedLength = 0);
     // Ends the worker; no signal comes after this.
     void stop();
+    // How long the unit may leave an awaited answer unsaid, for the blocks started after it.
+    void setAnswerTimeout(int ms) { transfer_->setAnswerTimeout(ms); }
 
     // After done: the bytes received.
     QByteArray received() const;

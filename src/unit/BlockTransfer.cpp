@@ -8,7 +8,12 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cerrno>
+
 namespace {
+
+// Each pass of a write gives up after this long, so that the worker looks at a stop in time.
+constexpr int32_t WritePassMs = 500;
 
 QString badChecksumText()
 {
@@ -16,6 +21,16 @@ QString badChecksumText()
 }
 
 } // namespace
+
+QString BlockTransfer::noResponseText()
+{
+    return QCoreApplication::translate("BlockTransfer", "No response from unit.");
+}
+
+QString BlockTransfer::lineLostText()
+{
+    return QCoreApplication::translate("BlockTransfer", "The connection to the unit was lost.");
+}
 
 BlockTransfer::BlockTransfer(Channel& port, TransferListener& listener)
     : port_(port)
@@ -77,21 +92,21 @@ void BlockTransfer::Stop()
 void BlockTransfer::Run()
 {
     port_.SetReadTimeout(50);
-    port_.SetWriteTimeout(Channel::NoTimeLimit);
     port_.PurgeInput();
     port_.PurgeOutput();
+    // An error left over from before this transfer says nothing about the line now.
+    port_.TakeError();
     sentCount_ = receivedCount_ = receivedLength_ = 0;
     runningChecksum_ = 0;
     lastPercent_ = -1;
+    sinceAnswer_.start();
 
-    port_.WriteByte(type_);
-    if (isReceiveType(type_)) {
-        state_ = State::RxLengthHigh;
-    } else {
-        port_.WriteByte(static_cast<int>((length_ >> 16) & 0xFF));
-        port_.WriteByte(static_cast<int>((length_ >> 8) & 0xFF));
-        port_.WriteByte(static_cast<int>(length_ & 0xFF));
-        state_ = State::AwaitLengthAck;
+    state_ = isReceiveType(type_) ? State::RxLengthHigh : State::AwaitLengthAck;
+    if (sendByte(type_) && !isReceiveType(type_)) {
+        for (const int shift : {16, 8, 0}) {
+            if (!sendByte(static_cast<uint8_t>((length_ >> shift) & 0xFF)))
+                break;
+        }
     }
 
     while (!stopRequest_) {
@@ -103,15 +118,56 @@ void BlockTransfer::Run()
             break;
         }
         uint8_t byte = 0;
+        port_.TakeError();
         port_.Read(&byte, 1);
-        if (port_.LastReadCount() == 1)
-            handleByte(byte);
-        else if (port_.PeekError() != 0)
-            // A broken line fails at once; wait as long as a read would before trying again.
-            QThread::msleep(50);
+        if (port_.LastReadCount() == 1) {
+            if (handleByte(byte))
+                sinceAnswer_.restart();
+        } else if (lineLost()) {
+            fail(lineLostText());
+            continue;
+        }
         if (state_ == State::Sending && !stopRequest_)
             sendStep();
+        if (state_ != State::Finished && !stopRequest_ && sinceAnswer_.hasExpired(answerTimeoutMs_))
+            fail(noResponseText());
     }
+}
+
+bool BlockTransfer::lineLost() const
+{
+    // A write that ran out of time records a time-out: that is a unit not taking bytes, which
+    // the answer time-out deals with.
+    const uint32_t error = port_.PeekError();
+    return error != 0 && error != ETIMEDOUT;
+}
+
+bool BlockTransfer::sendBytes(const uint8_t* bytes, int count)
+{
+    int sent = 0;
+    while (sent < count) {
+        if (stopRequest_) {
+            state_ = State::Finished;
+            return false;
+        }
+        port_.TakeError();
+        // A short write time-out per pass keeps a stop prompt when nothing gets out.
+        port_.SetWriteTimeout(WritePassMs);
+        port_.Write(bytes + sent, count - sent);
+        const int written = port_.LastWriteCount();
+        if (lineLost()) {
+            fail(lineLostText());
+            return false;
+        }
+        if (written > 0) {
+            sent += written;
+            sinceAnswer_.restart();
+        } else if (sinceAnswer_.hasExpired(answerTimeoutMs_)) {
+            fail(noResponseText());
+            return false;
+        }
+    }
+    return true;
 }
 
 void BlockTransfer::fail(const QString& text)
@@ -131,7 +187,7 @@ void BlockTransfer::progress(uint64_t moved)
     listener_.transferProgress(percent);
 }
 
-void BlockTransfer::handleByte(uint8_t byte)
+bool BlockTransfer::handleByte(uint8_t byte)
 {
     switch (state_) {
     case State::AwaitLengthAck:
@@ -142,34 +198,39 @@ void BlockTransfer::handleByte(uint8_t byte)
             fail(QStringLiteral("Invalid data length received for sent data"));
         } else if (byte == OutOfMemory) {
             fail(QStringLiteral("Out of memory received for sent data"));
+        } else {
+            return false;
         }
-        break;
+        return true;
     case State::Sending:
-        break;
+        return false;
     case State::AwaitBlockReady:
-        if (byte == BlockReady)
-            state_ = State::Sending;
-        break;
+        if (byte != BlockReady)
+            return false;
+        state_ = State::Sending;
+        return true;
     case State::AwaitChecksumAck:
         if (byte == Ack) {
             state_ = State::Finished;
             listener_.transferDone();
         } else if (byte == Nak) {
             fail(badChecksumText());
+        } else {
+            return false;
         }
-        break;
+        return true;
     case State::RxLengthHigh:
         receivedLength_ = byte;
         state_ = State::RxLengthMiddle;
-        break;
+        return true;
     case State::RxLengthMiddle:
         receivedLength_ = receivedLength_ * 256 + byte;
         state_ = State::RxLengthLow;
-        break;
+        return true;
     case State::RxLengthLow:
         receivedLength_ = receivedLength_ * 256 + byte;
         checkReceivedLength();
-        break;
+        return true;
     case State::RxData:
         data_[receivedCount_] = byte;
         runningChecksum_ += byte;
@@ -177,40 +238,41 @@ void BlockTransfer::handleByte(uint8_t byte)
         progress(receivedCount_);
         if (receivedCount_ == length_)
             state_ = State::RxChecksumHigh;
-        break;
+        return true;
     case State::RxChecksumHigh:
         receivedChecksum_ = static_cast<uint16_t>(byte << 8);
         state_ = State::RxChecksumLow;
-        break;
+        return true;
     case State::RxChecksumLow:
         receivedChecksum_ = static_cast<uint16_t>(receivedChecksum_ + byte);
         if (receivedChecksum_ == (runningChecksum_ & 0xFFFF)) {
-            port_.WriteByte(Ack);
-            state_ = State::Finished;
-            listener_.transferDone();
-        } else {
-            port_.WriteByte(Nak);
+            if (sendByte(Ack)) {
+                state_ = State::Finished;
+                listener_.transferDone();
+            }
+        } else if (sendByte(Nak)) {
             fail(badChecksumText());
         }
-        break;
+        return true;
     case State::Finished:
         break;
     }
+    return false;
 }
 
 void BlockTransfer::checkReceivedLength()
 {
-    port_.SetWriteTimeout(Channel::NoTimeLimit);
     if (data_ == nullptr && length_ == 0) {
         ownBuffer_.assign(receivedLength_, 0);
         data_ = ownBuffer_.data();
         length_ = receivedLength_;
     } else if (receivedLength_ != length_) {
-        port_.WriteByte(Nak);
-        fail(QStringLiteral("Invalid length for received data"));
+        if (sendByte(Nak))
+            fail(QStringLiteral("Invalid length for received data"));
         return;
     }
-    port_.WriteByte(Ack);
+    if (!sendByte(Ack))
+        return;
     runningChecksum_ = 0;
     receivedCount_ = 0;
     // An empty block has nothing to wait for but its checksum.
@@ -220,19 +282,24 @@ void BlockTransfer::checkReceivedLength()
 void BlockTransfer::sendStep()
 {
     const uint32_t blockEnd = std::min((sentCount_ / BlockSize + 1) * BlockSize, length_);
-    port_.SetWriteTimeout(500);
+    port_.TakeError();
+    port_.SetWriteTimeout(WritePassMs);
     port_.Write(data_ + sentCount_, static_cast<int>(blockEnd - sentCount_));
     const int written = port_.LastWriteCount();
+    if (lineLost()) {
+        fail(lineLostText());
+        return;
+    }
     if (written <= 0)
         return;
+    sinceAnswer_.restart();
     sentCount_ += static_cast<uint32_t>(written);
     progress(sentCount_);
     if (sentCount_ == length_) {
-        port_.SetWriteTimeout(Channel::NoTimeLimit);
-        const uint16_t sum = checksum(data_, length_);
-        port_.WriteByte(sum >> 8);
-        port_.WriteByte(sum & 0xFF);
         state_ = State::AwaitChecksumAck;
+        const uint16_t sum = checksum(data_, length_);
+        if (sendByte(static_cast<uint8_t>(sum >> 8)))
+            sendByte(static_cast<uint8_t>(sum & 0xFF));
     } else if (sentCount_ % BlockSize == 0) {
         state_ = State::AwaitBlockReady;
     }

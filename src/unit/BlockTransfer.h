@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <atomic>
@@ -22,6 +23,11 @@ class TransferListener;
 //
 // The owner creates it, starts it, waits for done or failed, then stops and deletes it. The
 // worker is the only user of the port from Start until Stop has returned.
+//
+// Every wait ends: a broken line fails the transfer at once, and so does silence where an
+// answer is awaited, once the answer time-out has passed since the last byte the transfer was
+// waiting for (or, while sending, since bytes last went out). Bytes that mean nothing in the
+// current state do not count, so a unit that only babbles is silent too.
 class BlockTransfer {
 public:
     enum Type : uint8_t {
@@ -51,6 +57,11 @@ public:
     static constexpr uint8_t OutOfMemory = 0xF8;
     static constexpr uint8_t InvalidLength = 0xF9;
     static constexpr uint32_t BlockSize = 64;
+    // How long the unit may leave an awaited answer unsaid.
+    static constexpr int AnswerTimeoutMs = 5000;
+
+    static QString noResponseText();
+    static QString lineLostText();
 
     BlockTransfer(Channel& port, TransferListener& listener);
     ~BlockTransfer();
@@ -61,6 +72,8 @@ public:
     // started with no data and length 0 takes whatever length the unit announces, into a buffer
     // of its own. The caller's data must stay valid until Stop has returned.
     void Start(uint8_t type, uint8_t* data, uint32_t length);
+    // For the transfers started after it.
+    void setAnswerTimeout(int ms) { answerTimeoutMs_ = ms; }
     // Ends the worker and waits for it. On the thread of a running event loop the loop keeps
     // running meanwhile, so that a message the worker is showing can still be answered.
     void Stop();
@@ -75,9 +88,16 @@ public:
     static bool isReceiveType(uint8_t type) { return type == ImageFromUnit || type == StatusText; }
 
 private:
-    void handleByte(uint8_t byte);
+    // True when the byte was one the state was waiting for.
+    bool handleByte(uint8_t byte);
     void sendStep();
     void checkReceivedLength();
+    // Writes all of bytes unless the line breaks, the unit stops taking them for the answer
+    // time-out, or a stop is requested; false (the transfer over) when they did not all go out.
+    bool sendBytes(const uint8_t* bytes, int count);
+    bool sendByte(uint8_t byte) { return sendBytes(&byte, 1); }
+    // A device call failed since the port's error was last taken: the line is gone.
+    bool lineLost() const;
     void fail(const QString& text);
     void progress(uint64_t moved);
 
@@ -93,6 +113,8 @@ private:
     uint8_t* data_ = nullptr;
     uint32_t length_ = 0;
     std::vector<uint8_t> ownBuffer_;
+    int answerTimeoutMs_ = AnswerTimeoutMs;
+    QElapsedTimer sinceAnswer_;
 
     State state_ = State::Finished;
     uint32_t sentCount_ = 0;

@@ -23,6 +23,11 @@ ImageTransfer::ImageTransfer(Channel& port, ConfigurationImage& image, uint8_t t
 
 ImageTransfer::~ImageTransfer() = default;
 
+void ImageTransfer::setAnswerTimeout(int ms)
+{
+    exchange_->setAnswerTimeout(ms);
+}
+
 void ImageTransfer::start()
 {
     over_ = false;

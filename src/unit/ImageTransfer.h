@@ -19,6 +19,7 @@ public:
                   std::function<void(const QString&)> showMessage, QObject* parent = nullptr);
     ~ImageTransfer() override;
 
+    void setAnswerTimeout(int ms);
     void start();
     // Gives up: finished(false) follows without a message to the user.
     void abort();

@@ -37,6 +37,11 @@ TransferWindow::TransferWindow(Channel& port, ConfigurationImage& image, uint8_t
 
 TransferWindow::~TransferWindow() = default;
 
+void TransferWindow::setAnswerTimeout(int ms)
+{
+    transfer_->setAnswerTimeout(ms);
+}
+
 void TransferWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);

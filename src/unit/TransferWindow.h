@@ -23,6 +23,8 @@ public:
 
     QProgressBar* progressBar() const { return progress_; }
     QPushButton* abortButton() const { return abort_; }
+    // Before the window is shown.
+    void setAnswerTimeout(int ms);
 
 public slots:
     // Esc and Abort: give up; the window closes once the transfer has stopped.

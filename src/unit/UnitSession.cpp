@@ -69,6 +69,7 @@ QByteArray UnitSession::pageRecord(uint16_t localId, const QString& text)
 UnitSession::UnitSession(UnitSessionHost& host, QObject* parent)
     : QObject(parent)
     , host_(host)
+    , answerTimeoutMs_(BlockTransfer::AnswerTimeoutMs)
 {}
 
 UnitSession::~UnitSession()
@@ -101,16 +102,22 @@ bool UnitSession::hasOpenPort() const
     return port_ && port_->IsOpen();
 }
 
-bool UnitSession::waitForAnswer()
+UnitSession::Answer UnitSession::waitForAnswer()
 {
+    const int waitMs = std::min(AnswerWaitMs, answerTimeoutMs_);
     QElapsedTimer clock;
     clock.start();
-    port_->SetReadTimeout(AnswerWaitMs);
-    while (clock.elapsed() < AnswerWaitMs) {
+    // Short reads: a read that is already waiting when the line breaks only sees it at its end.
+    port_->SetReadTimeout(std::min(waitMs, 50));
+    port_->TakeError();
+    while (clock.elapsed() < waitMs) {
         if (port_->ReadByte() == UnitAnswer)
-            return true;
+            return Answer::Heard;
+        // A read that failed will fail again at once: nothing comes over a line that is gone.
+        if (port_->PeekError() != 0)
+            return Answer::LineLost;
     }
-    return false;
+    return Answer::Silent;
 }
 
 void UnitSession::setOnlineLineSettings()
@@ -145,12 +152,15 @@ bool UnitSession::Connect()
     port.WriteString(connectCommand());
     if (port.LastWriteCount() != 4)
         return giveUp(tr("Error sending connect command."));
-    if (waitForAnswer()) {
+    Answer answer = waitForAnswer();
+    if (answer == Answer::Heard) {
         setOnlineLineSettings();
         return true;
     }
+    if (answer == Answer::LineLost)
+        return giveUp(BlockTransfer::lineLostText());
     if (port.GetBaudRate() == OnlineBaudRate)
-        return giveUp(tr("No response from unit."));
+        return giveUp(BlockTransfer::noResponseText());
 
     // The unit may still be at the online speed from an earlier connection.
     setOnlineLineSettings();
@@ -159,9 +169,11 @@ bool UnitSession::Connect()
     port.WriteString(connectCommand());
     if (port.LastWriteCount() != 4)
         return giveUp(tr("Error sending connect command."));
-    if (waitForAnswer())
+    answer = waitForAnswer();
+    if (answer == Answer::Heard)
         return true;
-    return giveUp(tr("No response from unit."));
+    return giveUp(answer == Answer::LineLost ? BlockTransfer::lineLostText()
+                                             : BlockTransfer::noResponseText());
 }
 
 void UnitSession::ConnectCommand()
@@ -250,13 +262,14 @@ void UnitSession::PumpPages()
     pageBusy_ = true;
     pageExchange_ = std::make_unique<BlockExchange>(
         *port_, [this](const QString& text) { host_.inform(text); });
+    pageExchange_->setAnswerTimeout(answerTimeoutMs_);
     BlockExchange* page = pageExchange_.get();
     connect(page, &BlockExchange::progress, this,
             [this](int percent) { emit pageProgress(std::min(percent, 100)); });
     connect(page, &BlockExchange::done, this, [this, page] {
         // The unit gets a moment between pages; page busy holds the next one back meanwhile,
         // and the window stays responsive. The pause ends with the page's transfer.
-        QTimer::singleShot(PagePauseMs, page, [this] {
+        QTimer::singleShot(pagePauseMs_, page, [this] {
             emit pageProgress(0);
             if (!queue_.isEmpty())
                 queue_.removeFirst();
@@ -328,8 +341,13 @@ void UnitSession::StatusCommand()
 {
     if (refusedWhileOffline() || refusedWhilePaging())
         return;
-    PortInUse inUse(*this);
-    host_.runStatusWindow();
+    bool answered = false;
+    {
+        PortInUse inUse(*this);
+        answered = host_.runStatusWindow();
+    }
+    if (!answered)
+        GoOffline();
 }
 
 bool UnitSession::GoOfflineFirst()

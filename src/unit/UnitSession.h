@@ -43,6 +43,13 @@ public:
     SerialPort* port() const { return port_.get(); }
     bool hasOpenPort() const;
 
+    // How long the unit may leave an awaited answer unsaid, in every exchange of the session;
+    // the waits for the answers to connect and disconnect are never longer.
+    int answerTimeoutMs() const { return answerTimeoutMs_; }
+    void setAnswerTimeout(int ms) { answerTimeoutMs_ = ms; }
+    // The unit's moment between two pages.
+    void setPagePause(int ms) { pagePauseMs_ = ms; }
+
     bool isOnline() const { return online_; }
     bool isPageBusy() const { return pageBusy_; }
     const QList<QByteArray>& pageQueue() const { return queue_; }
@@ -81,7 +88,8 @@ private:
     bool refusedWithoutPort();
     bool refusedWhileOffline();
     bool refusedWhilePaging();
-    bool waitForAnswer();
+    enum class Answer { Heard, Silent, LineLost };
+    Answer waitForAnswer();
     void setOnlineLineSettings();
     void runImageTransfer(uint8_t type);
 
@@ -92,4 +100,6 @@ private:
     QList<QByteArray> queue_;
     std::unique_ptr<BlockExchange> pageExchange_;
     int portUsers_ = 0;
+    int answerTimeoutMs_;
+    int pagePauseMs_ = PagePauseMs;
 };

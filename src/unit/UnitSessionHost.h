@@ -25,7 +25,8 @@ public:
     // Moves the configuration image to the unit (type 2) or from it (type 3) and returns true
     // when the block was confirmed; only then has an upload replaced the image.
     virtual bool runImageTransfer(uint8_t type) = 0;
-    virtual void runStatusWindow() = 0;
+    // False when a status request failed; the user has been told why.
+    virtual bool runStatusWindow() = 0;
     virtual void runFirmwareUpdate() = 0;
     virtual void runVoicePromptUpdate() = 0;
     virtual void runConnectionSettings() = 0;

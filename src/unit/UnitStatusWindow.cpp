@@ -12,6 +12,7 @@ UnitStatusWindow::UnitStatusWindow(Channel& port, QWidget* parent)
     : QDialog(parent)
     , port_(port)
     , text_(new QLabel(tr("Loading"), this))
+    , answerTimeoutMs_(BlockTransfer::AnswerTimeoutMs)
 {
     setWindowTitle(tr("Status"));
     text_->setTextFormat(Qt::PlainText);
@@ -54,9 +55,14 @@ void UnitStatusWindow::ask()
             QDialog::accept();
         }
     });
-    // A failed request is simply asked again at the next tick.
-    connect(request_, &BlockExchange::failed, this, &UnitStatusWindow::endRequest);
-    request_->receive(8);
+    connect(request_, &BlockExchange::failed, this, [this] {
+        requestFailed_ = true;
+        timer_.stop();
+        endRequest();
+        QDialog::reject();
+    });
+    request_->setAnswerTimeout(answerTimeoutMs_);
+    request_->receive(BlockTransfer::StatusText);
 }
 
 void UnitStatusWindow::endRequest()

@@ -8,7 +8,9 @@ class Channel;
 class QLabel;
 
 // "Status": asks the unit for its status text every 500 ms and shows the last one received.
-// OK while a request is under way closes once that request is over.
+// OK while a request is under way closes once that request is over. A failed request (the
+// user has been told why) closes the window: asking a unit that has gone quiet or a line that
+// is gone again and again would only repeat the same message.
 class UnitStatusWindow : public QDialog {
     Q_OBJECT
 public:
@@ -17,6 +19,8 @@ public:
 
     QString text() const;
     bool isRequestRunning() const { return request_ != nullptr; }
+    bool requestFailed() const { return requestFailed_; }
+    void setAnswerTimeout(int ms) { answerTimeoutMs_ = ms; }
 
 public slots:
     void accept() override;
@@ -31,4 +35,6 @@ private:
     QTimer timer_;
     BlockExchange* request_ = nullptr;
     bool closeRequested_ = false;
+    bool requestFailed_ = false;
+    int answerTimeoutMs_;
 };

@@ -466,6 +466,32 @@ TEST_F(MainWindowTest, SavedLineSettingsTheLineCannotTakeAreNamedAtConnect)
     }
 }
 
+TEST_F(MainWindowTest, APageTheUnitNeverConfirmsIsReportedAndTheWindowGoesOffline)
+{
+    SimulatedUnit unit({QStringLiteral("--silent-after"), QStringLiteral("3"),
+                        QStringLiteral("--fault-type"), QStringLiteral("4")});
+    ASSERT_TRUE(unit.started());
+    SettingsStore::setText(SettingsStore::ComPort, unit.path());
+    auto window = open();
+    window->session().setAnswerTimeout(300);
+    window->runCommand(32791);
+    ASSERT_TRUE(window->session().isOnline());
+
+    window->recipientList()->topLevelItem(2)->setSelected(true);
+    QTest::keyClicks(window->messageBox(), QStringLiteral("Table 4 ready"));
+    QTest::mouseClick(window->button(1039), Qt::LeftButton);
+    QTest::keyClicks(window->messageBox(), QStringLiteral("Table 5 ready"));
+    QTest::mouseClick(window->button(1039), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->session().isOnline(); }, 5000));
+    EXPECT_EQ(window->statusPane(0)->text(), QStringLiteral("  Not Connected"));
+    EXPECT_FALSE(window->button(1039)->isEnabled());
+    EXPECT_FALSE(window->session().isPageBusy());
+    EXPECT_TRUE(window->session().pageQueue().isEmpty());
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("No response from unit."));
+    EXPECT_EQ(unit.events(QStringLiteral("page")).size(), 0);
+}
+
 TEST_F(MainWindowTest, ResizingAndTheStoredPosition)
 {
     auto window = open();

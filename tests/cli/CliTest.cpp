@@ -14,11 +14,15 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+#include <QElapsedTimer>
+#include <QThread>
+
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+
 
 namespace {
 
@@ -38,6 +42,8 @@ struct CliRun {
 class CliTest : public ::testing::Test {
 protected:
     CliRun cli(const QStringList& arguments, const QByteArray& savedSettings = {})
+
+    CliRun cli(const QStringList& arguments, const std::function<void()>& meanwhile = {})
     {
         if (!savedSettings.isEmpty()) {
             const QString folder = dir_.filePath(QStringLiteral("config/Brindleco Signals"));
@@ -50,6 +56,8 @@ protected:
         ChildProcess process(
             QStringLiteral(TAVOLUX_CLI), arguments,
             {QStringLiteral("XDG_CONFIG_HOME=") + dir_.filePath(QStringLiteral("config"))});
+        if (meanwhile)
+            meanwhile();
         const int code = process.wait();
         return {code, process.standardOutput(), process.standardError()};
     }
@@ -158,6 +166,16 @@ TEST_F(CliTest, FailuresEndWithTheirExitCodeAndTheConsolesText)
          page,
          4,
          "Error: Bad Checksum!"},
+        {"time-out not a number",
+         {},
+         QStringList{QStringLiteral("--timeout"), QStringLiteral("soon")} + page,
+         1,
+         "--timeout"},
+        {"time-out of nothing",
+         {},
+         QStringList{QStringLiteral("--timeout"), QStringLiteral("0")} + page,
+         1,
+         "--timeout"},
         {"not a database",
          {},
          {QStringLiteral("dump"), QStringLiteral("/nonexistent/x.dat")},
@@ -540,4 +558,77 @@ TEST_F(CliTest, AnUploadedImageIsRepairedBeforeItIsUsed)
     EXPECT_EQ(static_cast<uint8_t>(image[UnitSettings::encodingMethod.offset]), 4);
     EXPECT_EQ(static_cast<uint8_t>(image[UnitSettings::answerRings.offset]), 2);
     EXPECT_EQ(storedChecksum(image), byteSum(image));
+
+TEST_F(CliTest, EveryCommandEndsSoonAfterTheUnitGoesQuietOrTheLineBreaks)
+{
+    constexpr int TimeoutSeconds = 1;
+    Database fixture;
+    ASSERT_TRUE(fixture.writeDatabaseFile(file("site.dat")));
+    const QStringList commands[] = {
+        {QStringLiteral("page"), QStringLiteral("--to"), QStringLiteral("5"),
+         QStringLiteral("Table 4 is ready")},
+        {QStringLiteral("download"), file("site.dat")},
+        {QStringLiteral("upload"), file("uploaded.dat")},
+        {QStringLiteral("status")},
+    };
+    struct Case {
+        const char* what;
+        QStringList unit;
+        int killAfterMs; // after the unit heard the connect; -1: the unit stays
+        QByteArray said;
+    };
+    const Case faults[] = {
+        {"silent",
+         {QStringLiteral("--silent-after"), QStringLiteral("5")},
+         -1,
+         "No response from unit."},
+        {"hang-up",
+         {QStringLiteral("--hangup-after"), QStringLiteral("5")},
+         -1,
+         "The connection to the unit was lost."},
+        {"killed", {QStringLiteral("--wire-time")}, 300, "The connection to the unit was lost."},
+    };
+    for (const Case& fault : faults) {
+        for (const QStringList& command : commands) {
+            if (fault.killAfterMs >= 0 && command.first() != u"download")
+                continue;
+            SCOPED_TRACE(testing::Message()
+                         << fault.what << " during " << command.first().toStdString());
+            SimulatedUnit unit(fault.unit);
+            ASSERT_TRUE(unit.started());
+            QElapsedTimer clock;
+            clock.start();
+            const CliRun run =
+                cli(QStringList{QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
+                                QString::number(TimeoutSeconds)} +
+                        command,
+                    [&] {
+                        if (fault.killAfterMs < 0)
+                            return;
+                        ASSERT_TRUE(unit.waitForEvents(QStringLiteral("connect"), 1));
+                        QThread::msleep(static_cast<unsigned long>(fault.killAfterMs));
+                        unit.kill();
+                    });
+            EXPECT_EQ(run.exitCode, 3);
+            EXPECT_TRUE(run.err.contains(fault.said)) << run.err.constData();
+            EXPECT_LT(clock.elapsed(),
+                      TimeoutSeconds * 1000 + 1000 + std::max(fault.killAfterMs, 0) + 500);
+            EXPECT_FALSE(QFile::exists(file("uploaded.dat")));
+        }
+    }
+}
+
+TEST_F(CliTest, NoResponseNamesThePortTried)
+{
+    SimulatedUnit unit({QStringLiteral("--ignore-connect")});
+    ASSERT_TRUE(unit.started());
+    QElapsedTimer clock;
+    clock.start();
+    const CliRun run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
+                            QStringLiteral("0.5"), QStringLiteral("status")});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.err.contains("No response from unit. (" + unit.path().toLocal8Bit() + ")"))
+        << run.err.constData();
+    // Two tries, at the saved speed and at the online speed, each no longer than the time-out.
+    EXPECT_LT(clock.elapsed(), 500 + 1000 + 500);
 }

@@ -2,6 +2,9 @@
 #include "RecordingListener.h"
 #include "ScriptedUnit.h"
 
+#include <QElapsedTimer>
+#include <QThread>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -268,4 +271,128 @@ TEST(BlockTransferStop, ASilentUnitWaitsUntilStoppedAndNothingIsReported)
     transfer.Stop();
     EXPECT_EQ(listener.outcomes(), 0);
     EXPECT_EQ(unit.written().size(), 4); // the header and nothing after it
+}
+
+TEST(BlockTransferFaults, SilenceOrABrokenLineEndsTheTransferWithItsMessage)
+{
+    constexpr int TimeoutMs = 300;
+    const QString noResponse = QStringLiteral("No response from unit.");
+    const QString lost = QStringLiteral("The connection to the unit was lost.");
+    struct Case {
+        const char* what;
+        uint8_t type;
+        std::function<void(ScriptedUnit&)> fault;
+        QString message;
+        bool atOnce; // a broken line ends it without waiting for the time-out
+    };
+    const auto silentAfterFirstBlock = [](ScriptedUnit& unit) {
+        unit.answer = [](const QByteArray& all, const QByteArray&) {
+            return all.size() == 4 ? bytes({BlockTransfer::Ack}) : QByteArray();
+        };
+    };
+    const auto halfAStatusText = [](ScriptedUnit& unit) {
+        SendingUnit model;
+        model.announced = 100;
+        model.data = pattern(50);
+        unit.answer = model;
+    };
+    const auto noiseOnly = [](ScriptedUnit& unit) {
+        // A unit that takes the length, then says only bytes that mean nothing.
+        unit.answer = [](const QByteArray& all, const QByteArray&) {
+            return all.size() == 4 ? bytes({BlockTransfer::Ack}) : QByteArray();
+        };
+        unit.noise = bytes({0x41, 0x00, 0xF7});
+    };
+    const Case cases[] = {
+        {"send, the unit never answers the length", BlockTransfer::PageRecord, nullptr, noResponse,
+         false},
+        {"send, no 0xF6 after the first block", BlockTransfer::ImageToUnit, silentAfterFirstBlock,
+         noResponse, false},
+        {"send, the unit only spews bytes it has no business sending", BlockTransfer::PageRecord,
+         noiseOnly, noResponse, false},
+        {"send, nothing gets out", BlockTransfer::ImageToUnit,
+         [](ScriptedUnit& unit) { unit.outputStuck = true; }, noResponse, false},
+        {"receive, the unit never announces a length", BlockTransfer::StatusText, nullptr,
+         noResponse, false},
+        {"receive, the unit stops half way", BlockTransfer::StatusText, halfAStatusText, noResponse,
+         false},
+        {"send, line broken", BlockTransfer::ImageToUnit,
+         [](ScriptedUnit& unit) { unit.broken = true; }, lost, true},
+        {"receive, line broken", BlockTransfer::ImageFromUnit,
+         [](ScriptedUnit& unit) { unit.broken = true; }, lost, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedUnit unit;
+        if (c.fault)
+            c.fault(unit);
+        RecordingListener listener;
+        BlockTransfer transfer(unit, listener);
+        transfer.setAnswerTimeout(TimeoutMs);
+        QByteArray data = pattern(BlockTransfer::isReceiveType(c.type) ? 0 : 200);
+        QElapsedTimer clock;
+        clock.start();
+        transfer.Start(c.type, data.isEmpty() ? nullptr : reinterpret_cast<uint8_t*>(data.data()),
+                       static_cast<uint32_t>(data.size()));
+        EXPECT_EQ(listener.waitForOutcome(3000), 2);
+        const qint64 took = clock.elapsed();
+        transfer.Stop();
+        EXPECT_EQ(listener.messages(), QStringList{c.message});
+        EXPECT_EQ(listener.outcomes(), 1);
+        if (c.atOnce) {
+            EXPECT_LT(took, TimeoutMs);
+        } else {
+            EXPECT_GE(took, TimeoutMs);
+            EXPECT_LT(took, TimeoutMs + 1000);
+        }
+    }
+}
+
+TEST(BlockTransferFaults, ASlowUnitIsNeverCutShortWhileItsAnswersKeepComing)
+{
+    // Each answer comes well within the time-out; the whole transfer takes many time-outs.
+    constexpr int TimeoutMs = 150;
+    for (const uint8_t type : {BlockTransfer::ImageToUnit, BlockTransfer::StatusText}) {
+        SCOPED_TRACE(static_cast<int>(type));
+        ScriptedUnit unit;
+        unit.paceMs = 40;
+        TakingUnit taking;
+        SendingUnit sending;
+        sending.announced = 30;
+        sending.data = pattern(30);
+        sending.checksum =
+            BlockTransfer::checksum(reinterpret_cast<const uint8_t*>(sending.data.constData()), 30);
+        if (type == BlockTransfer::ImageToUnit)
+            unit.answer = std::ref(taking);
+        else
+            unit.answer = std::ref(sending);
+        QByteArray data = pattern(type == BlockTransfer::ImageToUnit ? 64 * 20 : 0);
+        RecordingListener listener;
+        BlockTransfer transfer(unit, listener);
+        transfer.setAnswerTimeout(TimeoutMs);
+        QElapsedTimer clock;
+        clock.start();
+        transfer.Start(type, data.isEmpty() ? nullptr : reinterpret_cast<uint8_t*>(data.data()),
+                       static_cast<uint32_t>(data.size()));
+        EXPECT_EQ(listener.waitForOutcome(10000), 1)
+            << listener.messages().join(u'|').toStdString();
+        EXPECT_GT(clock.elapsed(), 4 * TimeoutMs);
+        transfer.Stop();
+    }
+}
+
+TEST(BlockTransferStop, StopsPromptlyWhileNothingGetsOut)
+{
+    ScriptedUnit unit;
+    unit.outputStuck = true;
+    RecordingListener listener;
+    BlockTransfer transfer(unit, listener);
+    QByteArray data = pattern(10);
+    transfer.Start(BlockTransfer::PageRecord, reinterpret_cast<uint8_t*>(data.data()), 10);
+    QThread::msleep(100);
+    QElapsedTimer clock;
+    clock.start();
+    transfer.Stop();
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(listener.outcomes(), 0);
 }

@@ -4,7 +4,9 @@
 #include <QStringList>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -84,26 +86,50 @@ public:
     }
 
     // Waits for the child to end, collecting everything it wrote; its exit code (-1 if killed).
-    int wait()
+    // A child still running after timeoutMs is killed, so that a hung child fails the test
+    // instead of hanging it.
+    int wait(int timeoutMs = 60000)
     {
-        stdout_ += drain(out_);
-        stderr_ += drain(err_);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         int status = 0;
-        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        for (;;) {
+            collect();
+            const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+            if (done == pid_ || (done < 0 && errno != EINTR))
+                break;
+            if (std::chrono::steady_clock::now() >= deadline) {
+                ::kill(pid_, SIGKILL);
+                while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+                }
+                break;
+            }
+            pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+            ::poll(fds, 2, 10);
         }
+        collect();
         ended_ = true;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+    // Ends the child at once, as a crash or a pulled plug would.
+    void kill() { ::kill(pid_, SIGKILL); }
     QByteArray standardOutput() const { return stdout_; }
     QByteArray standardError() const { return stderr_; }
 
 private:
+    // Takes what the child has written so far without waiting for more.
+    void collect()
+    {
+        stdout_ += drain(out_);
+        stderr_ += drain(err_);
+    }
     static QByteArray drain(int fd)
     {
         QByteArray all;
         char chunk[4096];
         ssize_t n = 0;
-        while ((n = ::read(fd, chunk, sizeof chunk)) > 0)
+        pollfd p{fd, POLLIN, 0};
+        while (::poll(&p, 1, 0) > 0 && (n = ::read(fd, chunk, sizeof chunk)) > 0)
             all.append(chunk, n);
         return all;
     }

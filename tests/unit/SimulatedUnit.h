@@ -28,6 +28,8 @@ public:
     SimulatedUnit& operator=(const SimulatedUnit&) = delete;
 
     bool started() const { return started_; }
+    // Ends the unit at once, as a crash or a pulled cable would.
+    void kill() { process_->kill(); }
     QString path() const { return dir_.filePath(QStringLiteral("unit")); }
     QString logPath() const { return dir_.filePath(QStringLiteral("unit.log")); }
 

@@ -44,25 +44,32 @@ public:
         calls << QStringLiteral("transfer %1").arg(type);
         ImageTransfer transfer(*session->port(), image, type,
                                [this](const QString& text) { informed << text; });
+        transfer.setAnswerTimeout(session->answerTimeoutMs());
         if (abortTransferAfterMs >= 0)
             QTimer::singleShot(abortTransferAfterMs, &transfer, &ImageTransfer::abort);
         if (duringTransfer)
             QTimer::singleShot(0, &transfer, duringTransfer);
         return transfer.run();
     }
-    void runStatusWindow() override
+    bool runStatusWindow() override
     {
         calls << QStringLiteral("status");
         BlockExchange request(*session->port(), [this](const QString& text) { informed << text; });
+        request.setAnswerTimeout(session->answerTimeoutMs());
+        bool failed = false;
         QEventLoop loop;
         QObject::connect(&request, &BlockExchange::done, &loop, [&] {
             statusText = request.received();
             loop.quit();
         });
-        QObject::connect(&request, &BlockExchange::failed, &loop, &QEventLoop::quit);
+        QObject::connect(&request, &BlockExchange::failed, &loop, [&] {
+            failed = true;
+            loop.quit();
+        });
         request.receive(8);
         loop.exec();
         request.stop();
+        return !failed;
     }
     void runFirmwareUpdate() override { calls << QStringLiteral("firmware"); }
     void runVoicePromptUpdate() override { calls << QStringLiteral("voice"); }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -359,8 +360,8 @@ TEST_F(UnitSessionTest, FailedOrAbortedTransfersGoOfflineAndKeepTheImage)
         {"line hung up mid-download",
          true,
          {QStringLiteral("--hangup-after"), QStringLiteral("1000")},
-         {},
-         800,
+         QStringLiteral("The connection to the unit was lost."),
+         -1,
          "hangup"},
     };
     for (const Case& c : cases) {
@@ -378,4 +379,131 @@ TEST_F(UnitSessionTest, FailedOrAbortedTransfersGoOfflineAndKeepTheImage)
         EXPECT_TRUE(session_.pageQueue().isEmpty());
         EXPECT_TRUE(unit_->waitForEvents(QString::fromLatin1(c.unitSaw), 1));
     }
+}
+
+TEST_F(UnitSessionTest, AUnitThatGoesQuietOrALineThatBreaksEndsTheExchangeAndGoesOffline)
+{
+    constexpr int TimeoutMs = 500;
+    enum Exchange { Page, Download, Upload, Status };
+    const QString noResponse = QStringLiteral("No response from unit.");
+    const QString lost = QStringLiteral("The connection to the unit was lost.");
+    struct Case {
+        const char* what;
+        QStringList unit;
+        int killAfterMs; // -1: the unit stays
+        QString message;
+    };
+    const Case faults[] = {
+        {"silent after 5 data bytes",
+         {QStringLiteral("--silent-after"), QStringLiteral("5")},
+         -1,
+         noResponse},
+        {"hangs up after 5 data bytes",
+         {QStringLiteral("--hangup-after"), QStringLiteral("5")},
+         -1,
+         lost},
+        {"killed 0.3 s in", {QStringLiteral("--wire-time")}, 300, lost},
+    };
+    for (const Case& fault : faults) {
+        for (const Exchange exchange : {Page, Download, Upload, Status}) {
+            // Only a download lasts long enough at 115200 baud to be killed 0.3 s into it.
+            if (fault.killAfterMs >= 0 && exchange != Download)
+                continue;
+            SCOPED_TRACE(testing::Message() << fault.what << ", exchange " << exchange);
+            host_.informed.clear();
+            session_.setAnswerTimeout(TimeoutMs);
+            startOnline(fault.unit);
+            const ConfigurationImage::Bytes before = markImage(31);
+            if (fault.killAfterMs >= 0)
+                QTimer::singleShot(fault.killAfterMs, [this] { unit_->kill(); });
+
+            QElapsedTimer clock;
+            clock.start();
+            switch (exchange) {
+            case Page:
+                session_.QueuePage(
+                    UnitSession::pageRecord(5, QStringLiteral("Table 4 is ready, please")));
+                session_.QueuePage(UnitSession::pageRecord(6, QStringLiteral("never sent")));
+                EXPECT_TRUE(waitUntil([&] { return !session_.isOnline(); }));
+                break;
+            case Download:
+                session_.DownloadCommand();
+                break;
+            case Upload:
+                session_.UploadCommand();
+                break;
+            case Status:
+                session_.StatusCommand();
+                break;
+            }
+            const qint64 took = clock.elapsed();
+
+            EXPECT_EQ(host_.informed, QStringList{fault.message});
+            EXPECT_FALSE(session_.isOnline());
+            EXPECT_FALSE(session_.isPageBusy());
+            EXPECT_TRUE(session_.pageQueue().isEmpty());
+            EXPECT_EQ(host_.image.bytes(), before);
+            EXPECT_LT(took, (fault.killAfterMs >= 0 ? fault.killAfterMs : 0) + TimeoutMs + 1500);
+            if (fault.message == noResponse) {
+                EXPECT_GE(took, TimeoutMs);
+            }
+        }
+    }
+}
+
+TEST_F(UnitSessionTest, ALineThatBreaksWhileConnectingEndsTheWaitAtOnce)
+{
+    start({QStringLiteral("--ignore-connect")});
+    // The connect holds this thread for its whole wait.
+    std::thread killer([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        unit_->kill();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    session_.ConnectCommand();
+    killer.join();
+    EXPECT_LT(clock.elapsed(), 900);
+    EXPECT_FALSE(session_.isOnline());
+    EXPECT_EQ(host_.informed, QStringList{QStringLiteral("The connection to the unit was lost.")});
+    EXPECT_EQ(session_.port()->GetBaudRate(), 9600u);
+}
+
+TEST_F(UnitSessionTest, RandomFaultsComeBackTheSameForTheSameSeed)
+{
+    // Every page gets a fault; after each failure the console opens the line again (a hang-up
+    // gives the unit a new one) and reconnects.
+    session_.setAnswerTimeout(200);
+    session_.setPagePause(0);
+    const auto faultsMade = [this](const QString& seed) {
+        start({QStringLiteral("--fault-rate"), QStringLiteral("1"), QStringLiteral("--seed"), seed,
+               QStringLiteral("--fault-type"), QStringLiteral("4"), QStringLiteral("--speed"),
+               QStringLiteral("115200")},
+              savedAt(115200));
+        for (int page = 0; page < 6; ++page) {
+            EXPECT_TRUE(waitUntil([&] {
+                if (!session_.hasOpenPort())
+                    session_.openPort(host_.saved);
+                if (session_.hasOpenPort() && !session_.isOnline())
+                    session_.ConnectCommand();
+                return session_.isOnline();
+            }));
+            session_.QueuePage(UnitSession::pageRecord(1, QStringLiteral("page %1").arg(page)));
+            EXPECT_TRUE(waitUntil([&] {
+                return !session_.isOnline() ||
+                       (session_.pageQueue().isEmpty() && !session_.isPageBusy());
+            }));
+            if (!session_.isOnline())
+                session_.openPort(host_.saved);
+        }
+        QStringList made;
+        for (const QJsonObject& fault : unit_->events(QStringLiteral("fault")))
+            made << fault.value(QStringLiteral("kind")).toString() + u' ' +
+                        QString::number(fault.value(QStringLiteral("after")).toInt());
+        return made;
+    };
+    const QStringList first = faultsMade(QStringLiteral("11"));
+    EXPECT_EQ(first.size(), 6);
+    EXPECT_EQ(faultsMade(QStringLiteral("11")), first);
+    EXPECT_NE(faultsMade(QStringLiteral("12")), first);
 }

@@ -110,3 +110,51 @@ TEST_F(UnitWindowsTest, StatusWindowPollsAndClosesAfterTheRequestUnderWay)
     EXPECT_FALSE(window.isRequestRunning());
     EXPECT_TRUE(window.text().contains(QStringLiteral("Status request: 3")));
 }
+
+TEST_F(UnitWindowsTest, AQuietUnitOrABrokenLineClosesTheWindowWithTheReasonShownOnce)
+{
+    constexpr int TimeoutMs = 300;
+    enum Window { Download, Upload, Status };
+    struct Case {
+        const char* what;
+        QStringList unit;
+        QString message;
+    };
+    const Case faults[] = {
+        {"silent",
+         {QStringLiteral("--silent-after"), QStringLiteral("5")},
+         QStringLiteral("No response from unit.")},
+        {"hang-up",
+         {QStringLiteral("--hangup-after"), QStringLiteral("5")},
+         QStringLiteral("The connection to the unit was lost.")},
+    };
+    for (const Case& fault : faults) {
+        for (const Window kind : {Download, Upload, Status}) {
+            SCOPED_TRACE(testing::Message() << fault.what << ", window " << kind);
+            open(QStringList{QStringLiteral("--speed"), QStringLiteral("115200")} + fault.unit);
+            const ConfigurationImage::Bytes before = image_.bytes();
+            std::unique_ptr<QDialog> window;
+            if (kind == Status) {
+                auto status = std::make_unique<UnitStatusWindow>(*port_);
+                status->setAnswerTimeout(TimeoutMs);
+                window = std::move(status);
+            } else {
+                auto transfer = std::make_unique<TransferWindow>(
+                    *port_, image_,
+                    kind == Download ? BlockTransfer::ImageToUnit : BlockTransfer::ImageFromUnit);
+                transfer->setAnswerTimeout(TimeoutMs);
+                window = std::move(transfer);
+            }
+            EXPECT_EQ(runUntilClosed(*window, 5000), QDialog::Rejected);
+            ASSERT_EQ(MessageBox::shown().size(), 1);
+            EXPECT_EQ(MessageBox::shown()[0].text, fault.message);
+            EXPECT_EQ(image_.bytes(), before);
+            if (kind == Status) {
+                EXPECT_TRUE(static_cast<UnitStatusWindow&>(*window).requestFailed());
+            }
+            // Nothing more is asked of a unit that failed.
+            QTest::qWait(TimeoutMs + 600);
+            EXPECT_EQ(MessageBox::shown().size(), 1);
+        }
+    }
+}

@@ -46,6 +46,7 @@ UnitSimulator::UnitSimulator(Options options)
 {
     listeningSpeed_ = options_.speed;
     naksLeft_ = options_.nakChecksum;
+    random_.seed(options_.seed);
     if (options_.image) {
         image_ = *options_.image;
     } else {
@@ -66,6 +67,23 @@ UnitSimulator::~UnitSimulator()
 }
 
 bool UnitSimulator::open(QString* error)
+{
+    if (!openLine(error))
+        return false;
+    if (!options_.logPath.isEmpty()) {
+        logFile_.setFileName(options_.logPath);
+        if (!logFile_.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            *error = QStringLiteral("cannot write the log %1").arg(options_.logPath);
+            return false;
+        }
+    }
+    readLineSettings();
+    log(QStringLiteral("start"),
+        {{QStringLiteral("listening"), static_cast<qint64>(listeningSpeed_)}});
+    return true;
+}
+
+bool UnitSimulator::openLine(QString* error)
 {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
@@ -97,17 +115,20 @@ bool UnitSimulator::open(QString* error)
             return false;
         }
     }
-    if (!options_.logPath.isEmpty()) {
-        logFile_.setFileName(options_.logPath);
-        if (!logFile_.open(QIODevice::WriteOnly | QIODevice::Append)) {
-            *error = QStringLiteral("cannot write the log %1").arg(options_.logPath);
-            return false;
-        }
-    }
-    readLineSettings();
-    log(QStringLiteral("start"),
-        {{QStringLiteral("listening"), static_cast<qint64>(listeningSpeed_)}});
     return true;
+}
+
+void UnitSimulator::hangUp()
+{
+    ::close(master_);
+    master_ = -1;
+    ::close(slave_);
+    slave_ = -1;
+    resetToIdle();
+    // In a long run with random faults the unit comes back on a new line; the program opens
+    // the link again.
+    if (options_.faultRate <= 0)
+        exitRequested_ = true;
 }
 
 int UnitSimulator::serve(const std::function<bool()>& stopRequested)
@@ -117,6 +138,15 @@ int UnitSimulator::serve(const std::function<bool()>& stopRequested)
     readLineSettings();
     uint8_t chunk[4096];
     while (!exitRequested_ && !stopRequested()) {
+        if (master_ < 0) {
+            QString error;
+            if (!openLine(&error)) {
+                log(QStringLiteral("error"), {{QStringLiteral("text"), error}});
+                exitCode_ = 2;
+                break;
+            }
+            log(QStringLiteral("line"), {{QStringLiteral("slave"), slaveName_}});
+        }
         pollfd p{master_, static_cast<short>(options_.deaf ? 0 : POLLIN), 0};
         const int ready = ::poll(&p, 1, 100);
         if (ready < 0 && errno != EINTR)
@@ -129,7 +159,7 @@ int UnitSimulator::serve(const std::function<bool()>& stopRequested)
             const auto perByte = std::chrono::duration_cast<Clock::duration>(
                 std::chrono::duration<double>(byteSeconds_));
             int garbled = 0;
-            for (ssize_t i = 0; i < n && !exitRequested_; ++i) {
+            for (ssize_t i = 0; i < n && master_ >= 0 && !exitRequested_; ++i) {
                 rxClock_ = std::max(rxClock_, now) + perByte;
                 lastByte_ = now;
                 // At another speed than the unit's, bytes arrive as noise and mean nothing.
@@ -142,7 +172,10 @@ int UnitSimulator::serve(const std::function<bool()>& stopRequested)
             if (garbled > 0)
                 log(QStringLiteral("garbled"), {{QStringLiteral("count"), garbled}});
         }
-        if (mode_ != Mode::Idle && Clock::now() - lastByte_ > StallTime) {
+        // Silence ends a while after it began, whatever the program sends meanwhile.
+        const bool stalled = mode_ == Mode::Silent ? Clock::now() - silentSince_ > StallTime
+                                                   : Clock::now() - lastByte_ > StallTime;
+        if (mode_ != Mode::Idle && stalled) {
             log(QStringLiteral("stalled"), {{QStringLiteral("type"), blockType_}});
             resetToIdle();
         }
@@ -163,12 +196,13 @@ void UnitSimulator::handleByte(uint8_t byte)
         blockLength_ = blockLength_ * 256 + byte;
         if (++lengthBytes_ < 3)
             break;
-        if (options_.refuseLength != 0 && faultApplies()) {
+        placeRandomFault(blockLength_);
+        if (faults_.refuseLength != 0) {
             // Logged before the answer, so that whoever reads the log after the answer finds it.
             log(QStringLiteral("length-refused"),
                 {{QStringLiteral("type"), blockType_},
                  {QStringLiteral("length"), static_cast<qint64>(blockLength_)}});
-            sendByte(options_.refuseLength);
+            sendByte(faults_.refuseLength);
             resetToIdle();
         } else if ((blockType_ == 2 && blockLength_ != ConfigurationImage::Size) ||
                    (blockType_ == 4 && (blockLength_ == 0 || blockLength_ > MaxPageRecord)) ||
@@ -179,7 +213,7 @@ void UnitSimulator::handleByte(uint8_t byte)
             sendByte(OutOfMemory);
             resetToIdle();
         } else {
-            if (options_.garbage && faultApplies())
+            if (faults_.garbage)
                 sendGarbage();
             sendByte(Ack);
             mode_ = blockLength_ == 0 ? Mode::RxChecksum : Mode::RxData;
@@ -193,7 +227,7 @@ void UnitSimulator::handleByte(uint8_t byte)
         if (static_cast<uint32_t>(blockData_.size()) == blockLength_) {
             mode_ = Mode::RxChecksum;
         } else if (blockData_.size() % 64 == 0) {
-            if (options_.garbage && faultApplies())
+            if (faults_.garbage)
                 sendGarbage();
             sendByte(BlockReady);
         }
@@ -281,13 +315,14 @@ void UnitSimulator::startReceive(uint8_t type)
     checksumBytes_ = 0;
     dataBytesThisBlock_ = 0;
     mode_ = Mode::RxLength;
+    chooseFaults();
 }
 
 void UnitSimulator::finishReceive()
 {
     const uint16_t sum = sum16(blockData_);
     bool good = sum == checksumReceived_;
-    if (good && naksLeft_ != 0 && faultApplies()) {
+    if (good && faults_.nakChecksum) {
         good = false;
         if (naksLeft_ > 0)
             --naksLeft_;
@@ -324,12 +359,14 @@ void UnitSimulator::startSend(uint8_t type)
 {
     blockType_ = type;
     dataBytesThisBlock_ = 0;
+    chooseFaults();
     outgoing_ = type == 3 ? QByteArray(reinterpret_cast<const char*>(image_.data()),
                                        ConfigurationImage::Size)
                           : statusText();
+    placeRandomFault(static_cast<uint32_t>(outgoing_.size()));
     uint32_t announced = static_cast<uint32_t>(outgoing_.size());
-    if (type == 3 && options_.uploadLength >= 0 && faultApplies())
-        announced = static_cast<uint32_t>(options_.uploadLength);
+    if (type == 3 && faults_.uploadLength >= 0)
+        announced = static_cast<uint32_t>(faults_.uploadLength);
     QByteArray length(3, 0);
     length[0] = static_cast<char>((announced >> 16) & 0xFF);
     length[1] = static_cast<char>((announced >> 8) & 0xFF);
@@ -343,19 +380,19 @@ void UnitSimulator::sendBlockBody()
     // Data bytes go out without pauses; the faults may cut them short.
     for (qsizetype offset = 0; offset < outgoing_.size() && !exitRequested_;) {
         qsizetype take = std::min<qsizetype>(64, outgoing_.size() - offset);
-        for (const int limit : {options_.silentAfter, options_.hangupAfter})
-            if (limit >= 0 && faultApplies())
+        for (const int limit : {faults_.silentAfter, faults_.hangupAfter})
+            if (limit >= 0)
                 take = std::min<qsizetype>(take, std::max(0, limit - dataBytesThisBlock_));
         if (take > 0)
             send(outgoing_.mid(offset, take));
         offset += take;
         for (qsizetype i = 0; i < take; ++i)
             countDataByte();
-        if (mode_ == Mode::Silent || exitRequested_)
+        if (mode_ == Mode::Silent || master_ < 0)
             return;
     }
     uint16_t sum = sum16(outgoing_);
-    if (options_.corruptChecksum && faultApplies())
+    if (faults_.corruptChecksum)
         sum = static_cast<uint16_t>(sum + 1);
     QByteArray checksum(2, 0);
     checksum[0] = static_cast<char>(sum >> 8);
@@ -390,20 +427,70 @@ bool UnitSimulator::faultApplies() const
 void UnitSimulator::countDataByte()
 {
     ++dataBytesThisBlock_;
-    if (!faultApplies())
-        return;
-    if (options_.hangupAfter >= 0 && dataBytesThisBlock_ >= options_.hangupAfter) {
+    if (faults_.hangupAfter >= 0 && dataBytesThisBlock_ >= faults_.hangupAfter) {
         log(QStringLiteral("hangup"),
             {{QStringLiteral("type"), blockType_}, {QStringLiteral("after"), dataBytesThisBlock_}});
-        ::close(master_);
-        master_ = -1;
-        exitRequested_ = true;
-    } else if (options_.silentAfter >= 0 && dataBytesThisBlock_ >= options_.silentAfter &&
+        hangUp();
+    } else if (faults_.silentAfter >= 0 && dataBytesThisBlock_ >= faults_.silentAfter &&
                mode_ != Mode::Silent) {
         log(QStringLiteral("silent"),
             {{QStringLiteral("type"), blockType_}, {QStringLiteral("after"), dataBytesThisBlock_}});
         mode_ = Mode::Silent;
+        silentSince_ = Clock::now();
     }
+}
+
+void UnitSimulator::chooseFaults()
+{
+    faults_ = {};
+    randomFault_.reset();
+    if (!faultApplies())
+        return;
+    if (options_.faultRate <= 0) {
+        faults_ = {options_.refuseLength,    naksLeft_ != 0,       options_.uploadLength,
+                   options_.corruptChecksum, options_.silentAfter, options_.garbage,
+                   options_.hangupAfter};
+        return;
+    }
+    if (std::uniform_real_distribution<double>(0, 1)(random_) >= options_.faultRate)
+        return;
+    randomFault_ = static_cast<RandomFault>(std::uniform_int_distribution<int>(0, 4)(random_));
+}
+
+void UnitSimulator::placeRandomFault(uint32_t length)
+{
+    if (!randomFault_)
+        return;
+    static const char* const names[] = {"nak", "refuse-length", "silence", "garbage", "hangup"};
+    QJsonObject fields{
+        {QStringLiteral("type"), blockType_},
+        {QStringLiteral("kind"), QString::fromLatin1(names[static_cast<int>(*randomFault_)])}};
+    // A block the unit sends gets the faults of its own side: a wrong checksum for the NAK, a
+    // wrong length for the refusal.
+    switch (*randomFault_) {
+    case RandomFault::Nak:
+        faults_.nakChecksum = true;
+        faults_.corruptChecksum = true;
+        break;
+    case RandomFault::RefuseLength:
+        faults_.refuseLength =
+            std::uniform_int_distribution<int>(0, 1)(random_) != 0 ? InvalidLength : OutOfMemory;
+        faults_.uploadLength = static_cast<int>(length) - 1;
+        break;
+    case RandomFault::Garbage:
+        faults_.garbage = true;
+        break;
+    case RandomFault::Silence:
+    case RandomFault::Hangup: {
+        const int after = std::uniform_int_distribution<int>(
+            1, std::max(1, static_cast<int>(std::min<uint32_t>(length, 1 << 30))))(random_);
+        (*randomFault_ == RandomFault::Silence ? faults_.silentAfter : faults_.hangupAfter) = after;
+        fields.insert(QStringLiteral("after"), after);
+        break;
+    }
+    }
+    log(QStringLiteral("fault"), fields);
+    randomFault_.reset();
 }
 
 void UnitSimulator::sendGarbage()

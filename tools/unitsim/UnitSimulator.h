@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <random>
 
 // Plays the Tavolux unit on the master side of a pseudo-terminal. See --help (main.cpp) for
 // what it does and which faults it can be told to make.
@@ -38,6 +39,10 @@ public:
         int silentAfter = -1;         // stop answering after this many data bytes of a block
         bool garbage = false;         // sprinkle bytes the protocol does not know
         int hangupAfter = -1;         // close the line after this many data bytes of a block
+        // Instead of the faults above: each block has this chance of one fault drawn at random
+        // (reproducibly from the seed); a hang-up then opens a new line at the same link.
+        double faultRate = 0;
+        uint32_t seed = 1;
     };
 
     explicit UnitSimulator(Options options);
@@ -64,6 +69,17 @@ private:
         // The boot loader dialogue of the firmware update comes here.
     };
     using Clock = std::chrono::steady_clock;
+    // The faults made in the block under way.
+    struct BlockFaults {
+        uint8_t refuseLength = 0;
+        bool nakChecksum = false;
+        int uploadLength = -1;
+        bool corruptChecksum = false;
+        int silentAfter = -1;
+        bool garbage = false;
+        int hangupAfter = -1;
+    };
+    enum class RandomFault { Nak, RefuseLength, Silence, Garbage, Hangup };
 
     void handleByte(uint8_t byte);
     void handleIdle(uint8_t byte);
@@ -79,6 +95,12 @@ private:
     void sendByte(uint8_t byte) { send(QByteArray(1, static_cast<char>(byte))); }
     void sendGarbage();
     bool faultApplies() const;
+    // At the start of a block: the faults it gets, from the options or drawn at random.
+    void chooseFaults();
+    // Once the block's length is known: where a random fault strikes. Logged.
+    void placeRandomFault(uint32_t length);
+    bool openLine(QString* error);
+    void hangUp();
     void countDataByte();
 
     void readLineSettings();
@@ -118,4 +140,8 @@ private:
     int naksLeft_ = 0;
     int pagesReceived_ = 0;
     int statusRequests_ = 0;
+    BlockFaults faults_;
+    std::optional<RandomFault> randomFault_;
+    std::mt19937 random_;
+    Clock::time_point silentSince_ = Clock::now();
 };

@@ -28,7 +28,8 @@ Blocks (type, 24-bit length high byte first, data, 16-bit sum of the data high b
 For blocks it receives, the unit answers the length with ACK, sends 0xF6 after every 64 data
 bytes that are followed by more, and answers the checksum with ACK or NAK. For blocks it sends,
 it waits for the program's ACK after the length and after the checksum. A block that stalls for
-a second is dropped and the unit waits for the next command.)";
+a second is dropped and the unit waits for the next command; so is a block in which the unit
+fell silent, a second after it did, whatever the program sends meanwhile.)";
 
 volatile std::sig_atomic_t stopSignal = 0;
 
@@ -111,9 +112,22 @@ int main(int argc, char* argv[])
         QStringLiteral("status-text"),
         QStringLiteral("Answer status requests with TEXT (Latin-1) instead of the unit's own."),
         QStringLiteral("TEXT"));
-    parser.addOptions({link, speed, resetSpeed, ignoreConnect, ignoreDisconnect, deaf, wireTime,
-                       logFile, image, exitAfter, faultType, refuseLength, nakChecksum,
-                       uploadLength, corruptChecksum, silentAfter, garbage, hangup, statusText});
+    const QCommandLineOption faultRate(
+        QStringLiteral("fault-rate"),
+        QStringLiteral("Give each block this chance (0 to 1) of one fault drawn at random: a NAK "
+                       "(a wrong checksum in the blocks it sends), a refused length, silence, "
+                       "garbage or a hang-up, after which the unit comes back on a new line at "
+                       "the same link. Each fault is logged. Instead of the fault options above."),
+        QStringLiteral("P"));
+    const QCommandLineOption seed(
+        QStringLiteral("seed"),
+        QStringLiteral("Seed of the random faults (1); the same seed makes the same faults."),
+        QStringLiteral("S"), QStringLiteral("1"));
+    parser.addOptions({link,        speed,        resetSpeed,  ignoreConnect, ignoreDisconnect,
+                       deaf,        wireTime,     logFile,     image,         exitAfter,
+                       faultType,   refuseLength, nakChecksum, uploadLength,  corruptChecksum,
+                       silentAfter, garbage,      hangup,      statusText,    faultRate,
+                       seed});
     parser.process(app);
 
     UnitSimulator::Options options;
@@ -163,6 +177,16 @@ int main(int argc, char* argv[])
     options.garbage = parser.isSet(garbage);
     if (parser.isSet(hangup))
         options.hangupAfter = parser.value(hangup).toInt();
+    if (parser.isSet(faultRate)) {
+        bool rateOk = false;
+        bool seedOk = false;
+        options.faultRate = parser.value(faultRate).toDouble(&rateOk);
+        options.seed = parser.value(seed).toUInt(&seedOk);
+        if (!rateOk || !seedOk || options.faultRate < 0 || options.faultRate > 1) {
+            std::fprintf(stderr, "tavolux-unitsim: --fault-rate takes 0 to 1, --seed a number\n");
+            return 2;
+        }
+    }
 
     UnitSimulator unit(options);
     QString error;

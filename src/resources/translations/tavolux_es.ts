@@ -14,6 +14,14 @@
         <source>Error: Bad Checksum!</source>
         <translation>Error: ¡Suma de control incorrecta!</translation>
     </message>
+    <message>
+        <source>No response from unit.</source>
+        <translation>La unidad no responde.</translation>
+    </message>
+    <message>
+        <source>The connection to the unit was lost.</source>
+        <translation>Se ha perdido la conexión con la unidad.</translation>
+    </message>
 </context>
 <context>
     <name>DatabaseCommands</name>
@@ -438,10 +446,6 @@ Consulte el CD o el directorio de instalación.</translation>
     <message>
         <source>Error sending connect command.</source>
         <translation>Error al enviar la orden de conexión.</translation>
-    </message>
-    <message>
-        <source>No response from unit.</source>
-        <translation>La unidad no responde.</translation>
     </message>
     <message>
         <source>Message not sent.  Not Connected!</source>
