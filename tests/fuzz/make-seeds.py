@@ -29,6 +29,7 @@ damaged[100] ^= 0x01
 write("database", "wrong-checksum.dat", damaged)
 write("database", "short.dat", good[:100])
 write("database", "version4.dat", b"\x04" + good[1:])
+write("database", "version6.dat", b"\x06" + good[1:])
 write("database", "longer.dat", good + b"extra bytes")
 hostile = bytearray(good[1:])
 for slot in range(3):  # three pagers with local ID 7, valid capcodes
@@ -49,6 +50,8 @@ write("names", "one.nam", struct.pack("<H", 1) + short(b"12") + short(b"Table 12
 write("names", "long-count.nam", b"\xff\xff" + struct.pack("<I", 1) + short(b"3") + short(b"Bar"))
 write("names", "long-name.nam",
       struct.pack("<H", 1) + short(b"5") + b"\xff" + struct.pack("<H", 300) + b"n" * 300)
+write("names", "name-255.nam",
+      struct.pack("<H", 1) + short(b"6") + b"\xff" + struct.pack("<H", 255) + b"m" * 255)
 write("names", "huge-length.nam",
       struct.pack("<H", 1) + short(b"5") + b"\xff\xff\xff" + struct.pack("<I", 0x7FFFFFFF) + b"x")
 write("names", "wide-long.nam",
