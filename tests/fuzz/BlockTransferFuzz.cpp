@@ -242,6 +242,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size)
     transfer.Start(type, buffer.empty() ? nullptr : buffer.data(),
                    static_cast<uint32_t>(buffer.size()));
     FUZZ_CHECK(unit.waitForSilenceOrOutcome(EndTimeoutMs));
+    unit.releaseReads();
     transfer.Stop();
 
     FUZZ_CHECK(outcome.done + outcome.failed <= 1);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 FuzzedUnitChannel::FuzzedUnitChannel(QByteArray answers, int writeLimit)
     : answers_(std::move(answers))
@@ -11,16 +12,23 @@ FuzzedUnitChannel::FuzzedUnitChannel(QByteArray answers, int writeLimit)
 
 bool FuzzedUnitChannel::Read(uint8_t* buffer, int count)
 {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     const int handed = std::min(count, static_cast<int>(answers_.size()) - answersRead_);
     std::memcpy(buffer, answers_.constData() + answersRead_, static_cast<size_t>(handed));
     answersRead_ += handed;
     lastReadCount_ = handed;
-    if (handed < count && !silent_) {
-        silent_ = true;
-        woken_.notify_all();
+    if (handed == count)
+        return true;
+    silent_ = true;
+    woken_.notify_all();
+    if (released_) {
+        // The stop is on its way; let the thread that brings it run.
+        lock.unlock();
+        std::this_thread::yield();
+        return false;
     }
-    return handed == count;
+    woken_.wait_for(lock, std::chrono::milliseconds(readTimeout_), [this] { return released_; });
+    return false;
 }
 
 bool FuzzedUnitChannel::Write(const uint8_t* buffer, int count)
@@ -38,6 +46,13 @@ void FuzzedUnitChannel::noteOutcome()
 {
     std::lock_guard lock(mutex_);
     outcome_ = true;
+    woken_.notify_all();
+}
+
+void FuzzedUnitChannel::releaseReads()
+{
+    std::lock_guard lock(mutex_);
+    released_ = true;
     woken_.notify_all();
 }
 

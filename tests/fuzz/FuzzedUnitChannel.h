@@ -10,7 +10,8 @@
 
 // A unit that answers with given bytes, in order, whatever is sent to it, and takes every write,
 // at most writeLimit bytes per call when a limit is given (so that a block goes out in parts).
-// When the answers are used up it stays silent, as a unit that stopped answering does.
+// When the answers are used up it stays silent, as a unit that stopped answering does: a read
+// then waits out its time-out, until releaseReads lets every read return at once.
 class FuzzedUnitChannel : public Channel {
 public:
     struct WriteRecord {
@@ -26,6 +27,8 @@ public:
 
     // Wakes waitForSilenceOrOutcome; the transfer's listener calls it with the outcome.
     void noteOutcome();
+    // Before the transfer is stopped, so that the stop is not held up by a read time-out.
+    void releaseReads();
     // True when the answers ran out or an outcome came within timeoutMs.
     bool waitForSilenceOrOutcome(int timeoutMs);
 
@@ -44,5 +47,6 @@ private:
     int answersRead_ = 0;
     bool silent_ = false;
     bool outcome_ = false;
+    bool released_ = false;
     std::vector<WriteRecord> writes_;
 };
