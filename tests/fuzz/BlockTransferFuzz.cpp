@@ -229,7 +229,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size)
         writeLimit);
     OutcomeRecorder outcome(unit);
 
-    // Exactly as long as announced, so that a write past its end is caught.
+    // Exactly the length sent or expected, so that the sanitizer catches a step past its end.
     std::vector<uint8_t> buffer(receive && !intoCallerBuffer ? 0 : length);
     QByteArray sent;
     if (!receive) {
