@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <numeric>
 
 namespace {
 
@@ -14,22 +15,15 @@ constexpr int StoredChecksum = 1 + ConfigurationImage::checksumField.offset;
 
 uint16_t imageSum(const QByteArray& file)
 {
-    uint32_t sum = 0;
-    for (int i = 1; i <= ConfigurationImage::ChecksummedBytes; ++i)
-        sum += static_cast<uint8_t>(file[i]);
-    return static_cast<uint16_t>(sum & 0xFFFF);
+    const auto* image = reinterpret_cast<const uint8_t*>(file.constData()) + 1;
+    return static_cast<uint16_t>(
+        std::accumulate(image, image + ConfigurationImage::ChecksummedBytes, 0u) & 0xFFFF);
 }
 
-// The status the file format calls for, worked out from the bytes alone.
-DatabaseReadResult::Status expectedStatus(const QByteArray& file)
+uint16_t storedChecksum(const QByteArray& file)
 {
-    if (file.size() < Database::FileSize || static_cast<uint8_t>(file[0]) != Database::VersionByte)
-        return DatabaseReadResult::Refused;
-    const uint16_t stored =
-        static_cast<uint16_t>(static_cast<uint8_t>(file[StoredChecksum]) |
-                              static_cast<uint8_t>(file[StoredChecksum + 1]) << 8);
-    return imageSum(file) == stored ? DatabaseReadResult::Read
-                                    : DatabaseReadResult::ChecksumMismatch;
+    return static_cast<uint16_t>(static_cast<uint8_t>(file[StoredChecksum]) |
+                                 static_cast<uint8_t>(file[StoredChecksum + 1]) << 8);
 }
 
 void walkRecords(ConfigurationImage& image)
@@ -72,7 +66,8 @@ void walkRecords(ConfigurationImage& image)
         FUZZ_CHECK(image.group(0).isFree());
 }
 
-DatabaseReadResult::Status readAndCheck(const QByteArray& file)
+// expected is the status the file format calls for, worked out by the caller from the bytes.
+void readAndCheck(const QByteArray& file, DatabaseReadResult::Status expected)
 {
     QByteArray bytes = file;
     QBuffer device(&bytes);
@@ -83,11 +78,11 @@ DatabaseReadResult::Status readAndCheck(const QByteArray& file)
     const ConfigurationImage::Bytes before = database.image().bytes();
     database.markModified();
     const DatabaseReadResult::Status status = database.readDatabaseFrom(device);
-    FUZZ_CHECK(status == expectedStatus(file));
+    FUZZ_CHECK(status == expected);
     if (status == DatabaseReadResult::Refused) {
         FUZZ_CHECK(database.image().bytes() == before);
         FUZZ_CHECK(database.isModified());
-        return status;
+        return;
     }
     FUZZ_CHECK(!database.isModified());
     // A repaired image needs no further repair, or every read would change it again.
@@ -97,7 +92,6 @@ DatabaseReadResult::Status readAndCheck(const QByteArray& file)
     // After a checksum mismatch the image holds the default contents: nothing hostile to walk.
     if (status == DatabaseReadResult::Read)
         walkRecords(database.image());
-    return status;
 }
 
 } // namespace
@@ -105,13 +99,21 @@ DatabaseReadResult::Status readAndCheck(const QByteArray& file)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray file(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    if (readAndCheck(file) != DatabaseReadResult::ChecksumMismatch)
+    if (file.size() < Database::FileSize ||
+        static_cast<uint8_t>(file[0]) != Database::VersionByte) {
+        readAndCheck(file, DatabaseReadResult::Refused);
         return 0;
+    }
+    const uint16_t sum = imageSum(file);
+    if (storedChecksum(file) == sum) {
+        readAndCheck(file, DatabaseReadResult::Read);
+        return 0;
+    }
+    readAndCheck(file, DatabaseReadResult::ChecksumMismatch);
     // Most mutations break the checksum; mend it so that hostile contents reach the records.
     QByteArray mended = file;
-    const uint16_t sum = imageSum(file);
     mended[StoredChecksum] = static_cast<char>(sum & 0xFF);
     mended[StoredChecksum + 1] = static_cast<char>(sum >> 8);
-    FUZZ_CHECK(readAndCheck(mended) == DatabaseReadResult::Read);
+    readAndCheck(mended, DatabaseReadResult::Read);
     return 0;
 }
