@@ -179,7 +179,13 @@ void checkSend(uint8_t type, const QByteArray& data, const FuzzedUnitChannel& un
     FUZZ_CHECK(wholeBlock.startsWith(payload));
 
     // The unit paces the data: nothing before its ACK to the length, and no more than one
-    // block beyond each 0xF6 it has sent since.
+    // block beyond each 0xF6 it has sent since. readyHeard[n] counts those 0xF6 among the first
+    // n answers, so that a send written byte by byte is checked in linear time.
+    const qsizetype firstAck = answers.indexOf(static_cast<char>(BlockTransfer::Ack));
+    std::vector<qsizetype> readyHeard(static_cast<size_t>(answers.size()) + 1, 0);
+    for (qsizetype i = 0; i < answers.size(); ++i)
+        readyHeard[i + 1] = readyHeard[i] + (firstAck >= 0 && i > firstAck &&
+                                             at(answers, i) == BlockTransfer::BlockReady);
     qsizetype payloadSoFar = 0;
     qsizetype headerLeft = header.size();
     for (const FuzzedUnitChannel::WriteRecord& write : unit.writes()) {
@@ -188,13 +194,9 @@ void checkSend(uint8_t type, const QByteArray& data, const FuzzedUnitChannel& un
         payloadSoFar += write.bytes.size() - headerPart;
         if (write.bytes.size() == headerPart)
             continue;
-        const QByteArray heard = answers.left(write.answersRead);
-        const qsizetype ack = heard.indexOf(static_cast<char>(BlockTransfer::Ack));
-        FUZZ_CHECK(ack >= 0);
-        const qsizetype readySignals =
-            heard.mid(ack).count(static_cast<char>(BlockTransfer::BlockReady));
+        FUZZ_CHECK(firstAck >= 0 && firstAck < write.answersRead);
         FUZZ_CHECK(std::min<qsizetype>(payloadSoFar, length) <=
-                   BlockTransfer::BlockSize * (1 + readySignals));
+                   BlockTransfer::BlockSize * (1 + readyHeard[write.answersRead]));
     }
 
     if (outcome.done + outcome.failed == 0) {
