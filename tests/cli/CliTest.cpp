@@ -41,9 +41,9 @@ struct CliRun {
 
 class CliTest : public ::testing::Test {
 protected:
-    CliRun cli(const QStringList& arguments, const QByteArray& savedSettings = {})
-
-    CliRun cli(const QStringList& arguments, const std::function<void()>& meanwhile = {})
+    // savedSettings: lines of the [Settings] section of the console's settings file.
+    CliRun cli(const QStringList& arguments, const QByteArray& savedSettings = {},
+               const std::function<void()>& meanwhile = {})
     {
         if (!savedSettings.isEmpty()) {
             const QString folder = dir_.filePath(QStringLiteral("config/Brindleco Signals"));
@@ -166,16 +166,6 @@ TEST_F(CliTest, FailuresEndWithTheirExitCodeAndTheConsolesText)
          page,
          4,
          "Error: Bad Checksum!"},
-        {"time-out not a number",
-         {},
-         QStringList{QStringLiteral("--timeout"), QStringLiteral("soon")} + page,
-         1,
-         "--timeout"},
-        {"time-out of nothing",
-         {},
-         QStringList{QStringLiteral("--timeout"), QStringLiteral("0")} + page,
-         1,
-         "--timeout"},
         {"not a database",
          {},
          {QStringLiteral("dump"), QStringLiteral("/nonexistent/x.dat")},
@@ -249,6 +239,27 @@ TEST_F(CliTest, ArgumentsAndSavedSettingsAreCheckedBeforeTheLineIsTouched)
          1,
          "U+009B"},
         {"carriage return", page(QStringLiteral("a\r\nb")), {}, 1, "U+000D"},
+        {"time-out not a number",
+         {QStringLiteral("--timeout"), QStringLiteral("soon"), QStringLiteral("status")},
+         {},
+         1,
+         "--timeout"},
+        {"time-out of nothing",
+         {QStringLiteral("--timeout"), QStringLiteral("0"), QStringLiteral("status")},
+         {},
+         1,
+         "--timeout"},
+        {"time-out past an hour",
+         {QStringLiteral("--timeout"), QStringLiteral("3601"), QStringLiteral("status")},
+         {},
+         1,
+         "--timeout"},
+        {"two time-outs",
+         {QStringLiteral("--timeout"), QStringLiteral("1"), QStringLiteral("--timeout"),
+          QStringLiteral("2"), QStringLiteral("status")},
+         {},
+         1,
+         "--timeout"},
         {"unknown option",
          {QStringLiteral("--bogus"), QStringLiteral("status")},
          {},
@@ -558,6 +569,7 @@ TEST_F(CliTest, AnUploadedImageIsRepairedBeforeItIsUsed)
     EXPECT_EQ(static_cast<uint8_t>(image[UnitSettings::encodingMethod.offset]), 4);
     EXPECT_EQ(static_cast<uint8_t>(image[UnitSettings::answerRings.offset]), 2);
     EXPECT_EQ(storedChecksum(image), byteSum(image));
+}
 
 TEST_F(CliTest, EveryCommandEndsSoonAfterTheUnitGoesQuietOrTheLineBreaks)
 {
@@ -602,7 +614,7 @@ TEST_F(CliTest, EveryCommandEndsSoonAfterTheUnitGoesQuietOrTheLineBreaks)
                 cli(QStringList{QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
                                 QString::number(TimeoutSeconds)} +
                         command,
-                    [&] {
+                    {}, [&] {
                         if (fault.killAfterMs < 0)
                             return;
                         ASSERT_TRUE(unit.waitForEvents(QStringLiteral("connect"), 1));
