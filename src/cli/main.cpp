@@ -1,4 +1,5 @@
 // tavolux-cli: pages, transfers and database dumps from a site's own scripts.
+#include "AtomicFile.h"
 #include "BlockTransfer.h"
 #include "CliHost.h"
 #include "Database.h"
@@ -260,11 +261,16 @@ int main(int argc, char* argv[])
                    stdout);
         return Success;
     }
+    // The unit's image would have nowhere to go: say so before the line is touched.
+    QString error;
+    if (!AtomicFile::canReplace(file, &error)) {
+        fail(QStringLiteral("The database could not be saved to %1.\n%2").arg(file, error));
+        return FileProblem;
+    }
     return withUnit(session, host, settings, [&] {
         session.UploadCommand();
         if (!session.isOnline())
             return TransferFailed;
-        QString error;
         if (!database.writeDatabaseFile(file, &error)) {
             fail(QStringLiteral("The database could not be saved to %1.\n%2").arg(file, error));
             return FileProblem;

@@ -109,22 +109,30 @@ mode_t modeForNewFile(const QByteArray& path)
 
 } // namespace
 
-bool AtomicFile::replace(const QString& path, const QByteArray& bytes, QString* error)
+bool AtomicFile::canReplace(const QString& path, QString* error)
 {
     const QString targetPath = followLinks(path);
     const QByteArray target = QFile::encodeName(targetPath);
     struct stat existing {};
-    if (::stat(target.constData(), &existing) == 0) {
-        // Renaming over a FIFO or a device node would take it away from whoever relies on it.
-        if (!S_ISREG(existing.st_mode)) {
-            return failWith(error,
-                            QCoreApplication::translate(
-                                "AtomicFile", "%1 is not a regular file; it was left as it is.")
-                                .arg(targetPath));
-        }
-        if (::access(target.constData(), W_OK) != 0)
-            return fail(error, errno);
+    if (::stat(target.constData(), &existing) != 0)
+        return true;
+    // Renaming over a FIFO or a device node would take it away from whoever relies on it.
+    if (!S_ISREG(existing.st_mode)) {
+        return failWith(error, QCoreApplication::translate(
+                                   "AtomicFile", "%1 is not a regular file; it was left as it is.")
+                                   .arg(targetPath));
     }
+    if (::access(target.constData(), W_OK) != 0)
+        return fail(error, errno);
+    return true;
+}
+
+bool AtomicFile::replace(const QString& path, const QByteArray& bytes, QString* error)
+{
+    if (!canReplace(path, error))
+        return false;
+    const QString targetPath = followLinks(path);
+    const QByteArray target = QFile::encodeName(targetPath);
 
     const QFileInfo targetInfo(targetPath);
     removeStaleTemporaryFiles(targetInfo);

@@ -14,4 +14,8 @@ namespace AtomicFile {
 // error says why.
 bool replace(const QString& path, const QByteArray& bytes, QString* error);
 
+// Whether replace could put a file at path (the same checks, nothing written), so that a
+// command can refuse a target before it starts work whose result would have nowhere to go.
+bool canReplace(const QString& path, QString* error);
+
 } // namespace AtomicFile

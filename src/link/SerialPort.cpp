@@ -328,8 +328,10 @@ bool SerialPort::deviceRead(int size, int wanted)
             ok = recordFailure(errno);
             break;
         }
-        if ((p.revents & POLLIN) == 0) {
-            // The other end hung up (a pseudo-terminal's master closed, an adapter pulled).
+        // The other end hung up (a pseudo-terminal's master closed, an adapter pulled). A hung-up
+        // terminal also reports itself readable while every read gives nothing, so a hang-up
+        // counts even when POLLIN comes with it: the read just before found nothing to take.
+        if ((p.revents & POLLIN) == 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
             ok = recordFailure(EIO);
             break;
         }

@@ -23,7 +23,6 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
-
 namespace {
 
 void writeAll(const QString& path, const QByteArray& bytes)
@@ -541,6 +540,8 @@ TEST_F(CliTest, UploadRefusesATargetThatIsNotARegularFile)
         EXPECT_EQ(after.st_mode, before.st_mode);
         EXPECT_EQ(after.st_rdev, before.st_rdev);
         EXPECT_EQ(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden), listing);
+        // Refused before the line was touched: the unit logged its own start and nothing else.
+        EXPECT_EQ(unit.events().size(), 1) << run.err.constData();
     }
 }
 

@@ -40,6 +40,15 @@ public:
     // The test's own open of the slave: the far end that stays open while the port comes and goes.
     int slave() const { return slave_; }
 
+    // The far end goes away, as a unit switched off or an adapter pulled: closing the master
+    // hangs up every open of the slave.
+    void hangUp()
+    {
+        if (master_ >= 0)
+            ::close(master_);
+        master_ = -1;
+    }
+
     void send(const QByteArray& bytes) const
     {
         qsizetype done = 0;

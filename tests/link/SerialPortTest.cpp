@@ -150,6 +150,25 @@ TEST_F(SerialPortTest, CloseGivesUpTheExclusiveUseWhileTheFarEndStaysOpen)
     EXPECT_EQ(exclusive, 0);
 }
 
+TEST_F(SerialPortTest, AHangUpDuringAReadEndsItWithABrokenLine)
+{
+    // The read is already waiting when the far end goes: a hung-up terminal reports itself
+    // readable for ever while handing out nothing, which must not pass for "no bytes yet".
+    port_.SetReadTimeout(3000);
+    std::thread farEnd([this] {
+        QThread::msleep(200);
+        pty_.hangUp();
+    });
+    uint8_t byte = 0;
+    bool read = true;
+    const qint64 ms = millisecondsFor([&] { read = port_.Read(&byte, 1); });
+    farEnd.join();
+    EXPECT_FALSE(read);
+    EXPECT_EQ(port_.LastReadCount(), 0);
+    EXPECT_EQ(port_.TakeError(), static_cast<uint32_t>(EIO));
+    EXPECT_LT(ms, 2500);
+}
+
 TEST_F(SerialPortTest, TimeoutsAreScaledByTheSpeed)
 {
     struct Case {
