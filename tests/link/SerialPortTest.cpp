@@ -1,4 +1,5 @@
 #include "SerialPort.h"
+#include "../support/UnprivilegedUser.h"
 #include "PseudoTerminal.h"
 
 #include <QDir>
@@ -148,6 +149,26 @@ TEST_F(SerialPortTest, CloseGivesUpTheExclusiveUseWhileTheFarEndStaysOpen)
     EXPECT_FALSE(port_.Open(pty_.slavePath(), 12345, 8, 0, 0, 1, 1));
     ASSERT_EQ(::ioctl(pty_.slave(), TIOCGEXCL, &exclusive), 0);
     EXPECT_EQ(exclusive, 0);
+}
+
+TEST_F(SerialPortTest, AnOrdinaryUserGetsThePortOnceItIsClosed)
+{
+    // Root passes the exclusive flag, so the one it would keep out is the ordinary user who
+    // opens the port next, while the unit's side stays open.
+    ASSERT_EQ(::fchmod(pty_.slave(), 0666), 0);
+    const QString path = pty_.slavePath();
+    auto openAsOrdinaryUser = [&] {
+        return runAsUnprivilegedUser([&] {
+            SerialPort other;
+            if (other.Open(path, 9600, 8, 0, 0, 1, 1))
+                return 0;
+            std::fprintf(stderr, "%s\n", qPrintable(other.GetErrorText()));
+            return other.TakeError() == EBUSY ? 1 : 2;
+        });
+    };
+    EXPECT_EQ(openAsOrdinaryUser(), 1) << "held by the port under test";
+    ASSERT_TRUE(port_.Close());
+    EXPECT_EQ(openAsOrdinaryUser(), 0);
 }
 
 TEST_F(SerialPortTest, AHangUpDuringAReadEndsItWithABrokenLine)
