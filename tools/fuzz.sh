@@ -4,7 +4,7 @@
 # tests/fuzz/corpus/<target>/ (crash-*, leak-*, timeout-*, oom-*), where the corpus replay of
 # the ordinary tests picks it up: commit it with its fix.
 #
-#   bash tools/fuzz.sh SECONDS [TARGET...]     targets: database names block_transfer (default all)
+#   bash tools/fuzz.sh SECONDS [TARGET...]     targets: the folders of tests/fuzz/corpus (default all)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 if [ $# -lt 1 ] || ! [[ $1 =~ ^[0-9]+$ ]] || [ "$1" -eq 0 ]; then

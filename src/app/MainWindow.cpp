@@ -27,7 +27,6 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
-#include <QtEndian>
 
 namespace {
 
@@ -632,26 +631,14 @@ void MainWindow::layoutControls()
 
 void MainWindow::restorePosition()
 {
-    const QByteArray stored = SettingsStore::binary(SettingsStore::WndPos);
-    if (stored.size() != 16)
-        return;
-    const auto* raw = stored.constData();
-    const int left = qFromLittleEndian<qint32>(raw);
-    const int top = qFromLittleEndian<qint32>(raw + 4);
-    const int right = qFromLittleEndian<qint32>(raw + 8);
-    const int bottom = qFromLittleEndian<qint32>(raw + 12);
-    setGeometry(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+    if (const auto frame = SettingsStore::windowFrame(SettingsStore::binary(SettingsStore::WndPos)))
+        setGeometry(*frame);
 }
 
 void MainWindow::storePosition()
 {
-    const QRect r = normalGeometry();
-    QByteArray stored(16, '\0');
-    qToLittleEndian<qint32>(r.left(), stored.data());
-    qToLittleEndian<qint32>(r.top(), stored.data() + 4);
-    qToLittleEndian<qint32>(r.right() + 1, stored.data() + 8);
-    qToLittleEndian<qint32>(r.bottom() + 1, stored.data() + 12);
-    SettingsStore::setBinary(SettingsStore::WndPos, stored);
+    SettingsStore::setBinary(SettingsStore::WndPos,
+                             SettingsStore::windowFrameValue(normalGeometry()));
 }
 
 void MainWindow::showAbout()

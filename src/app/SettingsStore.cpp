@@ -3,6 +3,7 @@
 #include "LineSettings.h"
 
 #include <QSettings>
+#include <QtEndian>
 
 namespace {
 
@@ -121,4 +122,32 @@ void SettingsStore::setPortSettings(const PortSettings& settings)
     setInteger(DataBits, settings.dataBits);
     setInteger(Parity, settings.parity);
     setInteger(StopBits, settings.stopBits);
+}
+
+std::optional<QRect> SettingsStore::windowFrame(const QByteArray& stored)
+{
+    if (stored.size() != 16)
+        return std::nullopt;
+    const char* raw = stored.constData();
+    const qint64 left = qFromLittleEndian<qint32>(raw);
+    const qint64 top = qFromLittleEndian<qint32>(raw + 4);
+    const qint64 right = qFromLittleEndian<qint32>(raw + 8);
+    const qint64 bottom = qFromLittleEndian<qint32>(raw + 12);
+    // QWIDGETSIZE_MAX, which QtCore does not know: a widget is never wider or taller.
+    constexpr qint64 LargestSide = (1 << 24) - 1;
+    if (right - left < 1 || right - left > LargestSide || bottom - top < 1 ||
+        bottom - top > LargestSide)
+        return std::nullopt;
+    return QRect(QPoint(static_cast<int>(left), static_cast<int>(top)),
+                 QPoint(static_cast<int>(right - 1), static_cast<int>(bottom - 1)));
+}
+
+QByteArray SettingsStore::windowFrameValue(const QRect& frame)
+{
+    QByteArray stored(16, '\0');
+    qToLittleEndian<qint32>(frame.left(), stored.data());
+    qToLittleEndian<qint32>(frame.top(), stored.data() + 4);
+    qToLittleEndian<qint32>(frame.right() + 1, stored.data() + 8);
+    qToLittleEndian<qint32>(frame.bottom() + 1, stored.data() + 12);
+    return stored;
 }

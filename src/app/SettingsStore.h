@@ -3,6 +3,7 @@
 #include "PortSettings.h"
 
 #include <QByteArray>
+#include <QRect>
 #include <QString>
 #include <QVariant>
 
@@ -53,6 +54,12 @@ public:
     // absent; a number the line cannot take keeps its default and is named in the result.
     static PortSettings portSettings();
     static void setPortSettings(const PortSettings& settings);
+
+    // "WndPos": the main window's frame as four little-endian 32-bit numbers, left, top, right and
+    // bottom, the right and bottom edges just outside the frame. A value of another length, or a
+    // frame no window can have (empty, inside out or larger than a widget can be), is nothing.
+    static std::optional<QRect> windowFrame(const QByteArray& stored);
+    static QByteArray windowFrameValue(const QRect& frame);
 
 private:
     static QVariant value(Key key);

@@ -102,22 +102,28 @@ bool UnitSession::hasOpenPort() const
     return port_ && port_->IsOpen();
 }
 
-UnitSession::Answer UnitSession::waitForAnswer()
+UnitSession::Answer UnitSession::waitForAnswer(Channel& channel, int waitMs,
+                                               const std::function<qint64()>& elapsedMs)
 {
-    const int waitMs = std::min(AnswerWaitMs, answerTimeoutMs_);
-    QElapsedTimer clock;
-    clock.start();
     // Short reads: a read that is already waiting when the line breaks only sees it at its end.
-    port_->SetReadTimeout(std::min(waitMs, 50));
-    port_->TakeError();
-    while (clock.elapsed() < waitMs) {
-        if (port_->ReadByte() == UnitAnswer)
+    channel.SetReadTimeout(std::min(waitMs, 50));
+    channel.TakeError();
+    while (elapsedMs() < waitMs) {
+        if (channel.ReadByte() == UnitAnswer)
             return Answer::Heard;
         // A read that failed will fail again at once: nothing comes over a line that is gone.
-        if (port_->PeekError() != 0)
+        if (channel.PeekError() != 0)
             return Answer::LineLost;
     }
     return Answer::Silent;
+}
+
+UnitSession::Answer UnitSession::waitForAnswer()
+{
+    QElapsedTimer clock;
+    clock.start();
+    return waitForAnswer(*port_, std::min(AnswerWaitMs, answerTimeoutMs_),
+                         [&clock] { return clock.elapsed(); });
 }
 
 void UnitSession::setOnlineLineSettings()

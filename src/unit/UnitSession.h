@@ -6,9 +6,11 @@
 #include <QList>
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 class BlockExchange;
+class Channel;
 class SerialPort;
 class UnitSessionHost;
 
@@ -30,6 +32,12 @@ public:
     static QByteArray disconnectCommand();
     // The local ID in decimal, 0x1E, the text, 0x1E.
     static QByteArray pageRecord(uint16_t localId, const QString& text);
+
+    enum class Answer { Heard, Silent, LineLost };
+    // Reads the channel until the unit's answer comes, waitMs go by on the clock (milliseconds
+    // since the wait began) or the line breaks. Connect's tries and Disconnect all wait this way.
+    static Answer waitForAnswer(Channel& channel, int waitMs,
+                                const std::function<qint64()>& elapsedMs);
 
     // Names the saved line setting that the line cannot take.
     static QString unusableSettingText(const PortSettings& settings);
@@ -88,7 +96,6 @@ private:
     bool refusedWithoutPort();
     bool refusedWhileOffline();
     bool refusedWhilePaging();
-    enum class Answer { Heard, Silent, LineLost };
     Answer waitForAnswer();
     void setOnlineLineSettings();
     void runImageTransfer(uint8_t type);

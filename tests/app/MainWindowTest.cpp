@@ -18,6 +18,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTranslator>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -509,6 +510,30 @@ TEST_F(MainWindowTest, ResizingAndTheStoredPosition)
     ASSERT_EQ(stored.size(), 16);
     auto again = open();
     EXPECT_EQ(again->normalGeometry(), placed);
+}
+
+TEST_F(MainWindowTest, AStoredFrameNoWindowCanHaveLeavesTheUsualPlace)
+{
+    const QRect usual = open()->normalGeometry();
+    struct Case {
+        const char* what;
+        qint32 left, top, right, bottom;
+    };
+    const Case cases[] = {
+        {"inside out", 700, 500, 40, 50},
+        {"empty", 40, 50, 40, 50},
+        {"wider than a widget can be", 0, 0, 1 << 25, 400},
+        {"across the whole range", INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX},
+    };
+    for (const Case& c : cases) {
+        QByteArray stored(16, '\0');
+        qToLittleEndian<qint32>(c.left, stored.data());
+        qToLittleEndian<qint32>(c.top, stored.data() + 4);
+        qToLittleEndian<qint32>(c.right, stored.data() + 8);
+        qToLittleEndian<qint32>(c.bottom, stored.data() + 12);
+        SettingsStore::setBinary(SettingsStore::WndPos, stored);
+        EXPECT_EQ(open()->normalGeometry(), usual) << c.what;
+    }
 }
 
 TEST_F(MainWindowTest, SpanishTextsAndAccelerators)

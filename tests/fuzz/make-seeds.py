@@ -97,3 +97,68 @@ write("block_transfer", "send-bad-checksum.bin", transfer(PAGE_RECORD, 10, [ACK,
 write("block_transfer", "send-invalid-length.bin", transfer(IMAGE_TO_UNIT, IMAGE, [BAD_LENGTH]))
 write("block_transfer", "send-out-of-memory.bin", transfer(IMAGE_TO_UNIT, IMAGE, [NO_MEMORY]))
 write("block_transfer", "send-waiting-for-ready.bin", transfer(IMAGE_TO_UNIT, 200, [ACK, 0x33]))
+
+
+# Answer waits: byte 0 sets the time-out (bits 0-3, tenths of a second; bit 4 the line already at
+# the online speed; bit 5 breaks the line at the read byte 1 counts), then the unit's bytes. Each
+# byte that comes takes a millisecond of the wait.
+ANSWER = 0xA6
+ONLINE_SPEED, BREAKS = 0x10, 0x20
+
+
+def waits(mode, answers, break_at=0):
+    return bytes([mode, break_at]) + bytes(answers)
+
+
+write("answer_waits", "heard.bin", waits(10, [ANSWER]))
+write("answer_waits", "heard-after-junk.bin", waits(10, b"AB\x00\xff" + bytes([ANSWER])))
+write("answer_waits", "silent.bin", waits(10, b""))
+write("answer_waits", "heard-second-try.bin", waits(1, [0x55] * 100 + [ANSWER]))
+write("answer_waits", "silent-at-online-speed.bin",
+      waits(1 | ONLINE_SPEED, [0x55] * 100 + [ANSWER]))
+write("answer_waits", "heard-at-disconnect.bin", waits(1, [0x55] * 200 + [ANSWER]))
+write("answer_waits", "line-breaks.bin", waits(10 | BREAKS, b"ABCD", break_at=3))
+write("answer_waits", "line-breaks-at-once.bin", waits(10 | BREAKS, [ANSWER], break_at=0))
+write("answer_waits", "no-time-to-wait.bin", waits(0, [ANSWER]))
+
+
+# Status texts: what the unit sends for its status, as it is.
+write("status_text", "ready.txt", b"READY\r\nChannel 3\r\n")
+write("status_text", "latin1.txt", "Señal: 87% ñáéíóú ÿ".encode("latin-1"))
+write("status_text", "escape-sequence.txt", b"\x1b[2J\x1b]0;title\x07done\r\n")
+write("status_text", "c1-controls.txt", b"\x9b31m\x85\x7f\x80\x9f")
+write("status_text", "lone-returns.txt", b"a\rb\r\r\nc\n\rd\r")
+write("status_text", "tabs-and-nul.txt", b"A\tB\x00C\x1e")
+write("status_text", "empty.txt", b"")
+
+
+# Settings files: the INI file the console reads, as QSettings writes it.
+def frame(left, top, right, bottom):
+    raw = struct.pack("<4i", left, top, right, bottom)
+    return ("@ByteArray(" + "".join("\\x%02x" % b for b in raw) + ")").encode()
+
+
+def settings(*lines):
+    return b"\n".join(lines) + b"\n"
+
+
+write("settings", "good.conf", settings(
+    b"[Settings]", b"ComPort=COM3", b"BaudRate=9600", b"DataBits=8", b"Parity=0", b"StopBits=0",
+    b"WndPos=" + frame(40, 50, 740, 570)))
+write("settings", "empty.conf", b"")
+write("settings", "unusable-baud.conf", settings(b"[Settings]", b"BaudRate=12345", b"DataBits=9"))
+write("settings", "unusable-numbers.conf", settings(
+    b"[Settings]", b"BaudRate=-1", b"DataBits=x", b"Parity=5", b"StopBits=99999999999999999999"))
+write("settings", "keep-port-rate.conf", settings(b"[Settings]", b"BaudRate=0", b"StopBits=2"))
+write("settings", "port-path.conf", settings(b"[Settings]", b"ComPort=build/demo/../unit"))
+write("settings", "port-bare.conf", settings(b"[Settings]", b"ComPort=\" ttyUSB0: \""))
+write("settings", "port-list.conf", settings(b"[Settings]", b"ComPort=COM1, COM2"))
+write("settings", "frame-inside-out.conf",
+      settings(b"[Settings]", b"WndPos=" + frame(700, 500, 40, 50)))
+write("settings", "frame-extremes.conf",
+      settings(b"[Settings]", b"WndPos=" + frame(-2**31, -2**31, 2**31 - 1, 2**31 - 1)))
+write("settings", "frame-short.conf", settings(b"[Settings]", b"WndPos=@ByteArray(abc)"))
+write("settings", "frame-as-text.conf", settings(b"[Settings]", b"WndPos=40 50 740 570"))
+write("settings", "other-sections.conf", settings(
+    b"[Patron]", b"WndPos=" + frame(1, 2, 3, 4), b"[General]", b"BaudRate=300",
+    b"[Settings]", b"BaudRate=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x12)", b"Parity=@Invalid()"))
