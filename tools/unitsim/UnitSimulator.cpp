@@ -385,6 +385,8 @@ void UnitSimulator::sendBlockBody()
                 take = std::min<qsizetype>(take, std::max(0, limit - dataBytesThisBlock_));
         if (take > 0)
             send(outgoing_.mid(offset, take));
+        else
+            applyDataLimits(); // a limit of 0 bytes: the fault comes before the first one
         offset += take;
         for (qsizetype i = 0; i < take; ++i)
             countDataByte();
@@ -427,6 +429,11 @@ bool UnitSimulator::faultApplies() const
 void UnitSimulator::countDataByte()
 {
     ++dataBytesThisBlock_;
+    applyDataLimits();
+}
+
+void UnitSimulator::applyDataLimits()
+{
     if (faults_.hangupAfter >= 0 && dataBytesThisBlock_ >= faults_.hangupAfter) {
         log(QStringLiteral("hangup"),
             {{QStringLiteral("type"), blockType_}, {QStringLiteral("after"), dataBytesThisBlock_}});

@@ -102,6 +102,8 @@ private:
     bool openLine(QString* error);
     void hangUp();
     void countDataByte();
+    // Falls silent or hangs up once the block has reached the limit the faults set.
+    void applyDataLimits();
 
     void readLineSettings();
     QJsonObject lineSettings() const;
