@@ -159,9 +159,12 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
     if (parser.isSet(portOption) && request.port.trimmed().isEmpty())
         return refuse(QStringLiteral("--port needs the name or path of a port"));
     if (parser.isSet(timeoutOption)) {
+        // toDouble() alone would take " 2", "+2" and "1e2".
+        static const QRegularExpression decimal(QStringLiteral("^[0-9]+(\\.[0-9]+)?$"));
         bool ok = false;
         const double seconds = parser.value(timeoutOption).toDouble(&ok);
-        if (!ok || !(seconds >= 0.1 && seconds <= 3600))
+        if (!decimal.match(parser.value(timeoutOption)).hasMatch() || !ok ||
+            !(seconds >= 0.1 && seconds <= 3600))
             return refuse(QStringLiteral("--timeout takes seconds from 0.1 to 3600"));
         request.answerTimeoutMs = static_cast<int>(seconds * 1000);
     }
@@ -175,6 +178,8 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
                                       request.command != u"upload" && request.command != u"dump"))
             return refuse(QStringLiteral("unknown command or missing DBFILE; see --help"));
         request.file = arguments[1];
+        if (request.file.isEmpty())
+            return refuse(QStringLiteral("DBFILE is empty; name a database file"));
         return request;
     }
 

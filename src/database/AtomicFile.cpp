@@ -114,8 +114,13 @@ bool AtomicFile::canReplace(const QString& path, QString* error)
     const QString targetPath = followLinks(path);
     const QByteArray target = QFile::encodeName(targetPath);
     struct stat existing {};
-    if (::stat(target.constData(), &existing) != 0)
+    if (::stat(target.constData(), &existing) != 0) {
+        // Nothing there yet: the new file needs a folder to go in.
+        const QFileInfo folder(QFileInfo(targetPath).absolutePath());
+        if (!folder.isDir())
+            return fail(error, ENOENT);
         return true;
+    }
     // Renaming over a FIFO or a device node would take it away from whoever relies on it.
     if (!S_ISREG(existing.st_mode)) {
         return failWith(error, QCoreApplication::translate(
