@@ -754,5 +754,7 @@ void MainWindow::runConnectionSettings()
 
 void MainWindow::imageReplaced()
 {
+    // The unit's configuration is in no file yet: the save question must protect it.
+    database_.markModified();
     fillRecipientList();
 }

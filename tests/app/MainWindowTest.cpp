@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 #include "../unit/SimulatedUnit.h"
+#include "CommandId.h"
 #include "Database.h"
 #include "MessageBox.h"
 #include "PictureButton.h"
@@ -491,6 +492,24 @@ TEST_F(MainWindowTest, APageTheUnitNeverConfirmsIsReportedAndTheWindowGoesOfflin
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("No response from unit."));
     EXPECT_EQ(unit.events(QStringLiteral("page")).size(), 0);
+}
+
+TEST_F(MainWindowTest, AnUploadedConfigurationIsAnUnsavedChange)
+{
+    // Left unmarked, the unit's configuration was lost at Exit without the save question, and
+    // a signal kept no recovery copy of it.
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    SettingsStore::setText(SettingsStore::ComPort, unit.path());
+    auto window = open();
+    window->login(QString()); // the administrator's empty password of a new database
+    window->runCommand(32791);
+    ASSERT_TRUE(window->session().isOnline());
+    ASSERT_FALSE(database_.isModified());
+    window->runCommand(UploadCommand);
+    EXPECT_TRUE(unit.waitForEvents(QStringLiteral("upload"), 1));
+    EXPECT_TRUE(window->session().isOnline());
+    EXPECT_TRUE(database_.isModified());
 }
 
 TEST_F(MainWindowTest, ResizingAndTheStoredPosition)
