@@ -137,6 +137,21 @@ bool SerialPort::Close()
     return true;
 }
 
+bool SerialPort::IsHungUp() const
+{
+    if (!IsOpen())
+        return false;
+    pollfd p{handle_, 0, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+bool SerialPort::Reopen()
+{
+    const LineSettings kept = settings_;
+    return Open(name_, kept.baudRate, kept.byteSize, kept.parity, kept.stopBits, GetHandshakeMode(),
+                GetFlowMode());
+}
+
 bool SerialPort::Configure(uint32_t baudRate, int byteSize, int parity, int stopBits,
                            int handshakeMode, int flowMode)
 {

@@ -25,6 +25,11 @@ public:
 
     bool IsOpen() const override { return handle_ != InvalidHandle; }
     bool Close() override;
+    // The far end has gone (a unit's adapter pulled, a pseudo-terminal's master closed): the
+    // descriptor will never carry a byte again, only opening the device anew can.
+    bool IsHungUp() const;
+    // Opens the port by its name again with the line settings it has now.
+    bool Reopen();
     bool Read(uint8_t* buffer, int count) override;
     void PurgeInput() override;
     bool Write(const uint8_t* buffer, int count) override;

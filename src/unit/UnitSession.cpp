@@ -138,6 +138,10 @@ void UnitSession::setOnlineLineSettings()
 
 bool UnitSession::Connect()
 {
+    // After the line broke, or when the port could not be opened before, the unit may be
+    // back (switched on again, its adapter plugged in): open the device anew.
+    if (port_ && !port_->GetName().isEmpty() && (!port_->IsOpen() || port_->IsHungUp()))
+        port_->Reopen();
     if (!hasOpenPort()) {
         const PortSettings saved = host_.savedPortSettings();
         host_.inform(saved.usable() ? tr("Communications port not open, check configuration.")

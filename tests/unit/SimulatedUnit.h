@@ -15,7 +15,10 @@
 // folder, recording what it receives in a log the test reads.
 class SimulatedUnit {
 public:
-    explicit SimulatedUnit(const QStringList& options = {})
+    // linkPath: where the unit's line appears; by default in the unit's own folder. A unit
+    // started at the path of one that is gone plays the same unit switched on again.
+    explicit SimulatedUnit(const QStringList& options = {}, const QString& linkPath = {})
+        : linkPath_(linkPath.isEmpty() ? dir_.filePath(QStringLiteral("unit")) : linkPath)
     {
         process_ = std::make_unique<ChildProcess>(
             QStringLiteral(TAVOLUX_UNITSIM),
@@ -30,7 +33,7 @@ public:
     bool started() const { return started_; }
     // Ends the unit at once, as a crash or a pulled cable would.
     void kill() { process_->kill(); }
-    QString path() const { return dir_.filePath(QStringLiteral("unit")); }
+    QString path() const { return linkPath_; }
     QString logPath() const { return dir_.filePath(QStringLiteral("unit.log")); }
 
     // The events the unit logged, all or those of one kind, oldest first.
@@ -55,6 +58,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    QString linkPath_;
     std::unique_ptr<ChildProcess> process_;
     bool started_ = false;
 };

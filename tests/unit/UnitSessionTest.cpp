@@ -469,6 +469,39 @@ TEST_F(UnitSessionTest, ALineThatBreaksWhileConnectingEndsTheWaitAtOnce)
     EXPECT_EQ(session_.port()->GetBaudRate(), 9600u);
 }
 
+TEST_F(UnitSessionTest, AfterTheLineBrokeConnectOpensThePortAgain)
+{
+    // The unit is switched off in the middle of a page and on again (or an adapter is pulled
+    // and plugged back in): the old descriptor will never carry a byte again.
+    QTemporaryDir linkFolder;
+    const QString link = linkFolder.filePath(QStringLiteral("unit"));
+    unit_ = std::make_unique<SimulatedUnit>(
+        QStringList{QStringLiteral("--hangup-after"), QStringLiteral("2"),
+                    QStringLiteral("--fault-type"), QStringLiteral("4")},
+        link);
+    ASSERT_TRUE(unit_->started());
+    PortSettings saved = savedAt(9600);
+    saved.port = link;
+    host_.saved = saved;
+    session_.openPort(saved);
+    session_.setAnswerTimeout(500);
+    session_.ConnectCommand();
+    ASSERT_TRUE(session_.isOnline());
+    session_.QueuePage(UnitSession::pageRecord(5, QStringLiteral("lost with the line")));
+    ASSERT_TRUE(waitUntil([&] { return !session_.isOnline(); }));
+    EXPECT_EQ(host_.informed, QStringList{QStringLiteral("The connection to the unit was lost.")});
+
+    unit_.reset();
+    unit_ = std::make_unique<SimulatedUnit>(QStringList{}, link);
+    ASSERT_TRUE(unit_->started());
+    host_.informed.clear();
+    session_.ConnectCommand();
+    ASSERT_TRUE(session_.isOnline()) << host_.informed.join(u'|').toStdString();
+    session_.QueuePage(UnitSession::pageRecord(5, QStringLiteral("after the unit came back")));
+    EXPECT_TRUE(unit_->waitForEvents(QStringLiteral("page"), 1));
+    EXPECT_TRUE(host_.informed.isEmpty()) << host_.informed.join(u'|').toStdString();
+}
+
 TEST_F(UnitSessionTest, RandomFaultsComeBackTheSameForTheSameSeed)
 {
     // Every page gets a fault; after each failure the console opens the line again (a hang-up
