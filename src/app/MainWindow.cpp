@@ -731,12 +731,14 @@ void MainWindow::saveDatabase()
 bool MainWindow::runImageTransfer(uint8_t type)
 {
     TransferWindow window(*session_->port(), database_.image(), type, this);
+    window.setAnswerTimeout(session_->answerTimeoutMs());
     return window.exec() == QDialog::Accepted;
 }
 
 bool MainWindow::runStatusWindow()
 {
     UnitStatusWindow window(*session_->port(), this);
+    window.setAnswerTimeout(session_->answerTimeoutMs());
     window.exec();
     return !window.requestFailed();
 }
