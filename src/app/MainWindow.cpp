@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "CoasterPanel.h"
 #include "Database.h"
 #include "DatabaseCommands.h"
 #include "LoginDialog.h"
@@ -180,6 +181,12 @@ MainWindow::MainWindow(Database& database, QWidget* parent)
     panes_[0]->setText(QStringLiteral("  ") + tr("Offline"));
     resize(MinimumWidth, MinimumHeight);
     restorePosition();
+    const bool coastersWanted = std::ranges::any_of(
+        std::initializer_list<SettingsStore::Key>{SettingsStore::Alert, SettingsStore::Range,
+                                                  SettingsStore::Light, SettingsStore::Locate},
+        [](SettingsStore::Key key) { return SettingsStore::integer(key, 1) != 0; });
+    if (coastersWanted)
+        openCoasterPanel();
     tick_.start(50);
 }
 
@@ -690,11 +697,45 @@ void MainWindow::leaveUnattended()
     close();
 }
 
+void MainWindow::openCoasterPanel()
+{
+    auto* panel = new CoasterPanel(*session_, database_.image(), this);
+    if (panel->rowCount() == 0) {
+        // Nothing to show: the panel does not stay, and the console keeps the focus.
+        delete panel;
+        activateWindow();
+        return;
+    }
+    coasterPanel_ = panel;
+    panel->show();
+}
+
+CoasterPanel* MainWindow::coasterPanel() const
+{
+    return coasterPanel_;
+}
+
+void MainWindow::recreateCoasterPanel()
+{
+    if (coasterPanel_) {
+        coasterPanel_->close();
+        // Gone at once, so that its place is stored before the new one reads it.
+        delete coasterPanel_.data();
+    }
+    openCoasterPanel();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (!leavingUnattended_ && !commands_->promptSaveChanges()) {
         event->ignore();
         return;
+    }
+    // The coaster switches already show a waiting mode; the coasters must get it before the
+    // goodbye. Left from outside, nobody could hear of a page that failed, so it stays unsent.
+    if (coasterPanel_ && coasterPanel_->isModeWaiting() && !leavingUnattended_) {
+        coasterPanel_->sendWaitingMode();
+        session_->sendQueuedPages();
     }
     session_->Leave();
     storePosition();

@@ -7,8 +7,10 @@
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
+class CoasterPanel;
 class Database;
 class DatabaseCommands;
 class PictureButton;
@@ -53,6 +55,11 @@ public:
     // Leaves as Exit does, but without the save question, for when nobody can answer it (a
     // signal, the end of the desktop session): unsaved changes go to the recovery files.
     void leaveUnattended();
+    // After the settings sheet: a new coaster panel where the open one stood, whatever the
+    // "Patron" values say, so that changed rows show.
+    void recreateCoasterPanel();
+    // The open coaster panel; null when none is open.
+    CoasterPanel* coasterPanel() const;
 
     SortableList* recipientList() const { return recipients_; }
     QPlainTextEdit* messageBox() const { return message_; }
@@ -96,6 +103,7 @@ private:
     void restorePosition();
     void storePosition();
     void showAbout();
+    void openCoasterPanel();
 
     Database& database_;
     DatabaseCommands* commands_;
@@ -116,4 +124,5 @@ private:
     QList<int> openedWindows_;
     QTimer tick_;
     bool leavingUnattended_ = false;
+    QPointer<CoasterPanel> coasterPanel_;
 };

@@ -5,6 +5,7 @@
 #include "UnitSessionHost.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 
 // The port's line settings and time-outs, taken before the console changes them for a while.
@@ -404,4 +405,27 @@ void UnitSession::Leave()
 {
     StopPageTransfer();
     Disconnect();
+}
+
+void UnitSession::sendQueuedPages()
+{
+    if (!online_ || queue_.isEmpty())
+        return;
+    // A page waits for at most five answers (the length's, three between its 64-byte blocks, the
+    // last one), each ended by the answer time-out; a unit that answers each just in time still
+    // gets no more than this.
+    constexpr qint64 AnswersPerPage = 5;
+    const qint64 limitMs =
+        queue_.size() * (AnswersPerPage * answerTimeoutMs_ + pagePauseMs_) + PumpIntervalMs;
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    QTimer pump;
+    connect(&pump, &QTimer::timeout, &loop, [&] {
+        PumpPages();
+        if (!online_ || queue_.isEmpty() || clock.hasExpired(limitMs))
+            loop.quit();
+    });
+    pump.start(PumpIntervalMs);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }

@@ -26,6 +26,8 @@ public:
     static constexpr uint32_t OnlineBaudRate = 115200;
     static constexpr int AnswerWaitMs = 1000;
     static constexpr int PagePauseMs = 300;
+    // How often the window's timer offers the next page.
+    static constexpr int PumpIntervalMs = 50;
     static constexpr char RecordSeparator = 0x1E;
 
     static QByteArray connectCommand();
@@ -81,6 +83,9 @@ public:
     void ConnectionSettingsCommand();
     // Leaving the program: stop a page under way and tell the unit goodbye, online or not.
     void Leave();
+    // Sends what is queued before Leave would drop it: returns once the queue is empty, a page
+    // has failed (the queue is dropped with it) or the unit has had time enough for every page.
+    void sendQueuedPages();
 
 signals:
     void onlineChanged(bool online);

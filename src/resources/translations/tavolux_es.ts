@@ -24,6 +24,33 @@
     </message>
 </context>
 <context>
+    <name>CoasterPanel</name>
+    <message>
+        <source>&amp;Beep</source>
+        <translation>&amp;Pitido</translation>
+    </message>
+    <message>
+        <source>&amp;Flash</source>
+        <translation>&amp;Destello</translation>
+    </message>
+    <message>
+        <source>&amp;Vibrate</source>
+        <translation>&amp;Vibrar</translation>
+    </message>
+    <message>
+        <source>&amp;Range</source>
+        <translation>&amp;Alcance</translation>
+    </message>
+    <message>
+        <source>L&amp;ocate</source>
+        <translation>&amp;Localizar</translation>
+    </message>
+    <message>
+        <source>Coasters</source>
+        <translation>Posavasos</translation>
+    </message>
+</context>
+<context>
     <name>DatabaseCommands</name>
     <message>
         <source>All</source>
