@@ -1,7 +1,10 @@
-// Takes pictures of the main window at each access level, for looking at the console as a user
-// sees it. Run through tools/screenshots.sh, which starts it under Xvfb in both languages.
+// Takes pictures of the main window at each access level and of the coaster panel with each set
+// of rows, for looking at the console as a user sees it. Run through tools/screenshots.sh, which
+// starts it under Xvfb in both languages.
+#include "CoasterPanel.h"
 #include "Database.h"
 #include "MainWindow.h"
+#include "SettingsStore.h"
 #include "Translations.h"
 
 #include <QApplication>
@@ -62,5 +65,30 @@ int main(int argc, char* argv[])
     QTest::qWait(100);
     window.screen()->grabWindow(0).save(
         QStringLiteral("%1/main-wide-%2.png").arg(QString::fromLocal8Bit(argv[1]), suffix));
+
+    // The coaster panel in every combination of its rows, with Beep and Range switched on.
+    SettingsStore::setInteger(SettingsStore::BeepState, 1);
+    SettingsStore::setInteger(SettingsStore::FlashState, 0);
+    SettingsStore::setInteger(SettingsStore::VibeState, 0);
+    SettingsStore::setInteger(SettingsStore::RangeState, 1);
+    for (int combination = 1; combination < 8; ++combination) {
+        const bool alert = combination & 4, range = combination & 2, locate = combination & 1;
+        SettingsStore::setInteger(SettingsStore::Alert, alert);
+        SettingsStore::setInteger(SettingsStore::Range, range);
+        SettingsStore::setInteger(SettingsStore::Locate, locate);
+        window.recreateCoasterPanel();
+        CoasterPanel* panel = window.coasterPanel();
+        if (!panel || !QTest::qWaitForWindowExposed(panel))
+            return 1;
+        QTest::qWait(100);
+        const QString file = QStringLiteral("%1/coasters-%2%3%4-%5.png")
+                                 .arg(QString::fromLocal8Bit(argv[1]))
+                                 .arg(int(alert))
+                                 .arg(int(range))
+                                 .arg(int(locate))
+                                 .arg(suffix);
+        panel->grab().save(file);
+        std::printf("%s\n", qPrintable(file));
+    }
     return 0;
 }
