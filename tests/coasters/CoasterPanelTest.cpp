@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 constexpr uint32_t GroupCapCode = 204800;
@@ -336,6 +338,45 @@ TEST_F(CoasterPanelTest, AWaitingModeIsSentBeforeTheConsoleSaysGoodbye)
     EXPECT_EQ(order.mid(order.indexOf(QStringLiteral("page"))),
               (QStringList{QStringLiteral("page"), QStringLiteral("page"),
                            QStringLiteral("disconnect")}));
+}
+
+TEST_F(CoasterPanelTest, AWaitingModeThatCannotGoOutAtExitIsSaidAndTheExitGoesOn)
+{
+    struct Case {
+        const char* what;
+        QStringList unitOptions; // empty: no unit, the console stays offline
+        QString said;
+    };
+    const Case cases[] = {
+        {"offline", {}, QStringLiteral("Message not sent.  Not Connected!")},
+        {"a unit that never confirms",
+         {QStringLiteral("--silent-after"), QStringLiteral("3"), QStringLiteral("--fault-type"),
+          QStringLiteral("4")},
+         QStringLiteral("No response from unit.")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MessageBox::resetScript();
+        std::optional<SimulatedUnit> unit;
+        std::unique_ptr<MainWindow> window;
+        if (c.unitOptions.isEmpty()) {
+            window = openConsole();
+        } else {
+            unit.emplace(c.unitOptions);
+            ASSERT_TRUE(unit->started());
+            window = openOnline(*unit);
+            window->session().setAnswerTimeout(300);
+        }
+        click(*window->coasterPanel(), CoasterPanel::Beep);
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_TRUE(window->close());
+        EXPECT_LT(clock.elapsed(), 2 * 5 * 300 + 2000);
+        ASSERT_EQ(MessageBox::shown().size(), 1);
+        EXPECT_EQ(MessageBox::shown()[0].text, c.said);
+        EXPECT_FALSE(window->session().isOnline());
+        EXPECT_TRUE(window->session().pageQueue().isEmpty());
+    }
 }
 
 TEST_F(CoasterPanelTest, ACreatedAnewPanelStandsWhereTheOldOneStoodWithTheNewRows)
