@@ -14,6 +14,11 @@
 
 namespace {
 
+// Narrower than this, the panel's caption would not fit its title bar.
+constexpr int MinimumWidth = 120;
+// Where the panel stands the first time: this far right of the console.
+constexpr int GapBesideConsole = 24;
+
 struct ButtonSpec {
     const char* caption;
     const char* icon;                        // picture name in the resources
@@ -92,7 +97,7 @@ CoasterPanel::CoasterPanel(UnitSession& session, ConfigurationImage& image, QWid
         if (shown[i])
             ++rows_;
     }
-    width = std::max(width, 120);
+    width = std::max(width, MinimumWidth);
 
     int top = 0;
     for (PictureButton* button : buttons_)
@@ -101,7 +106,7 @@ CoasterPanel::CoasterPanel(UnitSession& session, ConfigurationImage& image, QWid
             top += ButtonHeight;
         }
 
-    QRect place(mainWindow->geometry().topRight() + QPoint(24, 0), QSize(width, 0));
+    QRect place(mainWindow->geometry().topRight() + QPoint(GapBesideConsole, 0), QSize(width, 0));
     if (const auto stored =
             SettingsStore::windowFrame(SettingsStore::binary(SettingsStore::PatronWndPos)))
         place.moveTopLeft(stored->topLeft());

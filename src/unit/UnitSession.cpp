@@ -415,6 +415,7 @@ void UnitSession::sendQueuedPages()
     // last one), each ended by the answer time-out; a unit that answers each just in time still
     // gets no more than this.
     constexpr qint64 AnswersPerPage = 5;
+    constexpr int PumpIntervalMs = 50;
     const qint64 limitMs =
         queue_.size() * (AnswersPerPage * answerTimeoutMs_ + pagePauseMs_) + PumpIntervalMs;
     QElapsedTimer clock;

@@ -26,8 +26,6 @@ public:
     static constexpr uint32_t OnlineBaudRate = 115200;
     static constexpr int AnswerWaitMs = 1000;
     static constexpr int PagePauseMs = 300;
-    // How often the window's timer offers the next page.
-    static constexpr int PumpIntervalMs = 50;
     static constexpr char RecordSeparator = 0x1E;
 
     static QByteArray connectCommand();
