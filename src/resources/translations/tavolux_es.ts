@@ -24,6 +24,21 @@
     </message>
 </context>
 <context>
+    <name>DataExchange</name>
+    <message>
+        <source>Please enter an integer.</source>
+        <translation>Introduzca un número entero.</translation>
+    </message>
+    <message>
+        <source>Please enter an integer between %1 and %2.</source>
+        <translation>Introduzca un número entero entre %1 y %2.</translation>
+    </message>
+    <message>
+        <source>Please enter no more than %1 characters.</source>
+        <translation>Introduzca %1 caracteres como máximo.</translation>
+    </message>
+</context>
+<context>
     <name>DatabaseCommands</name>
     <message>
         <source>All</source>
@@ -415,6 +430,13 @@ Add some now?</source>
     <message>
         <source>This is not a serial port.</source>
         <translation>No es un puerto serie.</translation>
+    </message>
+</context>
+<context>
+    <name>RecipientPickList</name>
+    <message>
+        <source>None</source>
+        <translation>Ninguno</translation>
     </message>
 </context>
 <context>
