@@ -286,7 +286,7 @@ TEST_F(PagersDialogTest, NoTwoControlsShareAMnemonicInEitherLanguage)
     const mnemonics::SpanishTexts spanish;
     ASSERT_TRUE(spanish.loaded());
     auto dialog = open();
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Buscapersonas"));
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Buscas"));
     EXPECT_EQ(mnemonics::windowClashes(*dialog), QStringList());
 }
 
