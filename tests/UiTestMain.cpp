@@ -2,6 +2,7 @@
 // their own, and the message boxes and file dialogs scripted.
 #include "FileDialog.h"
 #include "MessageBox.h"
+#include "ModalRunner.h"
 #include "SettingsStore.h"
 
 #include <QApplication>
@@ -23,6 +24,8 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QString::fromLatin1(SettingsStore::Application));
     MessageBox::setScripted(true);
     FileDialog::setScripted(true);
+    // An editor a test opens is closed again at once unless the test drives it.
+    ModalRunner::setDriver([](QDialog&) {});
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -3,6 +3,7 @@
 #include "CoasterPanel.h"
 #include "Database.h"
 #include "DatabaseCommands.h"
+#include "EditorLauncher.h"
 #include "LoginDialog.h"
 #include "MessageBox.h"
 #include "PictureButton.h"
@@ -410,13 +411,27 @@ void MainWindow::runCommand(int id)
     }
 }
 
-// The editors and reports plug in here; until they exist the call is only noted.
+// The editors and reports plug in here; each opening is noted for the tests.
 void MainWindow::openEditor(int command)
 {
     openedWindows_ << command;
-    if (command == PagersCommand || command == GroupsCommand)
-        fillRecipientList();
+    if (EditorLauncher::open(command, this, database_, *session_))
+        editorClosed();
 }
+
+void MainWindow::editorClosed()
+{
+    const QList<QTreeWidgetItem*> selected = recipients_->selectedItems();
+    const auto shown = selected.isEmpty()
+                           ? std::nullopt
+                           : std::optional(SortableList::itemValue(selected.first()));
+    fillRecipientList();
+    if (QTreeWidgetItem* row = shown ? recipients_->findRow(*shown) : nullptr)
+        recipients_->setCurrentItem(row);
+    refreshOpenReports();
+}
+
+void MainWindow::refreshOpenReports() {}
 
 void MainWindow::login(const QString& password)
 {

@@ -98,6 +98,11 @@ private:
     void onMessageChanged();
     void commonButton();
     void openEditor(int command);
+    // After an editor closed: the recipient list follows the image, keeping its selection where
+    // the row still exists, and so do the open reports.
+    void editorClosed();
+    // Where the report windows refresh themselves from the image; none exists yet.
+    void refreshOpenReports();
     void recipientActivated();
     bool selectByFirstLetter(const QString& letter);
     void restorePosition();

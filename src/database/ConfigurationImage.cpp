@@ -281,8 +281,10 @@ void ConfigurationImage::replaceReferences(uint16_t oldId, uint16_t newId)
     }
 }
 
-void ConfigurationImage::renumberLocalId(uint16_t oldId, uint16_t newId)
+bool ConfigurationImage::renumberLocalId(uint16_t oldId, uint16_t newId)
 {
+    if (oldId == NoLocalId || newId == NoLocalId)
+        return false;
     const Slot pagerSlot = findPager(oldId);
     const Slot groupSlot = findGroup(oldId);
     if (pagerSlot)
@@ -290,8 +292,9 @@ void ConfigurationImage::renumberLocalId(uint16_t oldId, uint16_t newId)
     if (groupSlot)
         group(*groupSlot).setLocalId(newId);
     if (!pagerSlot && !groupSlot)
-        return;
+        return false;
     replaceReferences(oldId, newId);
+    return true;
 }
 
 void ConfigurationImage::deleteLocalId(uint16_t localId)
@@ -303,6 +306,34 @@ void ConfigurationImage::deleteLocalId(uint16_t localId)
     else
         return;
     replaceReferences(localId, NoLocalId);
+    for (int slot = 0; slot < GroupCount; ++slot)
+        closeMemberGaps(slot);
+}
+
+void ConfigurationImage::removeFromAllGroups(uint16_t localId)
+{
+    if (localId == NoLocalId)
+        return;
+    for (int slot = 0; slot < GroupCount; ++slot) {
+        GroupRecord record = group(slot);
+        for (int i = 0; i < GroupRecord::MemberCount; ++i)
+            if (record.member(i) == localId)
+                record.setMember(i, NoLocalId);
+        closeMemberGaps(slot);
+    }
+}
+
+void ConfigurationImage::closeMemberGaps(int groupSlot)
+{
+    GroupRecord record = group(groupSlot);
+    int kept = 0;
+    for (int i = 0; i < GroupRecord::MemberCount; ++i) {
+        const uint16_t member = record.member(i);
+        if (member != NoLocalId)
+            record.setMember(kept++, member);
+    }
+    for (int i = kept; i < GroupRecord::MemberCount; ++i)
+        record.setMember(i, NoLocalId);
 }
 
 bool ConfigurationImage::groupContains(int groupSlot, uint16_t localId) const
@@ -329,13 +360,11 @@ bool ConfigurationImage::groupHasMember(Slot groupSlot, uint16_t localId) const
 {
     if (!groupSlot)
         return false;
-    for (int i = 0; i < GroupRecord::MemberCount; ++i) {
-        const uint16_t member = groupMember(*groupSlot, i);
-        if (member == NoLocalId)
-            return false;
-        if (member == localId)
+    if (localId == NoLocalId)
+        return false;
+    for (int i = 0; i < GroupRecord::MemberCount; ++i)
+        if (groupMember(*groupSlot, i) == localId)
             return true;
-    }
     return false;
 }
 
@@ -351,17 +380,16 @@ bool ConfigurationImage::groupsRelated(int a, Slot b) const
 uint16_t ConfigurationImage::firstMember(int groupSlot)
 {
     memberGroup_ = groupSlot;
-    memberPosition_ = 0;
-    return groupMember(groupSlot, 0);
+    memberPosition_ = -1;
+    return nextMember();
 }
 
 uint16_t ConfigurationImage::nextMember()
 {
-    if (memberPosition_ >= GroupRecord::MemberCount - 1)
-        return NoLocalId;
-    const uint16_t next = groupMember(memberGroup_, memberPosition_ + 1);
-    if (next == NoLocalId)
-        return NoLocalId;
-    ++memberPosition_;
-    return next;
+    while (memberPosition_ < GroupRecord::MemberCount - 1) {
+        const uint16_t next = groupMember(memberGroup_, ++memberPosition_);
+        if (next != NoLocalId)
+            return next;
+    }
+    return NoLocalId;
 }

@@ -119,13 +119,20 @@ public:
     void clearPager(int slot);
     void clearGroup(int slot);
     void clearGroupMembers(int slot);
-    void renumberLocalId(uint16_t oldId, uint16_t newId);
+    // Refuses (false, nothing changed) to renumber from or to 0xFFFF: it marks every free slot
+    // and every empty reference, so no pager or group goes by it.
+    bool renumberLocalId(uint16_t oldId, uint16_t newId);
+    // Member lists close the gap the deleted local ID leaves, so no member behind it is lost.
     void deleteLocalId(uint16_t localId);
+    // Takes the local ID out of every group's member list, closing the gaps.
+    void removeFromAllGroups(uint16_t localId);
 
     bool groupContains(int groupSlot, uint16_t localId) const;
     bool groupHasMember(Slot groupSlot, uint16_t localId) const;
     bool groupsRelated(int a, Slot b) const;
 
+    // Members in slot order, passing over empty slots, so that a gap in a group read from a file
+    // hides no member behind it.
     uint16_t firstMember(int groupSlot);
     uint16_t nextMember();
 
@@ -147,6 +154,7 @@ private:
                      GroupRecord::memberField(index).offset);
     }
     void rebuildLocalIdIndex();
+    void closeMemberGaps(int groupSlot);
     Slot scanIndex(int fromLocalId, bool groups) const;
     void replaceReferences(uint16_t oldId, uint16_t newId);
 

@@ -3,7 +3,10 @@
 #include "CommandId.h"
 #include "Database.h"
 #include "MessageBox.h"
+#include "ModalRunner.h"
+#include "PagersDialog.h"
 #include "PictureButton.h"
+#include "RecipientPickList.h"
 #include "SettingsStore.h"
 #include "SortableList.h"
 #include "UnitSession.h"
@@ -11,6 +14,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -572,4 +576,28 @@ TEST_F(MainWindowTest, SpanishTextsAndAccelerators)
         EXPECT_EQ(window->openedWindows(), (QList<int>{32781, 32793}));
     }
     QCoreApplication::removeTranslator(&spanish);
+}
+
+TEST_F(MainWindowTest, AfterAnEditorClosesTheRecipientListFollowsTheImage)
+{
+    auto window = open();
+    window->login(QString());
+    SortableList* list = window->recipientList();
+    list->setCurrentItem(list->findRow(12));
+    ModalRunner::setDriver([](QDialog& dialog) {
+        auto& pagers = dynamic_cast<PagersDialog&>(dialog);
+        RecipientPickList::select(pagers.list(), 9);
+        pagers.deleteSelected();
+        // Offline, the test page is refused as any page is.
+        RecipientPickList::select(pagers.list(), 12);
+        pagers.testSelected();
+    });
+    window->runCommand(PagersCommand);
+    ModalRunner::setDriver([](QDialog&) {});
+    EXPECT_EQ(list->rowValues(), (QList<qint64>{40, 12}));
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    EXPECT_EQ(SortableList::itemValue(list->selectedItems().first()), 12);
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown().first().text,
+              QStringLiteral("Message not sent.  Not Connected!"));
 }

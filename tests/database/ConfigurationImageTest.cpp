@@ -357,13 +357,14 @@ TEST(ConfigurationImageReferences, RenumberMovesEveryReferenceButRemindersAndCom
     EXPECT_EQ(image.group(0).localId(), 65);
 }
 
-TEST(ConfigurationImageReferences, DeleteEmptiesMemberSlotsInPlace)
+TEST(ConfigurationImageReferences, DeleteClosesTheGapItLeavesInMemberLists)
 {
     ConfigurationImage image;
     addPager(image, 0, 5);
     addPager(image, 1, 7);
     addPager(image, 2, 9);
     addGroup(image, 0, 100, {5, 7, 9});
+    addGroup(image, 1, 101, {7});
     image.functionKey(2).setTarget(7);
     image.alarm(1).setFirstTarget(7);
     image.reminder(4).setTarget(7);
@@ -372,12 +373,11 @@ TEST(ConfigurationImageReferences, DeleteEmptiesMemberSlotsInPlace)
 
     EXPECT_TRUE(image.pager(1).isFree());
     EXPECT_EQ(image.group(0).member(0), 5);
-    EXPECT_EQ(image.group(0).member(1), None);
-    EXPECT_EQ(image.group(0).member(2), 9);
-    EXPECT_EQ(members(image, 0), (std::vector<uint16_t>{5}));
-    EXPECT_FALSE(image.groupHasMember(0, 9));
-    EXPECT_TRUE(image.groupHasMember(0, 5));
-    EXPECT_TRUE(image.groupContains(0, 9));
+    EXPECT_EQ(image.group(0).member(1), 9);
+    EXPECT_EQ(image.group(0).member(2), None);
+    EXPECT_EQ(members(image, 0), (std::vector<uint16_t>{5, 9}));
+    EXPECT_TRUE(image.groupHasMember(0, 9));
+    EXPECT_EQ(members(image, 1), std::vector<uint16_t>{});
     EXPECT_EQ(image.functionKey(2).target(), None);
     EXPECT_EQ(image.alarm(1).firstTarget(), None);
     EXPECT_EQ(image.reminder(4).target(), 7);
@@ -385,6 +385,36 @@ TEST(ConfigurationImageReferences, DeleteEmptiesMemberSlotsInPlace)
     image.deleteLocalId(100);
     EXPECT_TRUE(image.group(0).isFree());
     EXPECT_EQ(image.group(0).member(0), None);
+}
+
+TEST(ConfigurationImageReferences, RemovingAMemberFromEveryGroupKeepsTheOthers)
+{
+    ConfigurationImage image;
+    addGroup(image, 0, 100, {5, 7, 9, 7});
+    addGroup(image, 1, 101, {7, 3});
+    image.alarm(0).setFirstTarget(7);
+
+    image.removeFromAllGroups(7);
+
+    EXPECT_EQ(members(image, 0), (std::vector<uint16_t>{5, 9}));
+    EXPECT_EQ(members(image, 1), (std::vector<uint16_t>{3}));
+    EXPECT_EQ(image.group(0).member(2), None);
+    EXPECT_EQ(image.alarm(0).firstTarget(), 7);
+}
+
+TEST(ConfigurationImageReferences, TheFreeSlotMarkIsNeverRenumbered)
+{
+    ConfigurationImage image;
+    addPager(image, 0, 12);
+    addGroup(image, 0, 60, {12});
+    image.functionKey(0).setTarget(None);
+    image.alarm(0).setFirstTarget(None);
+    const ConfigurationImage::Bytes before = image.bytes();
+
+    EXPECT_FALSE(image.renumberLocalId(None, 40));
+    EXPECT_FALSE(image.renumberLocalId(12, None));
+    EXPECT_EQ(image.bytes(), before);
+    EXPECT_TRUE(image.renumberLocalId(12, 40));
 }
 
 TEST(ConfigurationImageMembership, NestedGroupsRelationsAndLoops)
@@ -410,9 +440,14 @@ TEST(ConfigurationImageMembership, NestedGroupsRelationsAndLoops)
     EXPECT_FALSE(image.groupContains(4, 99));
     EXPECT_TRUE(image.groupContains(4, 10));
 
-    // Member iteration: slot order up to the first empty slot, ten at most.
+    // Member iteration: slot order, ten at most; a member behind an empty slot (a file written
+    // before gaps were closed) is not lost.
     std::vector<uint16_t> full{20, 21, 22, 23, 24, 25, 26, 27, 28, 29};
     addGroup(image, 6, 12, full);
     EXPECT_EQ(members(image, 6), full);
     EXPECT_EQ(members(image, 3), std::vector<uint16_t>{});
+    addGroup(image, 7, 13, {5, None, 9, None, None, None, None, None, None, 30});
+    EXPECT_EQ(members(image, 7), (std::vector<uint16_t>{5, 9, 30}));
+    EXPECT_TRUE(image.groupHasMember(7, 9));
+    EXPECT_TRUE(image.groupHasMember(7, 30));
 }

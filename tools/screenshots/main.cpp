@@ -1,14 +1,18 @@
-// Takes pictures of the main window at each access level and of the coaster panel with each set
-// of rows, for looking at the console as a user sees it. Run through tools/screenshots.sh, which
-// starts it under Xvfb in both languages.
+// Takes pictures of the main window at each access level, of the editors and of the coaster panel
+// with each set of rows, for looking at the console as a user sees it. Run through
+// tools/screenshots.sh, which starts it under Xvfb in both languages.
 #include "CoasterPanel.h"
 #include "Database.h"
+#include "GroupsDialog.h"
 #include "MainWindow.h"
+#include "MembersDialog.h"
+#include "PagersDialog.h"
 #include "SettingsStore.h"
 #include "Translations.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
@@ -36,8 +40,11 @@ int main(int argc, char* argv[])
         database.names().setName(pagers[i].first, QString::fromLatin1(pagers[i].second));
     }
     image.group(0).setLocalId(100);
+    image.group(0).setMember(0, 12);
+    image.group(0).setMember(1, 15);
     database.names().setName(100, QStringLiteral("Floor staff"));
     image.group(1).setLocalId(101);
+    image.group(1).setMember(0, 21);
     database.names().setName(101, QStringLiteral("Managers"));
 
     MainWindow window(database);
@@ -90,5 +97,25 @@ int main(int argc, char* argv[])
         panel->grab().save(file);
         std::printf("%s\n", qPrintable(file));
     }
+    // The editors, each as it opens.
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    auto picture = [&](QWidget& dialog, const char* name) {
+        dialog.show();
+        if (!QTest::qWaitForWindowExposed(&dialog))
+            return false;
+        QTest::qWait(100);
+        const QString file =
+            QStringLiteral("%1/%2-%3.png").arg(folder, QString::fromLatin1(name), suffix);
+        dialog.grab().save(file);
+        std::printf("%s\n", qPrintable(file));
+        return true;
+    };
+    PagersDialog pagersDialog(database, [](uint16_t) {});
+    GroupsDialog groups(database, [](uint16_t) {});
+    MembersDialog members(groups.list()->currentItem()->text(), groups.membersList(),
+                          groups.candidateList());
+    if (!picture(pagersDialog, "pagers") || !picture(groups, "groups") ||
+        !picture(members, "members"))
+        return 1;
     return 0;
 }

@@ -51,6 +51,21 @@
     </message>
 </context>
 <context>
+    <name>DataExchange</name>
+    <message>
+        <source>Please enter an integer.</source>
+        <translation>Introduzca un número entero.</translation>
+    </message>
+    <message>
+        <source>Please enter an integer between %1 and %2.</source>
+        <translation>Introduzca un número entero entre %1 y %2.</translation>
+    </message>
+    <message>
+        <source>Please enter no more than %1 characters.</source>
+        <translation>Introduzca %1 caracteres como máximo.</translation>
+    </message>
+</context>
+<context>
     <name>DatabaseCommands</name>
     <message>
         <source>All</source>
@@ -107,6 +122,63 @@ Se ha cargado en su lugar el contenido predeterminado.</translation>
 Do you want to open them now? They become unsaved changes to %1.</source>
         <translation>Tavolux se cerró mientras %1 tenía cambios sin guardar. Se conservaron en %2.
 ¿Desea abrirlos ahora? Pasarán a ser cambios sin guardar de %1.</translation>
+    </message>
+</context>
+<context>
+    <name>GroupsDialog</name>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>E&amp;ditar</translation>
+    </message>
+    <message>
+        <source>&amp;Rotary Group</source>
+        <translation>Grupo &amp;rotativo</translation>
+    </message>
+    <message>
+        <source>&amp;Test</source>
+        <translation>&amp;Probar</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>&amp;Nuevo</translation>
+    </message>
+    <message>
+        <source>De&amp;lete</source>
+        <translation>&amp;Eliminar</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Guardar</translation>
+    </message>
+    <message>
+        <source>Groups</source>
+        <translation>Grupos</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nombre</translation>
+    </message>
+    <message>
+        <source>Local ID</source>
+        <translation>ID local</translation>
+    </message>
+    <message>
+        <source>Members</source>
+        <translation>Miembros</translation>
+    </message>
+    <message>
+        <source>Maximum groups allowed is %1</source>
+        <translation>El número máximo de grupos es %1</translation>
+    </message>
+    <message>
+        <source>You have not assigned any members to this Group
+Please add at least one member</source>
+        <translation>No ha asignado ningún miembro a este grupo
+Añada al menos un miembro</translation>
     </message>
 </context>
 <context>
@@ -378,6 +450,134 @@ Add some now?</source>
     </message>
 </context>
 <context>
+    <name>MembersDialog</name>
+    <message>
+        <source>Members of: %1</source>
+        <translation>Miembros de: %1</translation>
+    </message>
+    <message>
+        <source>Add to the group</source>
+        <translation>Añadir al grupo</translation>
+    </message>
+    <message>
+        <source>Remove from the group</source>
+        <translation>Quitar del grupo</translation>
+    </message>
+    <message>
+        <source>&amp;Members not in group</source>
+        <translation>&amp;Miembros fuera del grupo</translation>
+    </message>
+    <message>
+        <source>Members in &amp;group</source>
+        <translation>Miembros en el &amp;grupo</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>Maximum group members allowed is %1</source>
+        <translation>El número máximo de miembros de un grupo es %1</translation>
+    </message>
+</context>
+<context>
+    <name>PagersDialog</name>
+    <message>
+        <source>&amp;Test</source>
+        <translation>&amp;Probar</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>&amp;Nuevo</translation>
+    </message>
+    <message>
+        <source>De&amp;lete</source>
+        <translation>&amp;Eliminar</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Guardar</translation>
+    </message>
+    <message>
+        <source>Pagers</source>
+        <translation>Buscas</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+    <message>
+        <source>Beeper</source>
+        <translation>Bíper</translation>
+    </message>
+    <message>
+        <source>Numeric</source>
+        <translation>Numérico</translation>
+    </message>
+    <message>
+        <source>Alpha Numeric</source>
+        <translation>Alfanumérico</translation>
+    </message>
+    <message>
+        <source>Coaster</source>
+        <translation>Posavasos</translation>
+    </message>
+    <message>
+        <source>Voice</source>
+        <translation>Voz</translation>
+    </message>
+    <message>
+        <source>Group Tone</source>
+        <translation>Tono de grupo</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nombre</translation>
+    </message>
+    <message>
+        <source>Cap Code</source>
+        <translation>Código CAP</translation>
+    </message>
+    <message>
+        <source>Local ID</source>
+        <translation>ID local</translation>
+    </message>
+    <message>
+        <source>Receiver Type</source>
+        <translation>Tipo de receptor</translation>
+    </message>
+    <message>
+        <source>Maximum pagers allowed is %1</source>
+        <translation>El número máximo de buscas es %1</translation>
+    </message>
+    <message>
+        <source>Please enter a valid Cap Code</source>
+        <translation>Introduzca un código CAP válido</translation>
+    </message>
+    <message>
+        <source>Changing from a pocsag to voice type will cause the pager
+ to be removed from all groups.  
+
+NOTE: Voice pagers cannot be assigned to groups. 
+ As an alternative, assign a GroupTone capcode for 
+ transmission to multiple voice pagers.</source>
+        <translation>Cambiar de un tipo POCSAG a un tipo de voz quitará el busca
+ de todos los grupos.  
+
+NOTA: Los buscas de voz no pueden asignarse a grupos. 
+ Como alternativa, asigne un código CAP de tono de grupo para 
+ transmitir a varios buscas de voz.</translation>
+    </message>
+    <message>
+        <source>WARNING</source>
+        <translation>ADVERTENCIA</translation>
+    </message>
+</context>
+<context>
     <name>PortSettingsWindow</name>
     <message>
         <source>Com Port Settings</source>
@@ -442,6 +642,30 @@ Add some now?</source>
     <message>
         <source>This is not a serial port.</source>
         <translation>No es un puerto serie.</translation>
+    </message>
+</context>
+<context>
+    <name>RecipientPickList</name>
+    <message>
+        <source>None</source>
+        <translation>Ninguno</translation>
+    </message>
+</context>
+<context>
+    <name>RecordEditing</name>
+    <message>
+        <source>Please enter a valid name</source>
+        <translation>Introduzca un nombre válido</translation>
+    </message>
+    <message>
+        <source>Please enter a valid Local ID</source>
+        <translation>Introduzca un ID local válido</translation>
+    </message>
+    <message>
+        <source>LocalID is already in use!
+Please choose another number</source>
+        <translation>¡El ID local ya está en uso!
+Elija otro número</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,57 @@
+#include "DataExchange.h"
+
+#include "MessageBox.h"
+
+#include <QLineEdit>
+#include <QRegularExpression>
+
+std::optional<int> DataExchange::integer(QLineEdit* field)
+{
+    if (refused_)
+        return std::nullopt;
+    // toInt alone would also take blanks around the digits; the field must hold a number only.
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
+    const QString text = field->text();
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!number.match(text).hasMatch() || !ok) {
+        refuse(field, integerMessage());
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int> DataExchange::integer(QLineEdit* field, int min, int max)
+{
+    const auto value = integer(field);
+    if (value && (*value < min || *value > max)) {
+        refuse(field, integerRangeMessage(min, max));
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<QString> DataExchange::text(QLineEdit* field, int maxLength)
+{
+    return text(field, field->text(), maxLength);
+}
+
+std::optional<QString> DataExchange::text(QWidget* field, const QString& value, int maxLength)
+{
+    if (refused_)
+        return std::nullopt;
+    if (value.size() > maxLength) {
+        refuse(field, lengthMessage(maxLength));
+        return std::nullopt;
+    }
+    return value;
+}
+
+void DataExchange::refuse(QWidget* field, const QString& message)
+{
+    refused_ = true;
+    MessageBox::warning(dialog_, message);
+    field->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(field))
+        edit->selectAll();
+}

@@ -1,0 +1,29 @@
+#include "EditorLauncher.h"
+
+#include "CommandId.h"
+#include "GroupsDialog.h"
+#include "ModalRunner.h"
+#include "PagersDialog.h"
+#include "UnitSession.h"
+
+bool EditorLauncher::open(int command, QWidget* parent, Database& database, UnitSession& session)
+{
+    // A test page carries the ten digits, so that the pager shows whether it displays them all.
+    auto testPage = [&session](uint16_t localId) {
+        session.QueuePage(UnitSession::pageRecord(localId, QStringLiteral("0123456789")));
+    };
+    switch (command) {
+    case PagersCommand: {
+        PagersDialog dialog(database, testPage, parent);
+        ModalRunner::run(dialog);
+        return true;
+    }
+    case GroupsCommand: {
+        GroupsDialog dialog(database, testPage, parent);
+        ModalRunner::run(dialog);
+        return true;
+    }
+    default:
+        return false;
+    }
+}

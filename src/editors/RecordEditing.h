@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QString>
+
+#include <optional>
+
+class ConfigurationImage;
+class QLineEdit;
+class QWidget;
+
+// What the pagers and groups editors have in common when they create and save an entry: the
+// local ID New suggests, the checks of the name and the Local ID field, and their messages.
+class RecordEditing {
+    Q_DECLARE_TR_FUNCTIONS(RecordEditing)
+public:
+    static constexpr int MaxNameLength = 32;
+
+    // The first local ID above the one last shown (from 1) that no pager or group holds.
+    static int suggestedLocalId(const ConfigurationImage& image, int lastShown);
+    // The Local ID field's digit limit, from the unit's settings.
+    static int localIdLength(ConfigurationImage& image);
+
+    // Each shows its message with an OK button and focuses the field when the value is refused.
+    static bool checkName(QWidget* dialog, QLineEdit* field, const QString& name);
+    // A valid local ID (0 to 9999) from the field's text.
+    static std::optional<uint16_t> checkLocalId(QWidget* dialog, QLineEdit* field);
+    // Refuses a local ID already held by another entry, undoing the last edit of the field.
+    static bool checkFree(QWidget* dialog, QLineEdit* field, const ConfigurationImage& image,
+                          uint16_t localId);
+
+    static QString trimmedRight(QString text);
+};
