@@ -121,11 +121,11 @@ Do you want to open them now? They become unsaved changes to %1.</source>
     </message>
     <message>
         <source>Save &amp;As</source>
-        <translation>Guardar &amp;como</translation>
+        <translation>Guardar c&amp;omo</translation>
     </message>
     <message>
         <source>E&amp;xit</source>
-        <translation>&amp;Salir</translation>
+        <translation>Sa&amp;lir</translation>
     </message>
     <message>
         <source>&amp;Upload From Tavolux</source>
@@ -133,7 +133,7 @@ Do you want to open them now? They become unsaved changes to %1.</source>
     </message>
     <message>
         <source>&amp;Download To Tavolux</source>
-        <translation>E&amp;nviar a Tavolux</translation>
+        <translation>&amp;Enviar a Tavolux</translation>
     </message>
     <message>
         <source>&amp;Connect To Tavolux</source>
@@ -145,7 +145,7 @@ Do you want to open them now? They become unsaved changes to %1.</source>
     </message>
     <message>
         <source>Conn&amp;ection Settings</source>
-        <translation>Configuración de con&amp;exión</translation>
+        <translation>Configuración de cone&amp;xión</translation>
     </message>
     <message>
         <source>&amp;View</source>
@@ -157,7 +157,7 @@ Do you want to open them now? They become unsaved changes to %1.</source>
     </message>
     <message>
         <source>&amp;Send</source>
-        <translation>&amp;Enviar</translation>
+        <translation>E&amp;nviar</translation>
     </message>
     <message>
         <source>Recipient</source>
