@@ -2,6 +2,7 @@
 
 #include "AccessLevel.h"
 #include "CommandId.h"
+#include "PageTextEdit.h"
 #include "UnitSessionHost.h"
 
 #include <QHash>
@@ -14,7 +15,6 @@ class DatabaseCommands;
 class PictureButton;
 class QLabel;
 class QMenu;
-class PageTextEdit;
 class QProgressBar;
 class SortableList;
 class UnitSession;

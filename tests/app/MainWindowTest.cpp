@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -213,7 +214,7 @@ TEST_F(MainWindowTest, TheLoginDialogAsksInsideItselfNotOnlyInItsTitle)
         if (label->text() == QStringLiteral("Enter Password:") && label->isVisible())
             prompt = label;
     ASSERT_NE(prompt, nullptr);
-    EXPECT_EQ(prompt->buddy(), dialog.passwordEdit());
+    EXPECT_EQ(prompt->buddy(), static_cast<QWidget*>(dialog.passwordEdit()));
 }
 
 TEST_F(MainWindowTest, LoginPaths)

@@ -55,6 +55,9 @@ Sample sample(qint64 pid)
 }
 
 struct Measured {
+    explicit Measured(const char* shownName)
+        : name(shownName)
+    {}
     const char* name;
     QProcess process;
     Sample first;
@@ -84,8 +87,8 @@ int main(int argc, char* argv[])
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), sandbox.path());
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
 
-    Measured console{"console", {}, {}};
-    Measured bare{"bare Qt window", {}, {}};
+    Measured console("console");
+    Measured bare("bare Qt window");
     console.process.setProgram(QStringLiteral(TAVOLUX_EXECUTABLE));
     bare.process.setProgram(QString::fromLocal8Bit(argv[0]));
     bare.process.setArguments({QStringLiteral("--bare-window")});

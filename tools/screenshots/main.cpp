@@ -68,7 +68,8 @@ int main(int argc, char* argv[])
 
     const auto grabDialog = [&](QWidget& dialog, const char* name) {
         dialog.show();
-        QTest::qWaitForWindowExposed(&dialog);
+        if (!QTest::qWaitForWindowExposed(&dialog))
+            return;
         QTest::qWait(100);
         dialog.screen()->grabWindow(0).save(QStringLiteral("%1/%2-%3.png")
                                                 .arg(QString::fromLocal8Bit(argv[1]),
