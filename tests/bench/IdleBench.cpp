@@ -2,10 +2,13 @@
 // in the same run: wake-ups per second (context switches of all the program's threads) and the
 // share of one CPU it takes.
 //
-//   tavolux_bench_idle [SECONDS]     (10 to 30 s of measuring; 15 by default)
+//   tavolux_bench_idle [SECONDS [CONSOLE]]
+//
+// SECONDS of measuring, 10 to 30 (15 by default); CONSOLE is another build's tavolux to compare.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -83,14 +86,18 @@ int main(int argc, char* argv[])
     QTemporaryDir sandbox;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), sandbox.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                       sandbox.filePath(QStringLiteral("config")));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), sandbox.path());
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
 
     Measured console("console");
     Measured bare("bare Qt window");
-    console.process.setProgram(QStringLiteral(TAVOLUX_EXECUTABLE));
-    bare.process.setProgram(QString::fromLocal8Bit(argv[0]));
+    console.process.setProgram(argc > 2
+                                   ? QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath()
+                                   : QStringLiteral(TAVOLUX_EXECUTABLE));
+    // Started from the sandbox folder: this program by its whole path.
+    bare.process.setProgram(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget());
     bare.process.setArguments({QStringLiteral("--bare-window")});
     for (Measured* m : {&console, &bare}) {
         m->process.setProcessEnvironment(environment);

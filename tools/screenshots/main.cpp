@@ -8,6 +8,7 @@
 #include "UnitSession.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -95,6 +96,7 @@ int main(int argc, char* argv[])
                                QStringLiteral("USB-Serial Controller D")},
                               {QStringLiteral("ttyS0"), {}}},
                              &window);
+    ports.portList()->setCurrentIndex(0);
     grabDialog(ports, "port-settings");
     LoginDialog login(&window);
     grabDialog(login, "login");
