@@ -16,17 +16,13 @@ QString withLineFeeds(QString text)
     return text;
 }
 
-bool isLineBreakKey(const QKeyEvent* event)
-{
-    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-}
-
 // What a key press would type, or nothing when the key edits or moves instead (Backspace,
 // Delete, Tab and the like send a control character as their text).
 QString typedText(const QKeyEvent* event)
 {
-    if (isLineBreakKey(event))
-        return event->modifiers() & Qt::ControlModifier ? QString() : QStringLiteral("\n");
+    // With or without Shift or Ctrl, the box makes a line break of it.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        return QStringLiteral("\n");
     const QString text = event->text();
     for (const QChar c : text)
         if (!c.isPrint() && !c.isSurrogate())

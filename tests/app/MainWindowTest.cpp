@@ -511,12 +511,14 @@ TEST_F(MainWindowTest, ARefusedKeyLeavesTextCaretSelectionAndUndoAsTheyWere)
         int anchor;
         int position;
         Qt::Key key; // refused: no room for it
+        Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     };
     const Case cases[] = {
         {"start", 0, 0, Qt::Key_Q},
         {"middle", 2, 2, Qt::Key_Q},
         {"end", 199, 199, Qt::Key_Q},
         {"line break over a one-character selection", 3, 4, Qt::Key_Return},
+        {"Ctrl+Enter, a line break too", 199, 199, Qt::Key_Return, Qt::ControlModifier},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.where);
@@ -531,7 +533,7 @@ TEST_F(MainWindowTest, ARefusedKeyLeavesTextCaretSelectionAndUndoAsTheyWere)
         message->setTextCursor(cursor);
         MessageBox::resetScript();
         for (int i = 0; i < 3; ++i)
-            QTest::keyClick(message, c.key);
+            QTest::keyClick(message, c.key, c.modifiers);
         EXPECT_EQ(message->toPlainText(), full);
         EXPECT_EQ(message->textCursor().anchor(), c.anchor);
         EXPECT_EQ(message->textCursor().position(), c.position);

@@ -1,5 +1,6 @@
 // Takes pictures of the main window at each access level, with a full recipient list, and of the
-// port settings and login windows, for looking at the console as a user sees it. Run through tools/screenshots.sh, which starts it under Xvfb in both languages.
+// port settings and login windows, for looking at the console as a user sees it. Run through
+// tools/screenshots.sh, which starts it under Xvfb in both languages.
 #include "Database.h"
 #include "LoginDialog.h"
 #include "MainWindow.h"
@@ -72,9 +73,9 @@ int main(int argc, char* argv[])
         if (!QTest::qWaitForWindowExposed(&dialog))
             return;
         QTest::qWait(100);
-        dialog.screen()->grabWindow(0).save(QStringLiteral("%1/%2-%3.png")
-                                                .arg(QString::fromLocal8Bit(argv[1]),
-                                                     QString::fromLatin1(name), suffix));
+        dialog.screen()->grabWindow(0).save(
+            QStringLiteral("%1/%2-%3.png")
+                .arg(QString::fromLocal8Bit(argv[1]), QString::fromLatin1(name), suffix));
         dialog.close();
     };
 
