@@ -303,7 +303,8 @@ void MainWindow::buildShortcuts()
 void MainWindow::ApplyAccessLevel()
 {
     QMenuBar* bar = menuBar();
-    // clear() leaves the menus alive; later, as the login may come from one of their items.
+    // clear() leaves the menus alive. They go once the event loop has them back, as the login or
+    // logout that brought us here may come from one of their items.
     for (QAction* title : bar->actions())
         if (QMenu* menu = title->menu())
             menu->deleteLater();
