@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Pictures of the main window at each access level, of the editors and of the coaster panel with
-# each set of rows, in English and Spanish, under Xvfb. They land in build/screenshots.
+# Pictures of the main window at each access level and of its windows (editors, coaster panel,
+# port settings, login), in English and Spanish, under Xvfb. They land in build/screenshots.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/install-deps.sh" xvfb xauth

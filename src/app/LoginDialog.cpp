@@ -1,6 +1,7 @@
 #include "LoginDialog.h"
 
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -20,7 +21,11 @@ LoginDialog::LoginDialog(QWidget* parent)
     buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // A window manager may not show the title, so the prompt is inside too.
+    auto* prompt = new QLabel(tr("Enter Password:"), this);
+    prompt->setBuddy(password_);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(prompt);
     layout->addWidget(password_);
     layout->addWidget(buttons);
     setMinimumWidth(260);

@@ -6,6 +6,7 @@
 #include "EditorLauncher.h"
 #include "LoginDialog.h"
 #include "MessageBox.h"
+#include "PageTextEdit.h"
 #include "PictureButton.h"
 #include "PortSettingsWindow.h"
 #include "SerialPort.h"
@@ -175,7 +176,10 @@ MainWindow::MainWindow(Database& database, QWidget* parent)
         for (PictureButton* button : std::as_const(buttons_))
             button->pollHover();
         session_->PumpPages();
+        if (!tickHasWork())
+            tick_.stop();
     });
+    connect(session_, &UnitSession::pageQueueChanged, this, &MainWindow::wakeTick);
 
     session_->openPort(SettingsStore::portSettings());
     showLinkState(false);
@@ -188,7 +192,22 @@ MainWindow::MainWindow(Database& database, QWidget* parent)
         [](SettingsStore::Key key) { return SettingsStore::integer(key, 1) != 0; });
     if (coastersWanted)
         openCoasterPanel();
-    tick_.start(50);
+}
+
+// The tick runs only while it has something to do, so that an idle console does not wake the
+// computer twenty times a second.
+bool MainWindow::tickHasWork() const
+{
+    if (!session_->pageQueue().isEmpty() || session_->isPageBusy())
+        return true;
+    return std::any_of(buttons_.cbegin(), buttons_.cend(),
+                       [](const PictureButton* button) { return button->isHover(); });
+}
+
+void MainWindow::wakeTick()
+{
+    if (!tick_.isActive())
+        tick_.start(TickMs);
 }
 
 MainWindow::~MainWindow() = default;
@@ -208,6 +227,7 @@ void MainWindow::buildControls()
         auto* button = new PictureButton(canvas_);
         button->Configure(tr(spec.text), picture(spec.icon, true), picture(spec.icon, false),
                           PictureButton::IconAbove, false);
+        button->installEventFilter(this);
         button->setFocusPolicy(Qt::NoFocus);
         connect(button, &PictureButton::clicked, this, [this, id = spec.id] { runCommand(id); });
         buttons_.insert(spec.id, button);
@@ -222,6 +242,7 @@ void MainWindow::buildControls()
                               SortableList::TextSort);
     recipients_->insertColumn(1, tr("Local ID"), Qt::AlignLeft, ListBaseWidth * 2 / 5,
                               SortableList::NumberSort);
+    recipients_->setColumnShares({3, 2});
     recipients_->setPictures({QIcon(QStringLiteral(":/icons/list-pager.png")),
                               QIcon(QStringLiteral(":/icons/list-group.png"))});
     recipients_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -231,10 +252,10 @@ void MainWindow::buildControls()
 
     messageLabel_ = new QLabel(tr("Message to send"), canvas_);
     place(messageLabel_, QRect(RightColumn, 82, 305, 18));
-    message_ = new QPlainTextEdit(canvas_);
+    message_ = new PageTextEdit(canvas_);
     message_->setTabChangesFocus(true);
     message_->installEventFilter(this);
-    connect(message_, &QPlainTextEdit::textChanged, this, &MainWindow::onMessageChanged);
+    connect(message_, &QPlainTextEdit::textChanged, this, &MainWindow::showMessageLength);
     place(message_, QRect(RightColumn, ListTop, 305, MessageBaseHeight));
 
     x = RightColumn;
@@ -242,6 +263,7 @@ void MainWindow::buildControls()
         auto* button = new PictureButton(canvas_);
         button->Configure(tr(spec.text), picture(spec.icon, true), picture(spec.icon, false),
                           PictureButton::IconAbove, false);
+        button->installEventFilter(this);
         buttons_.insert(spec.id, button);
         place(button, QRect(x, ListTop + MessageBaseHeight + 8, 58, 56));
         x += 61;
@@ -289,6 +311,11 @@ void MainWindow::buildShortcuts()
 void MainWindow::ApplyAccessLevel()
 {
     QMenuBar* bar = menuBar();
+    // clear() leaves the menus alive. They go once the event loop has them back, as the login or
+    // logout that brought us here may come from one of their items.
+    for (QAction* title : bar->actions())
+        if (QMenu* menu = title->menu())
+            menu->deleteLater();
     bar->clear();
     const AccessLevel::Level level = level_.level();
     const unsigned levelBit = 1u << level;
@@ -481,29 +508,10 @@ void MainWindow::sendCommand()
     panes_[2]->setText(tr("Message Length: %1").arg(0));
 }
 
-void MainWindow::onMessageChanged()
-{
-    // The 201st character is refused, and so is one the unit cannot show: the text goes back to
-    // what it was.
-    const QString text = message_->toPlainText();
-    if (text.size() > UnitText::MaxPageLength || UnitText::firstUnshowable(text)) {
-        QTextCursor cursor = message_->textCursor();
-        const int position = std::min(static_cast<int>(lastMessage_.size()), cursor.position());
-        const QSignalBlocker block(message_);
-        message_->setPlainText(lastMessage_);
-        cursor = message_->textCursor();
-        cursor.setPosition(position);
-        message_->setTextCursor(cursor);
-        return;
-    }
-    lastMessage_ = text;
-    showMessageLength();
-}
-
 void MainWindow::showMessageLength()
 {
     panes_[2]->setText(QStringLiteral("  ") +
-                       tr("Message Length: %1").arg(message_->toPlainText().size()));
+                       tr("Message Length: %1").arg(UnitText::pageLength(message_->toPlainText())));
 }
 
 void MainWindow::showLinkState(bool online)
@@ -516,7 +524,7 @@ void MainWindow::showLinkState(bool online)
 void MainWindow::insertIntoMessage(const QString& text)
 {
     message_->setFocus();
-    message_->insertPlainText(text);
+    message_->insertLimited(text);
     message_->ensureCursorVisible();
 }
 
@@ -590,6 +598,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         }
         return false;
     }
+    // The pointer over a picture button: the tick follows it until it leaves.
+    if (event->type() == QEvent::Enter && qobject_cast<PictureButton*>(watched))
+        wakeTick();
     if (event->type() == QEvent::ShortcutOverride && watched == message_) {
         // The accelerators come first, also where the box would take Ctrl+C for itself.
         auto* key = static_cast<QKeyEvent*>(event);
@@ -645,10 +656,6 @@ void MainWindow::layoutControls()
         }
         it.key()->setGeometry(r);
     }
-    // Name three fifths, local ID the rest; the viewport is resized later, so count from the frame.
-    const int inside = recipients_->width() - 2 * recipients_->frameWidth();
-    recipients_->setColumnWidth(0, inside * 3 / 5);
-    recipients_->setColumnWidth(1, inside - inside * 3 / 5);
 }
 
 void MainWindow::restorePosition()

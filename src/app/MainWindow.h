@@ -2,6 +2,7 @@
 
 #include "AccessLevel.h"
 #include "CommandId.h"
+#include "PageTextEdit.h"
 #include "UnitSessionHost.h"
 
 #include <QHash>
@@ -16,7 +17,6 @@ class DatabaseCommands;
 class PictureButton;
 class QLabel;
 class QMenu;
-class QPlainTextEdit;
 class QProgressBar;
 class SortableList;
 class UnitSession;
@@ -29,6 +29,8 @@ class MainWindow : public QMainWindow, public UnitSessionHost {
 public:
     static constexpr int MinimumWidth = 522;
     static constexpr int MinimumHeight = 480;
+    // The period of the hover poll and the page pump.
+    static constexpr int TickMs = 50;
 
     explicit MainWindow(Database& database, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -62,13 +64,14 @@ public:
     CoasterPanel* coasterPanel() const;
 
     SortableList* recipientList() const { return recipients_; }
-    QPlainTextEdit* messageBox() const { return message_; }
+    PageTextEdit* messageBox() const { return message_; }
     QProgressBar* progressBar() const { return progress_; }
     QLabel* statusPane(int index) const { return panes_.value(index); }
     PictureButton* button(int id) const { return buttons_.value(id); }
     QList<PictureButton*> pictureButtons() const { return buttons_.values(); }
     // The number of times an editor or report would have opened (they come later).
     const QList<int>& openedWindows() const { return openedWindows_; }
+    bool isTicking() const { return tick_.isActive(); }
 
     // What the unit session needs from its window.
     void inform(const QString& text) override;
@@ -94,8 +97,9 @@ private:
     void greyMenu(QMenu* menu);
     void layoutControls();
     void showMessageLength();
+    bool tickHasWork() const;
+    void wakeTick();
     void showLinkState(bool online);
-    void onMessageChanged();
     void commonButton();
     void openEditor(int command);
     // After an editor closed: the recipient list follows the image, keeping its selection where
@@ -120,12 +124,11 @@ private:
     QLabel* messageLabel_ = nullptr;
     QLabel* sendingLabel_ = nullptr;
     SortableList* recipients_ = nullptr;
-    QPlainTextEdit* message_ = nullptr;
+    PageTextEdit* message_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QList<QLabel*> panes_;
     QWidget* canvas_ = nullptr;
     QMenu* commonMenu_ = nullptr;
-    QString lastMessage_;
     QList<int> openedWindows_;
     QTimer tick_;
     bool leavingUnattended_ = false;

@@ -38,7 +38,7 @@ TavoluxApp::TavoluxApp(QApplication& app)
 {
     QCoreApplication::setOrganizationName(QString::fromLatin1(SettingsStore::Organisation));
     QCoreApplication::setApplicationName(QString::fromLatin1(SettingsStore::Application));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Tavolux"));
+    // No display name: the window system would add it to every title.
 }
 
 QString TavoluxApp::programDirectory()

@@ -197,9 +197,10 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
     if (const std::optional<char32_t> c = UnitText::firstUnshowable(request.text))
         return refuse(QStringLiteral("the page text holds %1, which the unit cannot show")
                           .arg(UnitText::describe(*c)));
-    if (request.text.size() > UnitText::MaxPageLength)
-        return refuse(QStringLiteral("the page text has %1 characters; the unit takes at most %2")
-                          .arg(request.text.size())
+    if (UnitText::pageLength(request.text) > UnitText::MaxPageLength)
+        return refuse(QStringLiteral("the page text has %1 characters (a line break counts two); "
+                                     "the unit takes at most %2")
+                          .arg(UnitText::pageLength(request.text))
                           .arg(UnitText::MaxPageLength));
     return request;
 }

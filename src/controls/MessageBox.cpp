@@ -48,7 +48,7 @@ QMessageBox::StandardButton MessageBox::show(QWidget* parent, Icon icon, const Q
                                              QMessageBox::StandardButtons buttons,
                                              QMessageBox::StandardButton defaultButton)
 {
-    const QString title = caption.isEmpty() ? QApplication::applicationDisplayName() : caption;
+    const QString title = caption.isEmpty() ? QStringLiteral("Tavolux") : caption;
     Script& s = script();
     if (s.scripted) {
         s.shown.append({title, text, icon, buttons, defaultButton});

@@ -57,6 +57,9 @@ PortSettingsWindow::PortSettingsWindow(std::unique_ptr<SerialPort>& portSlot,
     // Any device path may be typed in: a pseudo-terminal, a /dev/serial/by-id link.
     port_->setEditable(true);
     port_->setInsertPolicy(QComboBox::NoInsert);
+    // Room for a typed path of 40 characters; a listed port with its description widens it more.
+    port_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    port_->setMinimumContentsLength(44);
     sortNaturally(ports);
     for (const PortEntry& entry : ports)
         port_->addItem(shownText(entry), entry.name);

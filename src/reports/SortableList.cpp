@@ -1,5 +1,6 @@
 #include "SortableList.h"
 
+#include <QEvent>
 #include <QHeaderView>
 
 #include <algorithm>
@@ -161,5 +162,37 @@ void SortableList::sortByColumn(int column)
         row->setSelected(true);
     if (current)
         setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+    header()->setSortIndicator(column, ascending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
+    header()->setSortIndicatorShown(true);
     setUpdatesEnabled(true);
+}
+
+void SortableList::setColumnShares(const QList<int>& shares)
+{
+    shares_ = shares;
+    fitColumns();
+}
+
+bool SortableList::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::Resize)
+        fitColumns();
+    return QTreeWidget::viewportEvent(event);
+}
+
+void SortableList::fitColumns()
+{
+    int total = 0;
+    for (int share : std::as_const(shares_))
+        total += share;
+    if (total <= 0)
+        return;
+    const int width = viewport()->width();
+    int left = width;
+    for (int column = 0; column < shares_.size() && column < columnCount(); ++column) {
+        const bool last = column == shares_.size() - 1;
+        const int columnWidth = last ? left : width * shares_[column] / total;
+        setColumnWidth(column, columnWidth);
+        left -= columnWidth;
+    }
 }

@@ -28,6 +28,9 @@ public:
     void setPicture(QTreeWidgetItem* row, int column, int index);
     void setPictures(const QList<QIcon>& pictures) { pictures_ = pictures; }
     void clearRows() { clear(); }
+    // Columns that share the visible width in these proportions, set again whenever it changes
+    // (a scroll bar coming or going, the list resized); a width dragged by hand lasts till then.
+    void setColumnShares(const QList<int>& shares);
 
     static qint64 itemValue(const QTreeWidgetItem* row);
     static int picture(const QTreeWidgetItem* row, int column);
@@ -41,8 +44,14 @@ public slots:
     // A header click: the same column again reverses the direction, another keeps it.
     void sortByColumn(int column);
 
+protected:
+    bool viewportEvent(QEvent* event) override;
+
 private:
+    void fitColumns();
+
     QList<SortKind> kinds_;
+    QList<int> shares_;
     QStringList titles_;
     QList<Qt::Alignment> alignments_;
     QList<QIcon> pictures_;

@@ -3,6 +3,7 @@
 #include "BlockExchange.h"
 #include "SerialPort.h"
 #include "UnitSessionHost.h"
+#include "UnitText.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -64,7 +65,8 @@ QByteArray UnitSession::disconnectCommand()
 
 QByteArray UnitSession::pageRecord(uint16_t localId, const QString& text)
 {
-    return QByteArray::number(localId) + RecordSeparator + text.toLatin1() + RecordSeparator;
+    return QByteArray::number(localId) + RecordSeparator + UnitText::pageBytes(text) +
+           RecordSeparator;
 }
 
 UnitSession::UnitSession(UnitSessionHost& host, QObject* parent)

@@ -33,6 +33,30 @@ QString UnitText::describe(char32_t character)
     return code + QStringLiteral(" '") + QString::fromUcs4(&character, 1) + u'\'';
 }
 
+int UnitText::pageLength(QStringView text)
+{
+    return static_cast<int>(text.size() + text.count(u'\n'));
+}
+
+QByteArray UnitText::pageBytes(QStringView text)
+{
+    QByteArray bytes = text.toLatin1();
+    bytes.replace("\n", "\r\n");
+    return bytes;
+}
+
+qsizetype UnitText::fittingLength(QStringView insertion, int room)
+{
+    qsizetype fitting = 0;
+    for (const QChar c : insertion) {
+        room -= c == u'\n' ? 2 : 1;
+        if (room < 0)
+            break;
+        ++fitting;
+    }
+    return fitting;
+}
+
 QString UnitText::visible(const QByteArray& fromUnit)
 {
     QString shown;

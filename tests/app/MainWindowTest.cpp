@@ -2,6 +2,7 @@
 #include "../unit/SimulatedUnit.h"
 #include "CommandId.h"
 #include "Database.h"
+#include "LoginDialog.h"
 #include "MessageBox.h"
 #include "ModalRunner.h"
 #include "PagersDialog.h"
@@ -12,14 +13,17 @@
 #include "UnitSession.h"
 
 #include <QClipboard>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTest>
 #include <QTranslator>
@@ -33,6 +37,13 @@ namespace {
 
 // The menu bar as titles and the ids of their items (0 for a separator).
 using MenuLayout = QList<std::pair<QString, QList<int>>>;
+
+// As the user pastes: through the clipboard and Ctrl+V.
+void paste(QPlainTextEdit* box, const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+}
 
 MenuLayout menuLayout(MainWindow& window)
 {
@@ -195,6 +206,19 @@ TEST_F(MainWindowTest, CommandsBelowTheLevelDoNothingAlsoByAccelerator)
             EXPECT_EQ(window->openedWindows().last(), 32779);
         }
     }
+}
+
+TEST_F(MainWindowTest, TheLoginDialogAsksInsideItselfNotOnlyInItsTitle)
+{
+    auto window = open();
+    LoginDialog dialog(window.get());
+    dialog.show();
+    QLabel* prompt = nullptr;
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        if (label->text() == QStringLiteral("Enter Password:") && label->isVisible())
+            prompt = label;
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(prompt->buddy(), static_cast<QWidget*>(dialog.passwordEdit()));
 }
 
 TEST_F(MainWindowTest, LoginPaths)
@@ -394,8 +418,49 @@ TEST_F(MainWindowTest, APageFromTheWindowReachesTheUnit)
         QByteArray("12\x1eTable 4 ready\x1e").toHex());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window->session().isPageBusy(); }, 3000));
     EXPECT_EQ(window->progressBar()->value(), 0);
+
+    // A line break goes out as CR LF, as the unit has always received it.
+    QTest::keyClicks(window->messageBox(), QStringLiteral("Table 4"));
+    QTest::keyClick(window->messageBox(), Qt::Key_Return);
+    QTest::keyClicks(window->messageBox(), QStringLiteral("ready"));
+    QTest::mouseClick(window->button(1039), Qt::LeftButton);
+    ASSERT_TRUE(unit.waitForEvents(QStringLiteral("page"), 2));
+    EXPECT_EQ(
+        unit.events(QStringLiteral("page"))[1].value(QStringLiteral("bytes")).toString().toLatin1(),
+        QByteArray("12\x1eTable 4\r\nready\x1e").toHex());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->session().isPageBusy(); }, 3000));
     window->runCommand(32792);
     EXPECT_EQ(window->statusPane(0)->text(), QStringLiteral("  Not Connected"));
+}
+
+TEST_F(MainWindowTest, TheTickRunsOnlyWhilePagesWaitOrThePointerIsOnAButton)
+{
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    SettingsStore::setText(SettingsStore::ComPort, unit.path());
+    auto window = open();
+    QTest::qWait(3 * MainWindow::TickMs);
+    EXPECT_FALSE(window->isTicking());
+
+    window->runCommand(32791);
+    ASSERT_TRUE(window->session().isOnline());
+    window->session().QueuePage(UnitSession::pageRecord(12, QStringLiteral("one")));
+    window->session().QueuePage(UnitSession::pageRecord(12, QStringLiteral("two")));
+    EXPECT_TRUE(window->isTicking());
+    ASSERT_TRUE(unit.waitForEvents(QStringLiteral("page"), 2));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isTicking(); }, 5000));
+    EXPECT_TRUE(window->session().pageQueue().isEmpty());
+
+    // The pointer on a picture button, then off it: the hot face goes with the tick's poll.
+    PictureButton* send = window->button(1039);
+    const QPoint on = send->rect().center();
+    QCursor::setPos(send->mapToGlobal(on));
+    QTest::mouseMove(send, on);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return send->isHover(); }, 2000));
+    EXPECT_TRUE(window->isTicking());
+    QCursor::setPos(window->mapToGlobal(QPoint(window->width() - 2, window->height() - 2)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !send->isHover() && !window->isTicking(); }, 2000));
+    window->runCommand(32792);
 }
 
 TEST_F(MainWindowTest, MessageBoxRefusesWhatTheUnitCannotShowAsItRefusesThe201st)
@@ -410,23 +475,23 @@ TEST_F(MainWindowTest, MessageBoxRefusesWhatTheUnitCannotShowAsItRefusesThe201st
         const char* what;
         std::function<void()> type;
         QString expected;
+        int length; // as the length pane counts it: a line break is two
     };
     const Case cases[] = {
-        {"Greek letter", [&] { type(QStringLiteral("\u03b1")); }, {}},
-        {"emoji", [&] { type(QStringLiteral("\U0001F37D")); }, {}},
-        {"pasted tab", [&] { message->insertPlainText(QStringLiteral("\t")); }, {}},
+        {"Greek letter", [&] { type(QStringLiteral("\u03b1")); }, {}, 2},
+        {"emoji", [&] { type(QStringLiteral("\U0001F37D")); }, {}, 2},
+        {"pasted tab", [&] { paste(message, QStringLiteral("\t")); }, {}, 2},
         {"pasted record separator",
          [&] {
-             message->insertPlainText(QStringLiteral("b\x1e"
-                                                     "c"));
+             paste(message, QStringLiteral("b\x1e"
+                                           "c"));
          },
-         {}},
-        {"pasted escape sequence",
-         [&] { message->insertPlainText(QStringLiteral("\x1b[2J")); },
-         {}},
-        {"pasted C1 control", [&] { message->insertPlainText(QStringLiteral("\u0085")); }, {}},
-        {"Latin-1 letter", [&] { type(QStringLiteral("\u00e9")); }, QStringLiteral("\u00e9")},
-        {"line break", [&] { QTest::keyClick(message, Qt::Key_Return); }, QStringLiteral("\n")},
+         {},
+         2},
+        {"pasted escape sequence", [&] { paste(message, QStringLiteral("\x1b[2J")); }, {}, 2},
+        {"pasted C1 control", [&] { paste(message, QStringLiteral("\u0085")); }, {}, 2},
+        {"Latin-1 letter", [&] { type(QStringLiteral("\u00e9")); }, QStringLiteral("\u00e9"), 3},
+        {"line break", [&] { QTest::keyClick(message, Qt::Key_Return); }, QStringLiteral("\n"), 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -435,8 +500,127 @@ TEST_F(MainWindowTest, MessageBoxRefusesWhatTheUnitCannotShowAsItRefusesThe201st
         c.type();
         EXPECT_EQ(message->toPlainText(), QStringLiteral("ok") + c.expected);
         EXPECT_EQ(window->statusPane(2)->text(),
-                  QStringLiteral("  Message Length: %1").arg(2 + c.expected.size()));
+                  QStringLiteral("  Message Length: %1").arg(c.length));
     }
+}
+
+TEST_F(MainWindowTest, ARefusedKeyLeavesTextCaretSelectionAndUndoAsTheyWere)
+{
+    auto window = open();
+    QPlainTextEdit* message = window->messageBox();
+    // 200 places taken, the last by a typed key the user can still undo.
+    const QString before = QStringLiteral("14:10 ") + QString(192, u'a');
+    struct Case {
+        const char* where;
+        int anchor;
+        int position;
+        Qt::Key key; // refused: no room for it
+        Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    };
+    const Case cases[] = {
+        {"start", 0, 0, Qt::Key_Q},
+        {"middle", 2, 2, Qt::Key_Q},
+        {"end", 199, 199, Qt::Key_Q},
+        {"line break over a one-character selection", 3, 4, Qt::Key_Return},
+        {"Ctrl+Enter, a line break too", 199, 199, Qt::Key_Return, Qt::ControlModifier},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.where);
+        message->setPlainText(before);
+        message->moveCursor(QTextCursor::End);
+        QTest::keyClick(message, Qt::Key_Return);
+        ASSERT_EQ(window->statusPane(2)->text(), QStringLiteral("  Message Length: 200"));
+        const QString full = message->toPlainText();
+        QTextCursor cursor = message->textCursor();
+        cursor.setPosition(c.anchor);
+        cursor.setPosition(c.position, QTextCursor::KeepAnchor);
+        message->setTextCursor(cursor);
+        MessageBox::resetScript();
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(message, c.key, c.modifiers);
+        EXPECT_EQ(message->toPlainText(), full);
+        EXPECT_EQ(message->textCursor().anchor(), c.anchor);
+        EXPECT_EQ(message->textCursor().position(), c.position);
+        EXPECT_EQ(MessageBox::beeps().size(), 3);
+        ASSERT_TRUE(message->document()->isUndoAvailable());
+        message->undo();
+        EXPECT_EQ(message->toPlainText(), before);
+    }
+}
+
+TEST_F(MainWindowTest, AnInsertionTooLongGoesInAsFarAsItFitsWithABeep)
+{
+    auto window = open();
+    QPlainTextEdit* message = window->messageBox();
+    database_.image().commonMessage(0).setText(QStringLiteral("Your table is ready"));
+    struct Case {
+        const char* what;
+        QString text;
+        std::function<void()> insert;
+        QString expected;
+        int beeps;
+    };
+    const Case cases[] = {
+        {"paste", QString(197, u'x'), [&] { paste(message, QStringLiteral("abcdef")); },
+         QString(197, u'x') + QStringLiteral("abc"), 1},
+        {"paste with CR LF line ends", QString(194, u'x'),
+         [&] { paste(message, QStringLiteral("a\r\nb\rc\n")); },
+         QString(194, u'x') + QStringLiteral("a\nb\n"), 1},
+        {"paste that fits", QString(), [&] { paste(message, QStringLiteral("a\r\nb")); },
+         QStringLiteral("a\nb"), 0},
+        {"common message", QString(190, u'x'),
+         [&] { window->buildCommonMenu()->actions()[0]->trigger(); },
+         QString(190, u'x') + QStringLiteral("Your table"), 1},
+        {"date", QString(195, u'x'),
+         [&] { QTest::mouseClick(window->button(1047), Qt::LeftButton); },
+         QString(195, u'x') + QDateTime::currentDateTime().toString(QStringLiteral("MM/dd")), 1},
+        {"line break with one place left", QString(199, u'x'),
+         [&] { window->insertIntoMessage(QStringLiteral("\n")); }, QString(199, u'x'), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        message->setPlainText(c.text);
+        message->moveCursor(QTextCursor::End);
+        MessageBox::resetScript();
+        c.insert();
+        EXPECT_EQ(message->toPlainText(), c.expected);
+        EXPECT_EQ(MessageBox::beeps().size(), c.beeps);
+    }
+}
+
+TEST_F(MainWindowTest, RecipientColumnsFitTheListWithMoreRowsThanItShows)
+{
+    for (uint16_t id = 100; id < 160; ++id)
+        addPager(id, QStringLiteral("Pager %1").arg(id));
+    auto window = open();
+    SortableList* list = window->recipientList();
+    for (const QSize size :
+         {QSize(MainWindow::MinimumWidth, MainWindow::MinimumHeight), QSize(800, 600)}) {
+        SCOPED_TRACE(size.width());
+        window->resize(size);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return list->verticalScrollBar()->isVisible(); }, 2000));
+        QTest::qWait(50);
+        EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+        EXPECT_LE(list->columnWidth(0) + list->columnWidth(1), list->viewport()->width());
+        EXPECT_GE(list->columnWidth(0) + list->columnWidth(1), list->viewport()->width() - 1);
+    }
+}
+
+TEST_F(MainWindowTest, LoginsAndLogoutsFreeTheMenusTheyReplace)
+{
+    auto window = open();
+    auto menusAlive = [&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return window->findChildren<QMenu*>().size();
+    };
+    window->login(QStringLiteral("482915"));
+    window->logout();
+    const qsizetype afterOne = menusAlive();
+    for (int i = 0; i < 5; ++i) {
+        window->login(QStringLiteral("482915"));
+        window->logout();
+    }
+    EXPECT_EQ(menusAlive(), afterOne);
 }
 
 TEST_F(MainWindowTest, SavedLineSettingsTheLineCannotTakeAreNamedAtConnect)

@@ -7,6 +7,7 @@
 #include "../unit/ChildProcess.h"
 #include "../unit/SimulatedUnit.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QSettings>
@@ -265,4 +266,16 @@ TEST(LeavingUnattended, ASignalKeepsUnsavedChangesBesideTheDatabase)
         EXPECT_EQ(settings.value(QStringLiteral("Settings/WndPos")).toByteArray().size(), 16);
         EXPECT_TRUE(unit.waitForEvents(QStringLiteral("disconnect"), 1));
     }
+}
+
+TEST(WindowTitles, ReadAsWrittenWithoutTheProgramNameAdded)
+{
+    // The window system adds the display name to every title once one is set; the console sets
+    // none, so the display name is only ever the application name.
+    {
+        TavoluxApp tavolux(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+        QCoreApplication::setApplicationName(QStringLiteral("title-probe"));
+        EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("title-probe"));
+    }
+    QCoreApplication::setApplicationName(QString::fromLatin1(SettingsStore::Application));
 }

@@ -222,6 +222,11 @@ TEST_F(CliTest, ArgumentsAndSavedSettingsAreCheckedBeforeTheLineIsTouched)
          "--to"},
         {"201 characters", page(QString(201, u'x')), {}, 1, "201 characters"},
         {"1019 characters", page(QString(1019, u'x')), {}, 1, "1019 characters"},
+        {"200 characters and a line break, which counts two",
+         page(QString(199, u'x') + QStringLiteral("\ny")),
+         {},
+         1,
+         "202 characters"},
         {"Greek", page(QStringLiteral("Mesa \u03b1")), {}, 1, "U+03B1"},
         {"emoji", page(QStringLiteral("Ready \U0001F37D")), {}, 1, "U+1F37D"},
         {"record separator",
@@ -319,8 +324,10 @@ TEST_F(CliTest, PageTextsTheUnitCanShowGoOutAsTheConsoleSendsThem)
         {"Latin-1 letters", QStringLiteral("Caf\u00e9 \u00f1 \u00bf"),
          QByteArray("12\x1e"
                     "Caf\xe9 \xf1 \xbf\x1e")},
-        {"line break as the message box makes it", QStringLiteral("Table 4\nready"),
-         QByteArray("12\x1eTable 4\nready\x1e")},
+        {"line break as CR LF, as the console sends it", QStringLiteral("Table 4\nready"),
+         QByteArray("12\x1eTable 4\r\nready\x1e")},
+        {"200 characters with line breaks counted two", QString(196, u'x') + QStringLiteral("\n\n"),
+         "12\x1e" + QByteArray(196, 'x') + "\r\n\r\n\x1e"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

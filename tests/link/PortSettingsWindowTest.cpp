@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -70,6 +71,32 @@ TEST_F(PortSettingsWindowTest, ListsPortsInNaturalOrderWithTheDefaultsPreselecte
     SettingsStore::setText(SettingsStore::ComPort, QStringLiteral("/dev/serial/by-id/usb-unit"));
     PortSettingsWindow again(port_, {{QStringLiteral("ttyS0"), {}}}, nullptr);
     EXPECT_EQ(again.portList()->currentText(), QStringLiteral("/dev/serial/by-id/usb-unit"));
+}
+
+TEST_F(PortSettingsWindowTest, APathOfFortyCharactersAndItsDescriptionShowWhole)
+{
+    const QString path = QStringLiteral("/home/operator/tavolux/demo/unit-ttyS0ab");
+    ASSERT_EQ(path.size(), 40);
+    struct Case {
+        const char* what;
+        QList<PortSettingsWindow::PortEntry> ports;
+        QString shown;
+    };
+    const Case cases[] = {
+        {"typed path", {}, path},
+        {"listed port with its description",
+         {{path, QStringLiteral("USB-Serial Controller D")}},
+         path + QStringLiteral(" - USB-Serial Controller D")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SettingsStore::setText(SettingsStore::ComPort, path);
+        PortSettingsWindow window(port_, c.ports, nullptr);
+        window.show();
+        ASSERT_EQ(window.portList()->currentText(), c.shown);
+        QLineEdit* edit = window.portList()->lineEdit();
+        EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(c.shown));
+    }
 }
 
 TEST_F(PortSettingsWindowTest, PreselectsWhatTheOpenPortRuns)

@@ -1,6 +1,7 @@
 #include "SortableList.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -63,6 +64,11 @@ TEST(SortableList, RowsGoInByNameThenSortByTheClickedColumn)
         EXPECT_EQ(f.list.sortColumn(), c.column);
         EXPECT_EQ(f.list.ascending(), c.ascending) << "column " << c.column;
         EXPECT_EQ(f.list.rowValues(), c.order) << "column " << c.column;
+        // The arrow on the sorted column, pointing the way it sorts.
+        EXPECT_TRUE(f.list.header()->isSortIndicatorShown());
+        EXPECT_EQ(f.list.header()->sortIndicatorSection(), c.column);
+        EXPECT_EQ(f.list.header()->sortIndicatorOrder(),
+                  c.ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     }
 
     // A new row goes in by name in the current (descending) direction.
@@ -92,4 +98,35 @@ TEST(SortableList, InsertedColumnsCarryTheirSortKindsAlong)
     EXPECT_EQ(list.currentItem(), group);
     EXPECT_TRUE(group->isSelected());
     EXPECT_EQ(list.findRow(7)->text(0), QStringLiteral("alpha"));
+}
+
+TEST(SortableList, SharedColumnsFillTheVisibleWidthAsScrollBarsComeAndGo)
+{
+    SortableList list;
+    list.insertColumn(0, QStringLiteral("Name"), Qt::AlignLeft, 50, SortableList::TextSort);
+    list.insertColumn(1, QStringLiteral("Local ID"), Qt::AlignLeft, 50, SortableList::NumberSort);
+    list.setColumnShares({3, 2});
+    list.resize(200, 150);
+    list.show();
+    auto fits = [&] {
+        const int inside = list.viewport()->width();
+        return list.columnWidth(0) == inside * 3 / 5 &&
+               list.columnWidth(0) + list.columnWidth(1) == inside;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(fits, 2000));
+    const int withoutScrollBar = list.viewport()->width();
+    for (int i = 0; i < 50; ++i)
+        list.addRow(i, {QStringLiteral("Pager %1").arg(i), QString::number(i)});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list.verticalScrollBar()->isVisible(); }, 2000));
+    EXPECT_LT(list.viewport()->width(), withoutScrollBar);
+    EXPECT_TRUE(QTest::qWaitFor(fits, 2000));
+    QTest::qWait(50);
+    EXPECT_FALSE(list.horizontalScrollBar()->isVisible());
+
+    // A width dragged by hand stays until the list is resized.
+    list.setColumnWidth(0, 40);
+    QTest::qWait(50);
+    EXPECT_EQ(list.columnWidth(0), 40);
+    list.resize(260, 150);
+    EXPECT_TRUE(QTest::qWaitFor(fits, 2000));
 }

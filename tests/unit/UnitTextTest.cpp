@@ -52,3 +52,42 @@ TEST(UnitText, RefusedCharactersAreNamedByTheirCodePoint)
         }
     }
 }
+
+TEST(UnitText, ALineBreakGoesOutAsCrLfAndTakesTwoPlaces)
+{
+    struct Case {
+        QString text;
+        int length;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {QString(), 0, {}},
+        {QStringLiteral("Table 4"), 7, "Table 4"},
+        {QStringLiteral("14:10\nBar"), 10, "14:10\r\nBar"},
+        {QStringLiteral("\n\n"), 4, "\r\n\r\n"},
+        {QStringLiteral("Caf\u00e9\n"), 6, "Caf\xe9\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        EXPECT_EQ(UnitText::pageLength(c.text), c.length);
+        EXPECT_EQ(UnitText::pageBytes(c.text), c.bytes);
+    }
+}
+
+TEST(UnitText, AnInsertionIsCutWhereThePageBufferEnds)
+{
+    struct Case {
+        QString insertion;
+        int room;
+        qsizetype fitting;
+    };
+    const Case cases[] = {
+        {QStringLiteral("abc"), 3, 3},  {QStringLiteral("abc"), 2, 2},
+        {QStringLiteral("abc"), 0, 0},  {QStringLiteral("a\nb"), 3, 2},
+        {QStringLiteral("a\nb"), 2, 1}, {QStringLiteral("\n"), 1, 0},
+        {QStringLiteral("a\nb"), 4, 3}, {QString(), 5, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(UnitText::fittingLength(c.insertion, c.room), c.fitting)
+            << c.insertion.toStdString() << " in " << c.room;
+}

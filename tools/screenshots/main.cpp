@@ -1,16 +1,20 @@
-// Takes pictures of the main window at each access level, of the editors and of the coaster panel
-// with each set of rows, for looking at the console as a user sees it. Run through
-// tools/screenshots.sh, which starts it under Xvfb in both languages.
+// Takes pictures of the main window at each access level, with a full recipient list, and of
+// its windows (editors, coaster panel, port settings, login), for looking at the console as a
+// user sees it. Run through tools/screenshots.sh, which starts it under Xvfb in both languages.
 #include "CoasterPanel.h"
 #include "Database.h"
 #include "GroupsDialog.h"
+#include "LoginDialog.h"
 #include "MainWindow.h"
 #include "MembersDialog.h"
 #include "PagersDialog.h"
+#include "PortSettingsWindow.h"
 #include "SettingsStore.h"
 #include "Translations.h"
+#include "UnitSession.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -117,5 +121,38 @@ int main(int argc, char* argv[])
     if (!picture(pagersDialog, "pagers") || !picture(groups, "groups") ||
         !picture(members, "members"))
         return 1;
+    const auto grabDialog = [&](QWidget& dialog, const char* name) {
+        dialog.show();
+        if (!QTest::qWaitForWindowExposed(&dialog))
+            return;
+        QTest::qWait(100);
+        dialog.screen()->grabWindow(0).save(
+            QStringLiteral("%1/%2-%3.png")
+                .arg(QString::fromLocal8Bit(argv[1]), QString::fromLatin1(name), suffix));
+        dialog.close();
+    };
+
+    // More pagers than the list shows: its scroll bar, and the columns still inside it.
+    for (int i = 4; i < 40; ++i) {
+        const auto id = static_cast<uint16_t>(200 + i);
+        image.pager(i).setLocalId(id);
+        image.pager(i).setCapcode(1000 + id);
+        database.names().setName(id, QStringLiteral("Table %1").arg(i));
+    }
+    window.fillRecipientList();
+    window.resize(MainWindow::MinimumWidth, MainWindow::MinimumHeight);
+    QTest::qWait(100);
+    window.screen()->grabWindow(0).save(
+        QStringLiteral("%1/main-full-list-%2.png").arg(QString::fromLocal8Bit(argv[1]), suffix));
+
+    PortSettingsWindow ports(window.session().portSlot(),
+                             {{QStringLiteral("/home/operator/tavolux/demo/unit-ttyS0ab"),
+                               QStringLiteral("USB-Serial Controller D")},
+                              {QStringLiteral("ttyS0"), {}}},
+                             &window);
+    ports.portList()->setCurrentIndex(0);
+    grabDialog(ports, "port-settings");
+    LoginDialog login(&window);
+    grabDialog(login, "login");
     return 0;
 }

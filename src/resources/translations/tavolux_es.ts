@@ -220,11 +220,11 @@ Añada al menos un miembro</translation>
     </message>
     <message>
         <source>Save &amp;As</source>
-        <translation>Guardar &amp;como</translation>
+        <translation>Guardar c&amp;omo</translation>
     </message>
     <message>
         <source>E&amp;xit</source>
-        <translation>&amp;Salir</translation>
+        <translation>Sa&amp;lir</translation>
     </message>
     <message>
         <source>&amp;Upload From Tavolux</source>
@@ -232,7 +232,7 @@ Añada al menos un miembro</translation>
     </message>
     <message>
         <source>&amp;Download To Tavolux</source>
-        <translation>E&amp;nviar a Tavolux</translation>
+        <translation>&amp;Enviar a Tavolux</translation>
     </message>
     <message>
         <source>&amp;Connect To Tavolux</source>
@@ -244,7 +244,7 @@ Añada al menos un miembro</translation>
     </message>
     <message>
         <source>Conn&amp;ection Settings</source>
-        <translation>Configuración de con&amp;exión</translation>
+        <translation>Configuración de cone&amp;xión</translation>
     </message>
     <message>
         <source>&amp;View</source>
@@ -256,7 +256,7 @@ Añada al menos un miembro</translation>
     </message>
     <message>
         <source>&amp;Send</source>
-        <translation>&amp;Enviar</translation>
+        <translation>E&amp;nviar</translation>
     </message>
     <message>
         <source>Recipient</source>
