@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 class Database;
@@ -16,6 +17,7 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
+class ReportWindow;
 class SortableList;
 class UnitSession;
 
@@ -53,6 +55,11 @@ public:
     // Leaves as Exit does, but without the save question, for when nobody can answer it (a
     // signal, the end of the desktop session): unsaved changes go to the recovery files.
     void leaveUnattended();
+    // Rebuilds the open report windows from the database, after anything changed the data
+    // behind them.
+    void refreshOpenReports();
+    // The open report window of that View command, if any.
+    ReportWindow* openReport(int viewCommand) const;
 
     SortableList* recipientList() const { return recipients_; }
     QPlainTextEdit* messageBox() const { return message_; }
@@ -96,6 +103,7 @@ private:
     void restorePosition();
     void storePosition();
     void showAbout();
+    void showReport(int viewCommand);
 
     Database& database_;
     DatabaseCommands* commands_;
@@ -116,4 +124,5 @@ private:
     QList<int> openedWindows_;
     QTimer tick_;
     bool leavingUnattended_ = false;
+    QHash<int, QPointer<ReportWindow>> reports_;
 };

@@ -1,5 +1,7 @@
 #include "SortableList.h"
 
+#include "SortKey.h"
+
 #include <QHeaderView>
 
 #include <algorithm>
@@ -9,20 +11,6 @@ namespace {
 
 constexpr int ItemValueRole = Qt::UserRole;
 constexpr int PictureRole = Qt::UserRole + 1;
-
-// The cell text read as a decimal integer from its leading digits, as atol does; 0 without any.
-qint64 leadingNumber(const QString& text)
-{
-    const QString trimmed = text.trimmed();
-    qsizetype end = 0;
-    if (end < trimmed.size() && (trimmed[end] == u'-' || trimmed[end] == u'+'))
-        ++end;
-    while (end < trimmed.size() && trimmed[end].isDigit())
-        ++end;
-    bool ok = false;
-    const qint64 value = trimmed.left(end).toLongLong(&ok);
-    return ok ? value : 0;
-}
 
 } // namespace
 
@@ -80,8 +68,7 @@ QTreeWidgetItem* SortableList::addRow(qint64 value, const QStringList& texts)
     if (insertSorted_) {
         const QString first = texts.value(0);
         for (int i = 0; i < topLevelItemCount(); ++i) {
-            const int order =
-                QString::compare(first, topLevelItem(i)->text(0), Qt::CaseInsensitive);
+            const int order = SortKey::compareTexts(first, topLevelItem(i)->text(0));
             if (ascending_ ? order < 0 : order > 0) {
                 at = i;
                 break;
@@ -130,7 +117,7 @@ void SortableList::sortByColumn(int column)
         case PictureSort:
             return static_cast<qint64>(picture(row, column));
         case NumberSort:
-            return leadingNumber(row->text(column));
+            return SortKey::leadingNumber(row->text(column));
         case TextSort:
             break;
         }
@@ -146,10 +133,8 @@ void SortableList::sortByColumn(int column)
     }
     auto compare = [](const Key& a, const Key& b) {
         if (const auto* text = std::get_if<QString>(&a))
-            return QString::compare(*text, std::get<QString>(b), Qt::CaseInsensitive);
-        const qint64 x = std::get<qint64>(a);
-        const qint64 y = std::get<qint64>(b);
-        return x < y ? -1 : (x > y ? 1 : 0);
+            return SortKey::compareTexts(*text, std::get<QString>(b));
+        return SortKey::compareNumbers(std::get<qint64>(a), std::get<qint64>(b));
     };
     std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
         const int order = compare(a.first, b.first);
