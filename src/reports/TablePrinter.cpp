@@ -38,13 +38,18 @@ QFont font()
     return font;
 }
 
+void layOut(PrintTable& table, QPrinter& printer)
+{
+    table.layOut(QSize(printer.width(), printer.height()), FontMeasure(font(), &printer));
+}
+
 bool paint(PrintTable& table, QPrinter& printer, bool pageNumbers, int copies)
 {
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
     painter.setFont(font());
-    table.layOut(QSize(printer.width(), printer.height()), FontMeasure(font(), &printer));
+    layOut(table, printer);
     bool first = true;
     for (int copy = 0; copy < copies; ++copy) {
         for (int page = 0; page < table.pageCount(); ++page) {

@@ -15,6 +15,9 @@ namespace TablePrinter {
 // The print font; a fixed one, so that the console and the command line lay out the same pages.
 QFont font();
 
+// Lays the table out on the printer's printable page, measured in its own resolution.
+void layOut(PrintTable& table, QPrinter& printer);
+
 // Lays the table out for the printer and paints copies times all its pages into it, as one
 // document; the preview uses it too. False when the printer could not be opened.
 bool paint(PrintTable& table, QPrinter& printer, bool pageNumbers, int copies = 1);

@@ -218,14 +218,15 @@ TEST_F(ReportsTest, TheExportFileIsTabSeparatedWithCrLfLineEnds)
          "Name\tLocal ID\tRotary\r\na\t1\tx\r\nb\t2\ty\r\nc\t3\tz\r\n"},
         {"no header, one column", settingsWith(false, {false, true, false}, {}), rows,
          "1\r\n2\r\n3\r\n"},
-        {"no column ticked", settingsWith(true, {false, false, false}, {}), rows,
-         "\r\n\r\n\r\n"},
+        {"no column ticked", settingsWith(true, {false, false, false}, {}), rows, "\r\n\r\n\r\n"},
         {"limit 0", settingsWith(true, {true, false, true}, 0), rows, "Name\tRotary\r\n"},
         {"limit 2", settingsWith(false, {true, true, true}, 2), rows, "a\t1\tx\r\nb\t2\ty\r\n"},
         {"limit above the rows", settingsWith(false, {true, false, false}, 9), rows,
          "a\r\nb\r\nc\r\n"},
         {"no rows", settingsWith(true, {true, true, true}, {}), {}, "Name\tLocal ID\tRotary\r\n"},
-        {"beyond Latin-1", settingsWith(false, {true, false, false}, {}), {{"Café €"}},
+        {"beyond Latin-1",
+         settingsWith(false, {true, false, false}, {}),
+         {{"Café €"}},
          "Caf\xc3\xa9 \xe2\x82\xac\r\n"},
     };
     for (const Case& c : cases) {
@@ -267,18 +268,19 @@ TEST_F(ReportsTest, ExportWritesTheOnScreenOrderAsTheCommandLineDoes)
         EXPECT_EQ(readAll(file("window.tsv")), c.expected);
 
         const QString column = Report::columnTitles(c.kind)[c.sortColumn];
-        const CliRun run = cli({QStringLiteral("report"), QString::fromLatin1(c.command),
-                             databasePath(), QStringLiteral("--header"), QStringLiteral("--sort"),
-                             column + (c.descending ? QStringLiteral(":desc") : QString())});
+        const CliRun run =
+            cli({QStringLiteral("report"), QString::fromLatin1(c.command), databasePath(),
+                 QStringLiteral("--header"), QStringLiteral("--sort"),
+                 column + (c.descending ? QStringLiteral(":desc") : QString())});
         EXPECT_EQ(run.exitCode, 0) << run.err.constData();
         EXPECT_EQ(run.out, c.expected);
     }
     EXPECT_TRUE(MessageBox::shown().isEmpty());
 
     const CliRun chosen = cli({QStringLiteral("report"), QStringLiteral("pagers"), databasePath(),
-                            QStringLiteral("--columns"), QStringLiteral("local-id,name"),
-                            QStringLiteral("--limit"), QStringLiteral("2"), QStringLiteral("-o"),
-                            file("cli.tsv")});
+                               QStringLiteral("--columns"), QStringLiteral("local-id,name"),
+                               QStringLiteral("--limit"), QStringLiteral("2"), QStringLiteral("-o"),
+                               file("cli.tsv")});
     EXPECT_EQ(chosen.exitCode, 0) << chosen.err.constData();
     EXPECT_TRUE(chosen.out.isEmpty());
     // Columns go in report order whatever order they are named in.
@@ -321,12 +323,11 @@ TEST_F(ReportsTest, AFailedExportLeavesThePreviousFileAndSaysSo)
         << QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString();
 
     // The command line under the same limit.
-    ChildProcess process(QStringLiteral("/bin/sh"),
-                         {QStringLiteral("-c"),
-                          QStringLiteral("trap '' XFSZ; ulimit -f 4; exec \"$0\" \"$@\""),
-                          QStringLiteral(TAVOLUX_CLI), QStringLiteral("report"),
-                          QStringLiteral("pagers"), databasePath(), QStringLiteral("-o"),
-                          file("out.tsv")});
+    ChildProcess process(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 4; exec \"$0\" \"$@\""),
+         QStringLiteral(TAVOLUX_CLI), QStringLiteral("report"), QStringLiteral("pagers"),
+         databasePath(), QStringLiteral("-o"), file("out.tsv")});
     EXPECT_EQ(process.wait(), 5) << process.standardError().constData();
     EXPECT_EQ(readAll(file("out.tsv")), previous);
 }
@@ -361,10 +362,10 @@ TEST_F(ReportsTest, PrintingToAPdfFileHoldsTheHeaderTheRowsAndThePageNumbers)
     EXPECT_TRUE(MessageBox::shown().isEmpty());
 
     // The command line gives the same pages.
-    const CliRun run = cli({QStringLiteral("print"), QStringLiteral("pagers"), databasePath(),
-                         QStringLiteral("--pdf"), file("cli.pdf"), QStringLiteral("--selected"),
-                         QStringLiteral("12,100"), QStringLiteral("--copies"),
-                         QStringLiteral("2")});
+    const CliRun run =
+        cli({QStringLiteral("print"), QStringLiteral("pagers"), databasePath(),
+             QStringLiteral("--pdf"), file("cli.pdf"), QStringLiteral("--selected"),
+             QStringLiteral("12,100"), QStringLiteral("--copies"), QStringLiteral("2")});
     EXPECT_EQ(run.exitCode, 0) << run.err.constData();
     EXPECT_EQ(pdfPages(file("cli.pdf")), 2);
     const QString cliText = pdfText(file("cli.pdf"));
@@ -390,7 +391,7 @@ TEST_F(ReportsTest, APrinterThatCannotBeOpenedIsNamed)
               QStringLiteral("The file %1 could not be written.").arg(settings.pdfFile));
 
     const CliRun run = cli({QStringLiteral("print"), QStringLiteral("groups"), databasePath(),
-                         QStringLiteral("--printer"), QStringLiteral("no-such-printer")});
+                            QStringLiteral("--printer"), QStringLiteral("no-such-printer")});
     EXPECT_EQ(run.exitCode, 7);
     EXPECT_TRUE(run.err.contains("no-such-printer could not be opened")) << run.err.constData();
 }
@@ -634,7 +635,8 @@ TEST_F(ReportsTest, NoTwoItemsOfAReportWindowShareAMnemonic)
             ASSERT_TRUE(texts->loaded());
         }
         SCOPED_TRACE(spanish ? "Spanish" : "English");
-        auto noop = [](PrintTable&, const PrintSettings&) {};
+        auto noop = [](PrintTable&, const PrintSettings&) {
+        };
         ReportWindow pagers(ReportKind::Pagers, database_);
         ExportDialog exportDialog(ExportDialog::defaultTitle(), {"a"});
         PrintOptionsDialog printOptions(QStringLiteral("h"), {"a"}, true, noop);
