@@ -10,7 +10,7 @@
 
 namespace {
 
-QString tr(const char* text)
+QString translated(const char* text)
 {
     return QCoreApplication::translate("Report", text);
 }
@@ -24,17 +24,17 @@ QString receiverTypeText(int type)
 {
     switch (type) {
     case PagerRecord::Beeper:
-        return tr(QT_TRANSLATE_NOOP("Report", "Beeper"));
+        return translated(QT_TRANSLATE_NOOP("Report", "Beeper"));
     case PagerRecord::Numeric:
-        return tr(QT_TRANSLATE_NOOP("Report", "Numeric"));
+        return translated(QT_TRANSLATE_NOOP("Report", "Numeric"));
     case PagerRecord::AlphaNumeric:
-        return tr(QT_TRANSLATE_NOOP("Report", "Alpha Numeric"));
+        return translated(QT_TRANSLATE_NOOP("Report", "Alpha Numeric"));
     case PagerRecord::Voice:
-        return tr(QT_TRANSLATE_NOOP("Report", "Voice"));
+        return translated(QT_TRANSLATE_NOOP("Report", "Voice"));
     case PagerRecord::GroupTone:
-        return tr(QT_TRANSLATE_NOOP("Report", "Group Tone"));
+        return translated(QT_TRANSLATE_NOOP("Report", "Group Tone"));
     default:
-        return tr(QT_TRANSLATE_NOOP("Report", "Coaster"));
+        return translated(QT_TRANSLATE_NOOP("Report", "Coaster"));
     }
 }
 
@@ -42,19 +42,19 @@ QString alarmTypeText(int type)
 {
     switch (type) {
     case AlarmRecord::Disabled:
-        return tr(QT_TRANSLATE_NOOP("Report", "Disabled"));
+        return translated(QT_TRANSLATE_NOOP("Report", "Disabled"));
     case AlarmRecord::NormallyOpen:
-        return tr(QT_TRANSLATE_NOOP("Report", "Normally Open"));
+        return translated(QT_TRANSLATE_NOOP("Report", "Normally Open"));
     case AlarmRecord::NormallyClosed:
-        return tr(QT_TRANSLATE_NOOP("Report", "Normally Closed"));
+        return translated(QT_TRANSLATE_NOOP("Report", "Normally Closed"));
     default:
-        return tr(QT_TRANSLATE_NOOP("Report", "State Change"));
+        return translated(QT_TRANSLATE_NOOP("Report", "State Change"));
     }
 }
 
 QString targetText(uint16_t localId, const NameTable& names)
 {
-    return localId == ConfigurationImage::NoLocalId ? tr(QT_TRANSLATE_NOOP("Report", "None"))
+    return localId == ConfigurationImage::NoLocalId ? translated(QT_TRANSLATE_NOOP("Report", "None"))
                                                     : nameOf(localId, names);
 }
 
@@ -72,23 +72,23 @@ QList<ReportColumn> columns(ReportKind kind)
 {
     switch (kind) {
     case ReportKind::Pagers:
-        return {{tr(QT_TRANSLATE_NOOP("Report", "Name")), 150, SortKey::Text},
-                {tr(QT_TRANSLATE_NOOP("Report", "Cap Code")), 130, SortKey::Number},
-                {tr(QT_TRANSLATE_NOOP("Report", "Local ID")), 100, SortKey::Number},
-                {tr(QT_TRANSLATE_NOOP("Report", "Receiver Type")), 100, SortKey::Text}};
+        return {{translated(QT_TRANSLATE_NOOP("Report", "Name")), 150, SortKey::Text},
+                {translated(QT_TRANSLATE_NOOP("Report", "Cap Code")), 130, SortKey::Number},
+                {translated(QT_TRANSLATE_NOOP("Report", "Local ID")), 100, SortKey::Number},
+                {translated(QT_TRANSLATE_NOOP("Report", "Receiver Type")), 100, SortKey::Text}};
     case ReportKind::Groups:
-        return {{tr("Name"), 150, SortKey::Text},
-                {tr("Local ID"), 100, SortKey::Number},
-                {tr(QT_TRANSLATE_NOOP("Report", "Rotary")), 60, SortKey::Picture}};
+        return {{translated(QT_TRANSLATE_NOOP("Report", "Name")), 150, SortKey::Text},
+                {translated(QT_TRANSLATE_NOOP("Report", "Local ID")), 100, SortKey::Number},
+                {translated(QT_TRANSLATE_NOOP("Report", "Rotary")), 60, SortKey::Picture}};
     case ReportKind::Alarms:
         break;
     }
-    return {{tr(QT_TRANSLATE_NOOP("Report", "1st Pager")), 100, SortKey::Text},
-            {tr(QT_TRANSLATE_NOOP("Report", "Type")), 60, SortKey::Text},
-            {tr(QT_TRANSLATE_NOOP("Report", "Trigger Delay")), 80, SortKey::Number},
-            {tr(QT_TRANSLATE_NOOP("Report", "Escalation")), 80, SortKey::Number},
-            {tr(QT_TRANSLATE_NOOP("Report", "2nd Pager")), 100, SortKey::Text},
-            {tr(QT_TRANSLATE_NOOP("Report", "Message")), 170, SortKey::Text}};
+    return {{translated(QT_TRANSLATE_NOOP("Report", "1st Pager")), 100, SortKey::Text},
+            {translated(QT_TRANSLATE_NOOP("Report", "Type")), 60, SortKey::Text},
+            {translated(QT_TRANSLATE_NOOP("Report", "Trigger Delay")), 80, SortKey::Number},
+            {translated(QT_TRANSLATE_NOOP("Report", "Escalation")), 80, SortKey::Number},
+            {translated(QT_TRANSLATE_NOOP("Report", "2nd Pager")), 100, SortKey::Text},
+            {translated(QT_TRANSLATE_NOOP("Report", "Message")), 170, SortKey::Text}};
 }
 
 QStringList columnTitles(ReportKind kind)
@@ -103,26 +103,26 @@ QString windowTitle(ReportKind kind)
 {
     switch (kind) {
     case ReportKind::Pagers:
-        return tr(QT_TRANSLATE_NOOP("Report", "Pagers"));
+        return translated(QT_TRANSLATE_NOOP("Report", "Pagers"));
     case ReportKind::Groups:
-        return tr(QT_TRANSLATE_NOOP("Report", "Groups"));
+        return translated(QT_TRANSLATE_NOOP("Report", "Groups"));
     case ReportKind::Alarms:
         break;
     }
-    return tr(QT_TRANSLATE_NOOP("Report", "Alarms"));
+    return translated(QT_TRANSLATE_NOOP("Report", "Alarms"));
 }
 
 QString printHeader(ReportKind kind)
 {
     switch (kind) {
     case ReportKind::Pagers:
-        return tr(QT_TRANSLATE_NOOP("Report", "Contacts Report"));
+        return translated(QT_TRANSLATE_NOOP("Report", "Contacts Report"));
     case ReportKind::Groups:
-        return tr(QT_TRANSLATE_NOOP("Report", "Groups Report"));
+        return translated(QT_TRANSLATE_NOOP("Report", "Groups Report"));
     case ReportKind::Alarms:
         break;
     }
-    return tr(QT_TRANSLATE_NOOP("Report", "Alarms Report"));
+    return translated(QT_TRANSLATE_NOOP("Report", "Alarms Report"));
 }
 
 QString exportFailureText(ReportKind kind)
@@ -130,7 +130,7 @@ QString exportFailureText(ReportKind kind)
     // The groups report has always said it this way, in every language.
     if (kind == ReportKind::Groups)
         return QStringLiteral("Couldn't open file for export!");
-    return tr(QT_TRANSLATE_NOOP("Report", "Could not open file for export!"));
+    return translated(QT_TRANSLATE_NOOP("Report", "Could not open file for export!"));
 }
 
 QList<ReportRow> rows(ReportKind kind, ConfigurationImage& image, const NameTable& names)

@@ -22,7 +22,7 @@ private:
     QFontMetrics metrics_;
 };
 
-QString tr(const char* text)
+QString translated(const char* text)
 {
     return QCoreApplication::translate("TablePrinter", text);
 }
@@ -70,12 +70,12 @@ QString print(PrintTable& table, const PrintSettings& settings)
         printer.setOutputFileName(settings.pdfFile);
         printer.setDocName(settings.header);
         if (!paint(table, printer, settings.pageNumbers, settings.copies))
-            return tr(QT_TRANSLATE_NOOP("TablePrinter", "The file %1 could not be written."))
+            return translated(QT_TRANSLATE_NOOP("TablePrinter", "The file %1 could not be written."))
                 .arg(settings.pdfFile);
         return {};
     }
     const QString cannotOpen =
-        tr(QT_TRANSLATE_NOOP("TablePrinter", "The printer %1 could not be opened."))
+        translated(QT_TRANSLATE_NOOP("TablePrinter", "The printer %1 could not be opened."))
             .arg(settings.printerName);
     const QPrinterInfo info = QPrinterInfo::printerInfo(settings.printerName);
     if (settings.printerName.isEmpty() || info.isNull())
