@@ -54,8 +54,9 @@ QString alarmTypeText(int type)
 
 QString targetText(uint16_t localId, const NameTable& names)
 {
-    return localId == ConfigurationImage::NoLocalId ? translated(QT_TRANSLATE_NOOP("Report", "None"))
-                                                    : nameOf(localId, names);
+    return localId == ConfigurationImage::NoLocalId
+               ? translated(QT_TRANSLATE_NOOP("Report", "None"))
+               : nameOf(localId, names);
 }
 
 ReportRow row(qint64 key, const QStringList& texts, QList<int> pictures)

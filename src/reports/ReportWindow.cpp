@@ -53,12 +53,17 @@ void ReportWindow::refresh()
 {
     list_->clearRows();
     rows_.clear();
-    for (ReportRow& row : Report::rows(kind_, database_.image(), database_.names())) {
-        QTreeWidgetItem* item = list_->addRow(row.key, row.shown);
+    const QList<ReportRow> rows = Report::rows(kind_, database_.image(), database_.names());
+    QList<std::pair<qint64, QStringList>> texts;
+    for (const ReportRow& row : rows)
+        texts.append({row.key, row.shown});
+    const QList<QTreeWidgetItem*> items = list_->addRows(texts);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const ReportRow& row = rows[i];
         for (int column = 0; column < row.pictures.size(); ++column)
             if (row.pictures[column] >= 0)
-                list_->setPicture(item, column, row.pictures[column]);
-        rows_.insert(row.key, std::move(row));
+                list_->setPicture(items[i], column, row.pictures[column]);
+        rows_.insert(row.key, row);
     }
 }
 

@@ -4,11 +4,11 @@
 #include "PrintSettings.h"
 #include "ReportContent.h"
 
+#include <QDialog>
 #include <QPointer>
 #include <QWidget>
 
 class Database;
-class QDialog;
 class QPushButton;
 class SortableList;
 

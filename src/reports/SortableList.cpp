@@ -58,12 +58,36 @@ int SortableList::picture(const QTreeWidgetItem* row, int column)
     return v.isValid() ? v.toInt() : -1;
 }
 
-QTreeWidgetItem* SortableList::addRow(qint64 value, const QStringList& texts)
+QTreeWidgetItem* SortableList::newRow(qint64 value, const QStringList& texts) const
 {
     auto* row = new QTreeWidgetItem(texts);
     row->setData(0, ItemValueRole, value);
     for (int column = 0; column < columnCount(); ++column)
         row->setTextAlignment(column, Qt::Alignment(alignments_.value(column) | Qt::AlignVCenter));
+    return row;
+}
+
+QList<QTreeWidgetItem*> SortableList::addRows(const QList<std::pair<qint64, QStringList>>& rows)
+{
+    QList<QTreeWidgetItem*> added;
+    for (const auto& [value, texts] : rows)
+        added << newRow(value, texts);
+    QList<QTreeWidgetItem*> all = added;
+    if (insertSorted_) {
+        // A row added later goes after the rows with the same first-column text.
+        all = invisibleRootItem()->takeChildren() + added;
+        std::stable_sort(all.begin(), all.end(), [this](const auto* a, const auto* b) {
+            const int order = SortKey::compareTexts(a->text(0), b->text(0));
+            return ascending_ ? order < 0 : order > 0;
+        });
+    }
+    addTopLevelItems(all);
+    return added;
+}
+
+QTreeWidgetItem* SortableList::addRow(qint64 value, const QStringList& texts)
+{
+    QTreeWidgetItem* row = newRow(value, texts);
     int at = topLevelItemCount();
     if (insertSorted_) {
         const QString first = texts.value(0);
@@ -127,10 +151,8 @@ void SortableList::sortByColumn(int column)
     QTreeWidgetItem* current = currentItem();
     const QList<QTreeWidgetItem*> selected = selectedItems();
     QList<std::pair<Key, QTreeWidgetItem*>> rows;
-    while (topLevelItemCount() > 0) {
-        QTreeWidgetItem* row = takeTopLevelItem(0);
+    for (QTreeWidgetItem* row : invisibleRootItem()->takeChildren())
         rows.append({keyOf(row), row});
-    }
     auto compare = [](const Key& a, const Key& b) {
         if (const auto* text = std::get_if<QString>(&a))
             return SortKey::compareTexts(*text, std::get<QString>(b));
@@ -140,8 +162,10 @@ void SortableList::sortByColumn(int column)
         const int order = compare(a.first, b.first);
         return ascending_ ? order < 0 : order > 0;
     });
+    QList<QTreeWidgetItem*> sorted;
     for (const auto& entry : rows)
-        addTopLevelItem(entry.second);
+        sorted << entry.second;
+    addTopLevelItems(sorted);
     for (QTreeWidgetItem* row : selected)
         row->setSelected(true);
     if (current)

@@ -70,7 +70,8 @@ QString print(PrintTable& table, const PrintSettings& settings)
         printer.setOutputFileName(settings.pdfFile);
         printer.setDocName(settings.header);
         if (!paint(table, printer, settings.pageNumbers, settings.copies))
-            return translated(QT_TRANSLATE_NOOP("TablePrinter", "The file %1 could not be written."))
+            return translated(
+                       QT_TRANSLATE_NOOP("TablePrinter", "The file %1 could not be written."))
                 .arg(settings.pdfFile);
         return {};
     }
