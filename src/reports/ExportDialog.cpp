@@ -71,6 +71,8 @@ ExportDialog::ExportDialog(const QString& title, const QStringList& columnTitles
     buttons->addWidget(cancel);
     grid->addLayout(buttons, 5, 0, 1, 2);
     columns_->setMaximumHeight(columns_->sizeHintForRow(0) * 7);
+    browse_->setMaximumWidth(browse_->fontMetrics().horizontalAdvance(browse_->text()) + 24);
+    fileName_->setMinimumWidth(260);
 }
 
 QString ExportDialog::defaultTitle()

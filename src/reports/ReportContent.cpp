@@ -85,7 +85,7 @@ QList<ReportColumn> columns(ReportKind kind)
         break;
     }
     return {{translated(QT_TRANSLATE_NOOP("Report", "1st Pager")), 100, SortKey::Text},
-            {translated(QT_TRANSLATE_NOOP("Report", "Type")), 60, SortKey::Text},
+            {translated(QT_TRANSLATE_NOOP("Report", "Type")), 110, SortKey::Text},
             {translated(QT_TRANSLATE_NOOP("Report", "Trigger Delay")), 80, SortKey::Number},
             {translated(QT_TRANSLATE_NOOP("Report", "Escalation")), 80, SortKey::Number},
             {translated(QT_TRANSLATE_NOOP("Report", "2nd Pager")), 100, SortKey::Text},

@@ -10,6 +10,7 @@
 #include "TsvExport.h"
 
 #include <QCloseEvent>
+#include <QHeaderView>
 #include <QPushButton>
 
 ReportWindow::ReportWindow(ReportKind kind, Database& database, QWidget* parent)
@@ -31,9 +32,13 @@ ReportWindow::ReportWindow(ReportKind kind, Database& database, QWidget* parent)
     list_->setPictures({QIcon(QStringLiteral(":/icons/list-pager.png")),
                         QIcon(QStringLiteral(":/icons/list-group.png")),
                         QIcon(QStringLiteral(":/icons/list-rotary.png"))});
-    for (const ReportColumn& column : std::as_const(columns_))
+    // A translated title may be longer than the column was made for; it is not cut.
+    const QFontMetrics header = list_->header()->fontMetrics();
+    for (ReportColumn& column : columns_) {
+        column.width = std::max(column.width, header.horizontalAdvance(column.title) + 24);
         list_->insertColumn(-1, column.title, Qt::AlignLeft, column.width,
                             static_cast<SortableList::SortKind>(column.sort));
+    }
     connect(export_, &QPushButton::clicked, this, &ReportWindow::exportPressed);
     connect(print_, &QPushButton::clicked, this, &ReportWindow::printPressed);
     connect(ok_, &QPushButton::clicked, this, &QWidget::close);
