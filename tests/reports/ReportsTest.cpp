@@ -619,6 +619,13 @@ TEST_F(ReportsTest, TheMainWindowOpensEachReportOnceAndRefreshesIt)
     main.refreshOpenReports();
     EXPECT_EQ(pagers->list()->rowValues().value(1), 13);
 
+    // File New empties the database behind the open reports (the changes above are not saved).
+    MessageBox::setNextAnswer(QMessageBox::No);
+    FileDialog::setNextFileName(file("new.dat"));
+    main.runCommand(NewCommand);
+    EXPECT_EQ(pagers->list()->topLevelItemCount(), 0);
+    EXPECT_EQ(main.openReport(ViewGroupsCommand)->list()->topLevelItemCount(), 0);
+
     pagers->okButton()->click();
     QTest::qWait(20);
     EXPECT_EQ(main.openReport(ViewPagersCommand), nullptr);
