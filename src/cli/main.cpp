@@ -122,8 +122,9 @@ struct Request {
 std::optional<Request> checkArguments(const QStringList& commandLine)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(Description).replace(
-        QStringLiteral("%REPORTS%"), QString::fromUtf8(ReportCommands::Usage)));
+    parser.setApplicationDescription(
+        QString::fromUtf8(Description)
+            .replace(QStringLiteral("%REPORTS%"), QString::fromUtf8(ReportCommands::Usage)));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption portOption(
         QStringLiteral("port"), QStringLiteral("The port the unit is on."), QStringLiteral("DEV"));

@@ -96,8 +96,8 @@ TEST(SortableList, InsertedColumnsCarryTheirSortKindsAlong)
 
 TEST(SortableList, RowsAddedAtOnceGoWhereOneByOneTheyWould)
 {
-    const QList<std::pair<qint64, QStringList>> rows{
-        {1, {"bar"}}, {2, {"Apron"}}, {3, {"Bar"}}, {4, {"apron"}}, {5, {"9"}}, {6, {"bar"}}};
+    const QList<std::pair<qint64, QStringList>> rows{{1, {"bar"}},   {2, {"Apron"}}, {3, {"Bar"}},
+                                                     {4, {"apron"}}, {5, {"9"}},     {6, {"bar"}}};
     for (const bool descending : {false, true}) {
         SCOPED_TRACE(descending ? "descending" : "ascending");
         SortableList oneByOne;
