@@ -18,6 +18,7 @@ enum CommandId : int {
     AlarmsCommand = 32785,
     ViewPagersCommand = 32787,
     ViewGroupsCommand = 32788,
+    ViewAlarmsCommand = 32789,
     StatusCommand = 32790,
     ConnectCommand = 32791,
     DisconnectCommand = 32792,

@@ -9,6 +9,7 @@
 #include "PageTextEdit.h"
 #include "PictureButton.h"
 #include "PortSettingsWindow.h"
+#include "ReportWindow.h"
 #include "SerialPort.h"
 #include "SettingsStore.h"
 #include "SortableList.h"
@@ -120,6 +121,7 @@ const MenuItems EditMenu = {
 const MenuItems ViewMenu = {
     {ViewPagersCommand, QT_TRANSLATE_NOOP("MainWindow", "&Pagers")},
     {ViewGroupsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Groups")},
+    {ViewAlarmsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Alarms")},
     {StatusCommand, QT_TRANSLATE_NOOP("MainWindow", "&Status")},
 };
 
@@ -169,6 +171,7 @@ MainWindow::MainWindow(Database& database, QWidget* parent)
     fillRecipientList();
 
     connect(commands_, &DatabaseCommands::databaseReplaced, this, &MainWindow::fillRecipientList);
+    connect(commands_, &DatabaseCommands::databaseReplaced, this, &MainWindow::refreshOpenReports);
     connect(session_, &UnitSession::onlineChanged, this, &MainWindow::showLinkState);
     connect(session_, &UnitSession::pageProgress, progress_,
             [this](int percent) { progress_->setValue(std::min(percent, 100)); });
@@ -432,6 +435,11 @@ void MainWindow::runCommand(int id)
     case AboutCommand:
         showAbout();
         break;
+    case ViewPagersCommand:
+    case ViewGroupsCommand:
+    case ViewAlarmsCommand:
+        showReport(id);
+        break;
     default:
         openEditor(id);
         break;
@@ -446,6 +454,33 @@ void MainWindow::openEditor(int command)
         editorClosed();
 }
 
+void MainWindow::showReport(int viewCommand)
+{
+    if (ReportWindow* open = reports_.value(viewCommand)) {
+        open->activateWindow();
+        open->raise();
+        return;
+    }
+    const ReportKind kind = viewCommand == ViewPagersCommand   ? ReportKind::Pagers
+                            : viewCommand == ViewGroupsCommand ? ReportKind::Groups
+                                                               : ReportKind::Alarms;
+    auto* report = new ReportWindow(kind, database_, this);
+    reports_.insert(viewCommand, report);
+    report->show();
+}
+
+ReportWindow* MainWindow::openReport(int viewCommand) const
+{
+    return reports_.value(viewCommand);
+}
+
+void MainWindow::refreshOpenReports()
+{
+    for (ReportWindow* report : std::as_const(reports_))
+        if (report)
+            report->refresh();
+}
+
 void MainWindow::editorClosed()
 {
     const QList<QTreeWidgetItem*> selected = recipients_->selectedItems();
@@ -458,7 +493,6 @@ void MainWindow::editorClosed()
     refreshOpenReports();
 }
 
-void MainWindow::refreshOpenReports() {}
 
 void MainWindow::login(const QString& password)
 {
@@ -822,4 +856,5 @@ void MainWindow::imageReplaced()
     // The unit's configuration is in no file yet: the save question must protect it.
     database_.markModified();
     fillRecipientList();
+    refreshOpenReports();
 }

@@ -18,6 +18,7 @@ class PictureButton;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class ReportWindow;
 class SortableList;
 class UnitSession;
 
@@ -62,6 +63,11 @@ public:
     void recreateCoasterPanel();
     // The open coaster panel; null when none is open.
     CoasterPanel* coasterPanel() const;
+    // Rebuilds the open report windows from the database, after anything changed the data
+    // behind them.
+    void refreshOpenReports();
+    // The open report window of that View command, if any.
+    ReportWindow* openReport(int viewCommand) const;
 
     SortableList* recipientList() const { return recipients_; }
     PageTextEdit* messageBox() const { return message_; }
@@ -105,14 +111,13 @@ private:
     // After an editor closed: the recipient list follows the image, keeping its selection where
     // the row still exists, and so do the open reports.
     void editorClosed();
-    // Where the report windows refresh themselves from the image; none exists yet.
-    void refreshOpenReports();
     void recipientActivated();
     bool selectByFirstLetter(const QString& letter);
     void restorePosition();
     void storePosition();
     void showAbout();
     void openCoasterPanel();
+    void showReport(int viewCommand);
 
     Database& database_;
     DatabaseCommands* commands_;
@@ -133,4 +138,5 @@ private:
     QTimer tick_;
     bool leavingUnattended_ = false;
     QPointer<CoasterPanel> coasterPanel_;
+    QHash<int, QPointer<ReportWindow>> reports_;
 };

@@ -4,6 +4,7 @@
 #include "CliHost.h"
 #include "Database.h"
 #include "DatabaseDump.h"
+#include "ReportCommands.h"
 #include "SerialPort.h"
 #include "SettingsStore.h"
 #include "UnitSession.h"
@@ -43,19 +44,20 @@ Commands:
   status                   print the unit's status text (control characters written out: ^[
                            for ESC, \x9b for the 8-bit ones)
   dump DBFILE              print DBFILE and its names file as JSON
-
+%REPORTS%
 The unit commands connect first and disconnect at the end. The port and line settings are
 the console's saved ones; --port names another port: a bare name is below /dev/ (ttyUSB0),
 a name with a / is a path, relative ones from the current folder. A unit that leaves an answer
 unsaid for --timeout seconds (5 unless given), or a line that breaks, ends the command at once.
 
-dump and download only read DBFILE and its names file: they create and change no file, and a
+dump, download, report and print only read DBFILE and its names file: they create and change no file, and a
 read-only DBFILE will do. upload replaces DBFILE only when it is a regular file (or does not
 exist yet).
 Exit codes: 0 done, 1 wrong usage (a page text included), 2 the port cannot be opened or the
 saved line settings cannot be used, 3 no connection to the unit (no answer, or the line was
 lost), 4 the unit refused the page or transfer, 5 the database file cannot be read or written,
-6 the database file is damaged (its checksum does not match its contents).
+6 the database file is damaged (its checksum does not match its contents), 7 the report
+could not be printed (the printer cannot be opened or the PDF file cannot be written).
 Messages are the console's own and go to stderr; progress too, when stderr is a terminal.)";
 
 void fail(const QString& text)
@@ -120,7 +122,9 @@ struct Request {
 std::optional<Request> checkArguments(const QStringList& commandLine)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(Description));
+    parser.setApplicationDescription(
+        QString::fromUtf8(Description)
+            .replace(QStringLiteral("%REPORTS%"), QString::fromUtf8(ReportCommands::Usage)));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption portOption(
         QStringLiteral("port"), QStringLiteral("The port the unit is on."), QStringLiteral("DEV"));
@@ -209,6 +213,8 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
 
 int main(int argc, char* argv[])
 {
+    if (const std::optional<int> code = ReportCommands::run(argc, argv))
+        return *code;
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QString::fromLatin1(SettingsStore::Organisation));
     QCoreApplication::setApplicationName(QString::fromLatin1(SettingsStore::Application));

@@ -1,6 +1,8 @@
 #include "SortableList.h"
 
 #include <QEvent>
+#include "SortKey.h"
+
 #include <QHeaderView>
 
 #include <algorithm>
@@ -10,20 +12,6 @@ namespace {
 
 constexpr int ItemValueRole = Qt::UserRole;
 constexpr int PictureRole = Qt::UserRole + 1;
-
-// The cell text read as a decimal integer from its leading digits, as atol does; 0 without any.
-qint64 leadingNumber(const QString& text)
-{
-    const QString trimmed = text.trimmed();
-    qsizetype end = 0;
-    if (end < trimmed.size() && (trimmed[end] == u'-' || trimmed[end] == u'+'))
-        ++end;
-    while (end < trimmed.size() && trimmed[end].isDigit())
-        ++end;
-    bool ok = false;
-    const qint64 value = trimmed.left(end).toLongLong(&ok);
-    return ok ? value : 0;
-}
 
 } // namespace
 
@@ -71,18 +59,41 @@ int SortableList::picture(const QTreeWidgetItem* row, int column)
     return v.isValid() ? v.toInt() : -1;
 }
 
-QTreeWidgetItem* SortableList::addRow(qint64 value, const QStringList& texts)
+QTreeWidgetItem* SortableList::newRow(qint64 value, const QStringList& texts) const
 {
     auto* row = new QTreeWidgetItem(texts);
     row->setData(0, ItemValueRole, value);
     for (int column = 0; column < columnCount(); ++column)
         row->setTextAlignment(column, Qt::Alignment(alignments_.value(column) | Qt::AlignVCenter));
+    return row;
+}
+
+QList<QTreeWidgetItem*> SortableList::addRows(const QList<std::pair<qint64, QStringList>>& rows)
+{
+    QList<QTreeWidgetItem*> added;
+    for (const auto& [value, texts] : rows)
+        added << newRow(value, texts);
+    QList<QTreeWidgetItem*> all = added;
+    if (insertSorted_) {
+        // A row added later goes after the rows with the same first-column text.
+        all = invisibleRootItem()->takeChildren() + added;
+        std::stable_sort(all.begin(), all.end(), [this](const auto* a, const auto* b) {
+            const int order = SortKey::compareTexts(a->text(0), b->text(0));
+            return ascending_ ? order < 0 : order > 0;
+        });
+    }
+    addTopLevelItems(all);
+    return added;
+}
+
+QTreeWidgetItem* SortableList::addRow(qint64 value, const QStringList& texts)
+{
+    QTreeWidgetItem* row = newRow(value, texts);
     int at = topLevelItemCount();
     if (insertSorted_) {
         const QString first = texts.value(0);
         for (int i = 0; i < topLevelItemCount(); ++i) {
-            const int order =
-                QString::compare(first, topLevelItem(i)->text(0), Qt::CaseInsensitive);
+            const int order = SortKey::compareTexts(first, topLevelItem(i)->text(0));
             if (ascending_ ? order < 0 : order > 0) {
                 at = i;
                 break;
@@ -131,7 +142,7 @@ void SortableList::sortByColumn(int column)
         case PictureSort:
             return static_cast<qint64>(picture(row, column));
         case NumberSort:
-            return leadingNumber(row->text(column));
+            return SortKey::leadingNumber(row->text(column));
         case TextSort:
             break;
         }
@@ -141,23 +152,21 @@ void SortableList::sortByColumn(int column)
     QTreeWidgetItem* current = currentItem();
     const QList<QTreeWidgetItem*> selected = selectedItems();
     QList<std::pair<Key, QTreeWidgetItem*>> rows;
-    while (topLevelItemCount() > 0) {
-        QTreeWidgetItem* row = takeTopLevelItem(0);
+    for (QTreeWidgetItem* row : invisibleRootItem()->takeChildren())
         rows.append({keyOf(row), row});
-    }
     auto compare = [](const Key& a, const Key& b) {
         if (const auto* text = std::get_if<QString>(&a))
-            return QString::compare(*text, std::get<QString>(b), Qt::CaseInsensitive);
-        const qint64 x = std::get<qint64>(a);
-        const qint64 y = std::get<qint64>(b);
-        return x < y ? -1 : (x > y ? 1 : 0);
+            return SortKey::compareTexts(*text, std::get<QString>(b));
+        return SortKey::compareNumbers(std::get<qint64>(a), std::get<qint64>(b));
     };
     std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
         const int order = compare(a.first, b.first);
         return ascending_ ? order < 0 : order > 0;
     });
+    QList<QTreeWidgetItem*> sorted;
     for (const auto& entry : rows)
-        addTopLevelItem(entry.second);
+        sorted << entry.second;
+    addTopLevelItems(sorted);
     for (QTreeWidgetItem* row : selected)
         row->setSelected(true);
     if (current)

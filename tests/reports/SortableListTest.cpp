@@ -130,3 +130,27 @@ TEST(SortableList, SharedColumnsFillTheVisibleWidthAsScrollBarsComeAndGo)
     list.resize(260, 150);
     EXPECT_TRUE(QTest::qWaitFor(fits, 2000));
 }
+
+TEST(SortableList, RowsAddedAtOnceGoWhereOneByOneTheyWould)
+{
+    const QList<std::pair<qint64, QStringList>> rows{{1, {"bar"}},   {2, {"Apron"}}, {3, {"Bar"}},
+                                                     {4, {"apron"}}, {5, {"9"}},     {6, {"bar"}}};
+    for (const bool descending : {false, true}) {
+        SCOPED_TRACE(descending ? "descending" : "ascending");
+        SortableList oneByOne;
+        SortableList atOnce;
+        for (SortableList* list : {&oneByOne, &atOnce}) {
+            list->setInsertSorted(true);
+            list->insertColumn(0, QStringLiteral("Name"), Qt::AlignLeft, 100,
+                               SortableList::TextSort);
+            if (descending)
+                list->sortByColumn(0);
+            list->addRow(7, {QStringLiteral("BAR")});
+        }
+        for (const auto& [value, texts] : rows)
+            oneByOne.addRow(value, texts);
+        atOnce.addRows(rows);
+        EXPECT_EQ(atOnce.rowValues(), oneByOne.rowValues());
+        EXPECT_EQ(atOnce.rowValues().size(), 7);
+    }
+}

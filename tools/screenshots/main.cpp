@@ -3,15 +3,21 @@
 // user sees it. Run through tools/screenshots.sh, which starts it under Xvfb in both languages.
 #include "CoasterPanel.h"
 #include "Database.h"
+#include "ExportDialog.h"
 #include "GroupsDialog.h"
 #include "LoginDialog.h"
 #include "MainWindow.h"
 #include "MembersDialog.h"
 #include "PagersDialog.h"
 #include "PortSettingsWindow.h"
+#include "PrintOptionsDialog.h"
+#include "PrintTable.h"
+#include "ReportWindow.h"
 #include "SettingsStore.h"
 #include "Translations.h"
 #include "UnitSession.h"
+
+#include <QPrintPreviewDialog>
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,6 +26,56 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
+
+namespace {
+
+// The report windows and their print and export dialogs, each alone on the screen.
+void takeReports(Database& database, const QString& folder, const QString& suffix)
+{
+    auto take = [&](QWidget& window, const char* name) {
+        window.show();
+        window.raise();
+        window.activateWindow();
+        if (!QTest::qWaitForWindowExposed(&window))
+            return;
+        QTest::qWait(150);
+        const QString file =
+            QStringLiteral("%1/%2-%3.png").arg(folder, QString::fromLatin1(name), suffix);
+        window.screen()->grabWindow(0).save(file);
+        std::printf("%s\n", qPrintable(file));
+        window.hide();
+    };
+    const std::pair<ReportKind, const char*> reports[] = {{ReportKind::Pagers, "report-pagers"},
+                                                          {ReportKind::Groups, "report-groups"},
+                                                          {ReportKind::Alarms, "report-alarms"}};
+    for (const auto& [kind, name] : reports) {
+        ReportWindow report(kind, database);
+        report.move(20, 20);
+        take(report, name);
+    }
+    ReportWindow pagers(ReportKind::Pagers, database);
+    auto source = [&](PrintTable& table, const PrintSettings& settings) {
+        Report::fillPrintTable(table, settings.header, Report::columnTitles(ReportKind::Pagers),
+                               settings.chosenColumns(), pagers.rowsOnScreen());
+    };
+    PrintOptionsDialog options(Report::printHeader(ReportKind::Pagers),
+                               Report::columnTitles(ReportKind::Pagers), true, source);
+    options.move(20, 20);
+    take(options, "print-options");
+    options.show();
+    if (QPrintPreviewDialog* preview = options.createPreview()) {
+        preview->resize(780, 600);
+        preview->move(10, 10);
+        take(*preview, "print-preview");
+        delete preview;
+    }
+    options.hide();
+    ExportDialog exporting(ExportDialog::defaultTitle(), Report::columnTitles(ReportKind::Groups));
+    exporting.move(20, 20);
+    take(exporting, "export");
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -154,5 +210,11 @@ int main(int argc, char* argv[])
     grabDialog(ports, "port-settings");
     LoginDialog login(&window);
     grabDialog(login, "login");
+    window.hide();
+    image.group(0).setRotary(true);
+    image.alarm(0).setInputType(AlarmRecord::NormallyClosed);
+    image.alarm(0).setFirstTarget(100);
+    image.alarm(0).setMessage(QStringLiteral("Fire door open"));
+    takeReports(database, QString::fromLocal8Bit(argv[1]), suffix);
     return 0;
 }

@@ -182,6 +182,61 @@ Añada al menos un miembro</translation>
     </message>
 </context>
 <context>
+    <name>ExportDialog</name>
+    <message>
+        <source>Export &amp;all columns</source>
+        <translation>Exportar &amp;todas las columnas</translation>
+    </message>
+    <message>
+        <source>C&amp;olumns</source>
+        <translation>C&amp;olumnas</translation>
+    </message>
+    <message>
+        <source>Include &amp;Header row</source>
+        <translation>Incluir fila de &amp;encabezado</translation>
+    </message>
+    <message>
+        <source>&amp;Limit to</source>
+        <translation>&amp;Limitar a</translation>
+    </message>
+    <message>
+        <source>E&amp;xport</source>
+        <translation>E&amp;xportar</translation>
+    </message>
+    <message>
+        <source>&amp;File Name</source>
+        <translation>&amp;Nombre de archivo</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>output data rows</source>
+        <translation>filas de datos</translation>
+    </message>
+    <message>
+        <source>Export Contact Details to File</source>
+        <translation>Exportar datos de contacto a un archivo</translation>
+    </message>
+    <message>
+        <source>Tab Separated Values (*.tsv)</source>
+        <translation>Valores separados por tabuladores (*.tsv)</translation>
+    </message>
+    <message>
+        <source>Text Files (*.txt)</source>
+        <translation>Archivos de texto (*.txt)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Todos los archivos (*)</translation>
+    </message>
+    <message>
+        <source>Please enter an integer.</source>
+        <translation>Introduzca un número entero.</translation>
+    </message>
+</context>
+<context>
     <name>LoginDialog</name>
     <message>
         <source>Enter Password:</source>
@@ -448,6 +503,10 @@ Add some now?</source>
         <source>&amp;Ok</source>
         <translation>&amp;Aceptar</translation>
     </message>
+    <message>
+        <source>&amp;Alarms</source>
+        <translation>&amp;Alarmas</translation>
+    </message>
 </context>
 <context>
     <name>MembersDialog</name>
@@ -666,6 +725,225 @@ NOTA: Los buscas de voz no pueden asignarse a grupos.
 Please choose another number</source>
         <translation>¡El ID local ya está en uso!
 Elija otro número</translation>
+    </message>
+</context>
+<context>
+    <name>PrintOptionsDialog</name>
+    <message>
+        <source>Print &amp;selected items only</source>
+        <translation>Imprimir solo los elementos &amp;seleccionados</translation>
+    </message>
+    <message>
+        <source>Pre&amp;view</source>
+        <translation>&amp;Vista previa</translation>
+    </message>
+    <message>
+        <source>&amp;Print</source>
+        <translation>&amp;Imprimir</translation>
+    </message>
+    <message>
+        <source>Print Options</source>
+        <translation>Opciones de impresión</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>Printer &amp;Name</source>
+        <translation>&amp;Nombre de la impresora</translation>
+    </message>
+    <message>
+        <source>&amp;Header</source>
+        <translation>&amp;Encabezado</translation>
+    </message>
+    <message>
+        <source>Colu&amp;mns</source>
+        <translation>Colu&amp;mnas</translation>
+    </message>
+    <message>
+        <source>Number of c&amp;opies</source>
+        <translation>Número de c&amp;opias</translation>
+    </message>
+    <message>
+        <source>Print to PDF file…</source>
+        <translation>Imprimir en un archivo PDF…</translation>
+    </message>
+    <message>
+        <source>No printer selected</source>
+        <translation>No se ha seleccionado ninguna impresora</translation>
+    </message>
+    <message>
+        <source>No pages to print.  Please enter a value greater than 0</source>
+        <translation>No hay páginas que imprimir.  Introduzca un valor mayor que 0</translation>
+    </message>
+    <message>
+        <source>PDF Files (*.pdf)</source>
+        <translation>Archivos PDF (*.pdf)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Todos los archivos (*)</translation>
+    </message>
+    <message>
+        <source>Print Preview</source>
+        <translation>Vista previa de impresión</translation>
+    </message>
+</context>
+<context>
+    <name>PrintTable</name>
+    <message>
+        <source>Page %1 of %2</source>
+        <translation>Página %1 de %2</translation>
+    </message>
+    <message>
+        <source>Page %1.%2 of %3.%4</source>
+        <translation>Página %1.%2 de %3.%4</translation>
+    </message>
+</context>
+<context>
+    <name>Report</name>
+    <message>
+        <source>Name</source>
+        <translation>Nombre</translation>
+    </message>
+    <message>
+        <source>Local ID</source>
+        <translation>ID local</translation>
+    </message>
+    <message>
+        <source>Beeper</source>
+        <translation>Avisador</translation>
+    </message>
+    <message>
+        <source>Numeric</source>
+        <translation>Numérico</translation>
+    </message>
+    <message>
+        <source>Alpha Numeric</source>
+        <translation>Alfanumérico</translation>
+    </message>
+    <message>
+        <source>Voice</source>
+        <translation>Voz</translation>
+    </message>
+    <message>
+        <source>Group Tone</source>
+        <translation>Tono de grupo</translation>
+    </message>
+    <message>
+        <source>Coaster</source>
+        <translation>Posavasos</translation>
+    </message>
+    <message>
+        <source>Disabled</source>
+        <translation>Desactivada</translation>
+    </message>
+    <message>
+        <source>Normally Open</source>
+        <translation>Normalmente abierta</translation>
+    </message>
+    <message>
+        <source>Normally Closed</source>
+        <translation>Normalmente cerrada</translation>
+    </message>
+    <message>
+        <source>State Change</source>
+        <translation>Cambio de estado</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Ninguna</translation>
+    </message>
+    <message>
+        <source>Cap Code</source>
+        <translation>Código CAP</translation>
+    </message>
+    <message>
+        <source>Receiver Type</source>
+        <translation>Tipo de receptor</translation>
+    </message>
+    <message>
+        <source>Rotary</source>
+        <translation>Rotativo</translation>
+    </message>
+    <message>
+        <source>1st Pager</source>
+        <translation>1.er busca</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Tipo</translation>
+    </message>
+    <message>
+        <source>Trigger Delay</source>
+        <translation>Retardo de disparo</translation>
+    </message>
+    <message>
+        <source>Escalation</source>
+        <translation>Escalado</translation>
+    </message>
+    <message>
+        <source>2nd Pager</source>
+        <translation>2.º busca</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Mensaje</translation>
+    </message>
+    <message>
+        <source>Pagers</source>
+        <translation>Buscas</translation>
+    </message>
+    <message>
+        <source>Groups</source>
+        <translation>Grupos</translation>
+    </message>
+    <message>
+        <source>Alarms</source>
+        <translation>Alarmas</translation>
+    </message>
+    <message>
+        <source>Contacts Report</source>
+        <translation>Informe de contactos</translation>
+    </message>
+    <message>
+        <source>Groups Report</source>
+        <translation>Informe de grupos</translation>
+    </message>
+    <message>
+        <source>Alarms Report</source>
+        <translation>Informe de alarmas</translation>
+    </message>
+    <message>
+        <source>Could not open file for export!</source>
+        <translation>¡No se pudo abrir el archivo para exportar!</translation>
+    </message>
+</context>
+<context>
+    <name>ReportWindow</name>
+    <message>
+        <source>E&amp;xport</source>
+        <translation>E&amp;xportar</translation>
+    </message>
+    <message>
+        <source>&amp;Print</source>
+        <translation>&amp;Imprimir</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+</context>
+<context>
+    <name>TablePrinter</name>
+    <message>
+        <source>The file %1 could not be written.</source>
+        <translation>No se pudo escribir el archivo %1.</translation>
+    </message>
+    <message>
+        <source>The printer %1 could not be opened.</source>
+        <translation>No se pudo abrir la impresora %1.</translation>
     </message>
 </context>
 <context>

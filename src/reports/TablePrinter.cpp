@@ -1,0 +1,94 @@
+#include "TablePrinter.h"
+
+#include "PrintTable.h"
+
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace {
+
+class FontMeasure : public TextMeasure {
+public:
+    FontMeasure(const QFont& font, QPaintDevice* device)
+        : metrics_(font, device)
+    {}
+    int lineHeight() const override { return metrics_.height(); }
+    int width(const QString& text) const override { return metrics_.horizontalAdvance(text); }
+
+private:
+    QFontMetrics metrics_;
+};
+
+QString translated(const char* text)
+{
+    return QCoreApplication::translate("TablePrinter", text);
+}
+
+} // namespace
+
+namespace TablePrinter {
+
+QFont font()
+{
+    QFont font(QStringLiteral("DejaVu Sans"), 10);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+void layOut(PrintTable& table, QPrinter& printer)
+{
+    table.layOut(QSize(printer.width(), printer.height()), FontMeasure(font(), &printer));
+}
+
+bool paint(PrintTable& table, QPrinter& printer, bool pageNumbers, int copies)
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    painter.setFont(font());
+    layOut(table, printer);
+    bool first = true;
+    for (int copy = 0; copy < copies; ++copy) {
+        for (int page = 0; page < table.pageCount(); ++page) {
+            if (!first)
+                printer.newPage();
+            first = false;
+            table.drawPage(painter, page, pageNumbers);
+        }
+    }
+    return painter.end();
+}
+
+QString print(PrintTable& table, const PrintSettings& settings)
+{
+    if (!settings.pdfFile.isEmpty()) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(settings.pdfFile);
+        printer.setDocName(settings.header);
+        if (!paint(table, printer, settings.pageNumbers, settings.copies))
+            return translated(
+                       QT_TRANSLATE_NOOP("TablePrinter", "The file %1 could not be written."))
+                .arg(settings.pdfFile);
+        return {};
+    }
+    const QString cannotOpen =
+        translated(QT_TRANSLATE_NOOP("TablePrinter", "The printer %1 could not be opened."))
+            .arg(settings.printerName);
+    const QPrinterInfo info = QPrinterInfo::printerInfo(settings.printerName);
+    if (settings.printerName.isEmpty() || info.isNull())
+        return cannotOpen;
+    QString problem;
+    for (int copy = 0; copy < settings.copies; ++copy) {
+        QPrinter printer(info, QPrinter::HighResolution);
+        printer.setDocName(settings.header);
+        if (!printer.isValid() || !paint(table, printer, settings.pageNumbers))
+            problem = cannotOpen;
+    }
+    return problem;
+}
+
+} // namespace TablePrinter

@@ -1,0 +1,42 @@
+#include "TsvExport.h"
+
+#include "AtomicFile.h"
+
+#include <algorithm>
+
+namespace TsvExport {
+
+QByteArray format(const ExportSettings& settings, const QList<QStringList>& rows)
+{
+    auto line = [&](auto textOf) {
+        QStringList fields;
+        for (int column = 0; column < settings.columns.size(); ++column)
+            if (settings.columns[column].ticked)
+                fields << textOf(column);
+        return fields.join(u'\t').toUtf8() + "\r\n";
+    };
+    QByteArray bytes;
+    const bool anyTicked =
+        std::any_of(settings.columns.begin(), settings.columns.end(),
+                    [](const ExportSettings::Column& column) { return column.ticked; });
+    if (settings.includeHeader && anyTicked)
+        bytes += line([&](int column) { return settings.columns[column].title; });
+    qsizetype count = rows.size();
+    if (settings.limitRows && count >= settings.rowLimit)
+        count = std::max(settings.rowLimit, 0);
+    for (qsizetype i = 0; i < count; ++i)
+        bytes += line([&](int column) { return rows[i].value(column); });
+    return bytes;
+}
+
+bool write(const ExportSettings& settings, const QList<QStringList>& rows, QString* error)
+{
+    if (settings.fileName.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("no file name");
+        return false;
+    }
+    return AtomicFile::replace(settings.fileName, format(settings, rows), error);
+}
+
+} // namespace TsvExport
