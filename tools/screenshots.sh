@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Pictures of the main window at each access level, in English and Spanish, under Xvfb.
+# Pictures of the main window at each access level and of the update windows in each mode, in
+# English and Spanish, under Xvfb.
 # They land in build/screenshots.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
