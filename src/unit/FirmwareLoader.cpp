@@ -109,7 +109,6 @@ void FirmwareLoader::pass()
             if (!readLine(line_, atEnd))
                 return;
             port_.WriteString(line_);
-            endRecordSent_ = isEndRecord(line_);
             retries_ = 0;
             lineNumber_ = 1;
             state_ = State::Sending;
