@@ -83,6 +83,90 @@ Do you want to open them now? They become unsaved changes to %1.</source>
     </message>
 </context>
 <context>
+    <name>FirmwareLoader</name>
+    <message>
+        <source>Please turn ON the power to the unit to enable the boot loader</source>
+        <translation>Encienda la unidad para activar el cargador de arranque</translation>
+    </message>
+    <message>
+        <source>Connect.  Sending firmware...</source>
+        <translation>Conectado.  Enviando el firmware...</translation>
+    </message>
+    <message>
+        <source>Firmware load complete.  %1 lines sent</source>
+        <translation>Carga del firmware terminada.  %1 líneas enviadas</translation>
+    </message>
+    <message>
+        <source>Warning: No end of record in Intel Hex file</source>
+        <translation>Aviso: el archivo Intel Hex no tiene registro de fin</translation>
+    </message>
+    <message>
+        <source>Checksum error reported for line %1.  Aborting</source>
+        <translation>Error de suma de comprobación en la línea %1.  Se anula</translation>
+    </message>
+    <message>
+        <source>Invalid page error reported for line %1.  Aborting</source>
+        <translation>Error de página no válida en la línea %1.  Se anula</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>Unrecognised output, please;<byte value="xd"/>
+1.)Turn OFF the unit.<byte value="xd"/>
+2.)Hit OK<byte value="xd"/>
+3.)Turn ON the unit.</source>
+        <translation>Salida no reconocida, por favor:<byte value="xd"/>
+1.)Apague la unidad.<byte value="xd"/>
+2.)Pulse Aceptar<byte value="xd"/>
+3.)Encienda la unidad.</translation>
+    </message>
+</context>
+<context>
+    <name>FirmwareUpdateWindow</name>
+    <message>
+        <source>To update Tavolux firmware, first browse for the Intel Hex file.</source>
+        <translation>Para actualizar el firmware de Tavolux, busque primero el archivo Intel Hex.</translation>
+    </message>
+    <message>
+        <source>&amp;Browse</source>
+        <translation>&amp;Examinar</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>Update Firmware</source>
+        <translation>Actualizar firmware</translation>
+    </message>
+    <message>
+        <source>Tavolux Firmware (*.hex)</source>
+        <translation>Firmware de Tavolux (*.hex)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Todos los archivos (*)</translation>
+    </message>
+    <message>
+        <source>Please turn OFF the power to the unit, and press start</source>
+        <translation>Apague la unidad y pulse Iniciar</translation>
+    </message>
+    <message>
+        <source>&amp;Start</source>
+        <translation>&amp;Iniciar</translation>
+    </message>
+    <message>
+        <source>&amp;Abort</source>
+        <translation>&amp;Anular</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+</context>
+<context>
     <name>LoginDialog</name>
     <message>
         <source>Enter Password:</source>
@@ -409,8 +493,8 @@ Add some now?</source>
         <translation>El puerto no existe.</translation>
     </message>
     <message>
-        <source>You are not allowed to use the port. Add your user to the "dialout" group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
-        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo "dialout" (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
+        <source>You are not allowed to use the port. Add your user to the &quot;dialout&quot; group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
+        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo &quot;dialout&quot; (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
     </message>
     <message>
         <source>This is not a serial port.</source>
@@ -483,6 +567,84 @@ Vuelva a elegir los ajustes en Configuración de conexión.</translation>
     <message>
         <source>Status</source>
         <translation>Estado</translation>
+    </message>
+</context>
+<context>
+    <name>VoicePrompts</name>
+    <message>
+        <source>English (Australia)</source>
+        <translation>Inglés (Australia)</translation>
+    </message>
+    <message>
+        <source>English (US)</source>
+        <translation>Inglés (EE. UU.)</translation>
+    </message>
+    <message>
+        <source>English (British)</source>
+        <translation>Inglés (británico)</translation>
+    </message>
+    <message>
+        <source>Spanish</source>
+        <translation>Español</translation>
+    </message>
+    <message>
+        <source>French</source>
+        <translation>Francés</translation>
+    </message>
+    <message>
+        <source>German</source>
+        <translation>Alemán</translation>
+    </message>
+    <message>
+        <source>Italian</source>
+        <translation>Italiano</translation>
+    </message>
+    <message>
+        <source>Arabic</source>
+        <translation>Árabe</translation>
+    </message>
+    <message>
+        <source>Mandarin</source>
+        <translation>Mandarín</translation>
+    </message>
+    <message>
+        <source>Cantonese</source>
+        <translation>Cantonés</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>Japonés</translation>
+    </message>
+    <message>
+        <source>Error: File not found!</source>
+        <translation>Error: ¡archivo no encontrado!</translation>
+    </message>
+    <message>
+        <source>The voice prompts are too large: the unit takes at most %1 bytes of sample data in all.</source>
+        <translation>Los mensajes de voz son demasiado grandes: la unidad admite como máximo %1 bytes de muestras en total.</translation>
+    </message>
+</context>
+<context>
+    <name>VoiceUpdateWindow</name>
+    <message>
+        <source>Transferring...</source>
+        <translation>Transfiriendo...</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>Voice Update</source>
+        <translation>Actualizar mensajes de voz</translation>
+    </message>
+    <message>
+        <source>&amp;Language</source>
+        <translation>&amp;Idioma</translation>
     </message>
 </context>
 </TS>
