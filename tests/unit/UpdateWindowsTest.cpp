@@ -27,13 +27,14 @@ namespace {
 
 class UpdateWindowsTest : public ::testing::Test {
 protected:
-    void open(const QStringList& unitOptions)
+    // The port at the saved speed, as the firmware update finds it, or online for the voice.
+    void open(const QStringList& unitOptions, uint32_t baudRate = 9600)
     {
         MessageBox::resetScript();
         FileDialog::resetScript();
         unit_ = std::make_unique<SimulatedUnit>(unitOptions);
         ASSERT_TRUE(unit_->started());
-        port_ = std::make_unique<SerialPort>(unit_->path(), 9600, 8, 0, 0, 1, 1);
+        port_ = std::make_unique<SerialPort>(unit_->path(), baudRate, 8, 0, 0, 1, 1);
         ASSERT_TRUE(port_->IsOpen());
     }
     void TearDown() override
@@ -152,7 +153,7 @@ TEST_F(UpdateWindowsTest, FirmwareAbortEndsTheLoaderPromptly)
 
 TEST_F(UpdateWindowsTest, VoiceWindowSendsTheChosenLanguage)
 {
-    open({QStringLiteral("--speed"), QStringLiteral("115200")});
+    open({QStringLiteral("--speed"), QStringLiteral("115200")}, 115200);
     for (int i = 1; i <= 6; ++i)
         ASSERT_TRUE(
             write(VoicePrompts::fileName(dir_.path(), 5, i), wav(QByteArray(i * 100, 'v'))));
@@ -174,7 +175,8 @@ TEST_F(UpdateWindowsTest, VoiceWindowSendsTheChosenLanguage)
 TEST_F(UpdateWindowsTest, VoiceWindowRefusesMissingFilesAndCancelStopsATransfer)
 {
     open({QStringLiteral("--speed"), QStringLiteral("115200"), QStringLiteral("--silent-after"),
-          QStringLiteral("64"), QStringLiteral("--fault-type"), QStringLiteral("5")});
+          QStringLiteral("64"), QStringLiteral("--fault-type"), QStringLiteral("5")},
+         115200);
     VoiceUpdateWindow window(*port_, dir_.path());
     window.setAnswerTimeout(20000);
     window.show();
