@@ -41,6 +41,7 @@ VoiceUpdateWindow::VoiceUpdateWindow(Channel& port, const QString& folder, QWidg
     buttons->addWidget(ok_);
     buttons->addWidget(cancel_);
     grid->addLayout(buttons, 3, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
     setLayout(grid);
     setMinimumWidth(360);
     ok_->setDefault(true);

@@ -117,6 +117,49 @@ TEST_F(UpdateWindowsTest, FirmwareWindowGoesFromBrowseToStartToTheLoadersVerdict
     EXPECT_EQ(unit_->events(QStringLiteral("firmware-complete")).size(), 1);
 }
 
+TEST_F(UpdateWindowsTest, FirmwareWindowShowsEachVerdictAndCloses)
+{
+    struct Case {
+        const char* name;
+        QStringList unitOptions;
+        QByteArray hex;
+        QStringList shown;
+    };
+    const QString unrecognised = QStringLiteral("Unrecognised output, please;\r\n1.)Turn OFF the "
+                                                "unit.\r\n2.)Hit OK\r\n3.)Turn ON the unit.");
+    const Case cases[] = {
+        {"four checksum errors",
+         {QStringLiteral("--loader-nak"), QStringLiteral("3:4")},
+         hexFile(5),
+         {QStringLiteral("Checksum error reported for line 3.  Aborting")}},
+        {"invalid page",
+         {QStringLiteral("--flash-range"), QStringLiteral("0-2F")},
+         hexFile(5),
+         {QStringLiteral("Invalid page error reported for line 4.  Aborting")}},
+        {"unrecognised output, then a good run",
+         {QStringLiteral("--loader-garbage"), QStringLiteral("2")},
+         hexFile(5),
+         {unrecognised, QStringLiteral("Firmware load complete.  6 lines sent")}},
+        {"no end record",
+         {},
+         hexFile(2, false),
+         {QStringLiteral("Warning: No end of record in Intel Hex file"),
+          QStringLiteral("Firmware load complete.  3 lines sent")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open(QStringList{QStringLiteral("--boot-loader"), QStringLiteral("--power-on-after"),
+                         QStringLiteral("100")} +
+             c.unitOptions);
+        FirmwareUpdateWindow window(*port_);
+        QSignalSpy finished(&window, &QDialog::finished);
+        startFirmware(window, c.hex);
+        ASSERT_TRUE(!finished.isEmpty() || finished.wait(10000));
+        EXPECT_EQ(finished.first().first().toInt(), QDialog::Accepted);
+        EXPECT_EQ(messages(), c.shown);
+    }
+}
+
 TEST_F(UpdateWindowsTest, FirmwareAbortEndsTheLoaderPromptly)
 {
     struct Case {
