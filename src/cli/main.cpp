@@ -14,8 +14,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QEventLoop>
+#include <QFile>
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QTimer>
@@ -182,8 +182,9 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
     const QList<QCommandLineOption> valueOptions{portOption, toOption, timeoutOption,
                                                  languageOption, dirOption};
     parser.addOptions(valueOptions);
-    parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("page, download, upload, status, dump, firmware or voice"));
+    parser.addPositionalArgument(
+        QStringLiteral("command"),
+        QStringLiteral("page, download, upload, status, dump, firmware or voice"));
 
     auto refuse = [](const QString& text) {
         fail(text);
@@ -218,11 +219,11 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
         request.answerTimeoutMs = static_cast<int>(seconds * 1000);
         request.timeoutGiven = true;
     }
-    if (request.command != u"voice" &&
-        (parser.isSet(languageOption) || parser.isSet(dirOption)))
+    if (request.command != u"voice" && (parser.isSet(languageOption) || parser.isSet(dirOption)))
         return refuse(QStringLiteral("--language and --dir are for voice only"));
     if (request.command == u"voice") {
-        const std::optional<int> language = VoicePrompts::languageIndex(parser.value(languageOption));
+        const std::optional<int> language =
+            VoicePrompts::languageIndex(parser.value(languageOption));
         if (arguments.size() != 1 || !language)
             return refuse(QStringLiteral("voice needs --language with 0 to 10 or a language's "
                                          "name, and nothing else; see --help"));

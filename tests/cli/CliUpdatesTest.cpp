@@ -131,8 +131,9 @@ TEST_F(CliUpdates, FirmwareDialogueEndsAsTheBootLoaderSays)
                            c.unitOptions);
         ASSERT_TRUE(unit.started());
         ASSERT_TRUE(write(file("fw.hex"), c.hex));
-        const CliOutcome run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
-                             QStringLiteral("5"), QStringLiteral("firmware"), file("fw.hex")});
+        const CliOutcome run =
+            cli({QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
+                 QStringLiteral("5"), QStringLiteral("firmware"), file("fw.hex")});
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err.constData();
         EXPECT_TRUE(run.err.contains(c.said)) << run.err.constData();
         const QList<std::pair<int, QByteArray>> lines = linesReceived(unit);
@@ -184,8 +185,9 @@ TEST_F(CliUpdates, FirmwareEndsWhenTheLoaderStaysQuiet)
         SimulatedUnit unit(QStringList{QStringLiteral("--boot-loader")} + c.unitOptions);
         ASSERT_TRUE(unit.started());
         ASSERT_TRUE(write(file("fw.hex"), hexFile(200)));
-        const CliOutcome run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
-                             QStringLiteral("1"), QStringLiteral("firmware"), file("fw.hex")});
+        const CliOutcome run =
+            cli({QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
+                 QStringLiteral("1"), QStringLiteral("firmware"), file("fw.hex")});
         EXPECT_EQ(run.exitCode, NotConnected) << run.err.constData();
         EXPECT_TRUE(run.err.contains(c.said)) << run.err.constData();
         // The quiet second, then at most one read and one write time-out.
@@ -222,8 +224,8 @@ TEST_F(CliUpdates, VoiceSendsTheLanguagesPromptsInOneBlock)
         ASSERT_TRUE(write(QStringLiteral("%1/spanish%2.wav").arg(folder).arg(i + 1),
                           wav(samples[i], chunk("LIST", "INFO"))));
     const CliOutcome run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("voice"),
-                         QStringLiteral("--language"), QStringLiteral("Spanish"),
-                         QStringLiteral("--dir"), folder});
+                                QStringLiteral("--language"), QStringLiteral("Spanish"),
+                                QStringLiteral("--dir"), folder});
     EXPECT_EQ(run.exitCode, Success) << run.err.constData();
     const QList<QJsonObject> voice = unit.events(QStringLiteral("voice"));
     ASSERT_EQ(voice.size(), 1);
@@ -291,7 +293,8 @@ TEST_F(CliUpdates, VoiceRefusalsAndFailures)
         SCOPED_TRACE(c.name);
         SimulatedUnit unit(c.unitOptions);
         ASSERT_TRUE(unit.started());
-        const CliOutcome run = cli(QStringList{QStringLiteral("--port"), unit.path()} + c.arguments);
+        const CliOutcome run =
+            cli(QStringList{QStringLiteral("--port"), unit.path()} + c.arguments);
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err.constData();
         EXPECT_TRUE(run.err.contains(c.said)) << run.err.constData();
         EXPECT_EQ(!unit.events(QStringLiteral("connect")).isEmpty(), c.lineTouched);

@@ -164,10 +164,10 @@ int UnitSimulator::serve(const std::function<bool()>& stopRequested)
             }
             log(QStringLiteral("line"), {{QStringLiteral("slave"), slaveName_}});
         }
-        if (!poweredOn_ && ((options_.powerSwitch && options_.powerSwitch()) ||
-                            (options_.powerOnAfterMs >= 0 &&
-                             Clock::now() - started_ >
-                                 std::chrono::milliseconds(options_.powerOnAfterMs))))
+        if (!poweredOn_ &&
+            ((options_.powerSwitch && options_.powerSwitch()) ||
+             (options_.powerOnAfterMs >= 0 &&
+              Clock::now() - started_ > std::chrono::milliseconds(options_.powerOnAfterMs))))
             powerOn();
         pollfd p{master_, static_cast<short>(options_.deaf ? 0 : POLLIN), 0};
         const int ready = ::poll(&p, 1, 100);
@@ -343,7 +343,8 @@ void UnitSimulator::handleLoaderByte(uint8_t byte)
 char UnitSimulator::judgeRecord(const QByteArray& text)
 {
     const QByteArray bytes = QByteArray::fromHex(text.mid(1));
-    if (!text.startsWith(':') || bytes.size() < 5 || bytes.toHex().toUpper() != text.mid(1).toUpper() ||
+    if (!text.startsWith(':') || bytes.size() < 5 ||
+        bytes.toHex().toUpper() != text.mid(1).toUpper() ||
         bytes.size() != 5 + static_cast<uint8_t>(bytes[0]))
         return '-';
     uint8_t sum = 0;

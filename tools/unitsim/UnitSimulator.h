@@ -52,7 +52,7 @@ public:
         uint32_t flashHigh = 0xFFFFFFFF;
         int loaderNakLine = 0; // answer '-' loaderNakCount times for this line
         int loaderNakCount = 0;
-        int loaderGarbageLine = 0; // answer this line once with a byte the dialogue does not know
+        int loaderGarbageLine = 0;   // answer this line once with a byte the dialogue does not know
         int loaderDeadAfterLine = 0; // XOFF and the answer to this line, then never a byte again
         bool loaderXonXoff = false;  // XOFF and XON before every answer
     };

@@ -157,9 +157,11 @@ int main(int argc, char* argv[])
         QStringLiteral("L"));
     const QCommandLineOption loaderDead(
         QStringLiteral("loader-dead-after"),
-        QStringLiteral("Answer record L with XOFF and its answer, then never again."), QStringLiteral("L"));
-    const QCommandLineOption loaderXonXoff(QStringLiteral("loader-xon-xoff"),
-                                           QStringLiteral("Send XOFF and XON before every answer."));
+        QStringLiteral("Answer record L with XOFF and its answer, then never again."),
+        QStringLiteral("L"));
+    const QCommandLineOption loaderXonXoff(
+        QStringLiteral("loader-xon-xoff"),
+        QStringLiteral("Send XOFF and XON before every answer."));
     parser.addOptions({bootLoader, powerOnAfter, flashRange, loaderNak, loaderGarbage, loaderDead,
                        loaderXonXoff});
     parser.addOptions({link,        speed,        resetSpeed,  ignoreConnect, ignoreDisconnect,
@@ -230,7 +232,9 @@ int main(int argc, char* argv[])
     options.bootLoader = parser.isSet(bootLoader);
     if (parser.isSet(powerOnAfter))
         options.powerOnAfterMs = parser.value(powerOnAfter).toInt();
-    options.powerSwitch = [] { return powerSignal != 0; };
+    options.powerSwitch = [] {
+        return powerSignal != 0;
+    };
     if (parser.isSet(flashRange)) {
         const QStringList range = parser.value(flashRange).split(u'-');
         bool lowOk = false;
