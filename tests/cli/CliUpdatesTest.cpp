@@ -122,6 +122,13 @@ TEST_F(CliUpdates, FirmwareDialogueEndsAsTheBootLoaderSays)
          Success,
          "Firmware load complete.  4 lines sent",
          {1, 2, 3, 4}},
+        // The end record has gone out: a '~' after it asks for nothing more.
+        {"'~' after the end record",
+         {QStringLiteral("--loader-accept-end")},
+         threeRecords,
+         Success,
+         "Firmware load complete.  4 lines sent",
+         {1, 2, 3, 4}},
         {"CRLF line ends", {}, hexFile(3, true, "\r\n"), Success, "4 lines sent", {1, 2, 3, 4}},
     };
     for (const Case& c : cases) {
@@ -146,6 +153,7 @@ TEST_F(CliUpdates, FirmwareDialogueEndsAsTheBootLoaderSays)
             EXPECT_EQ(text, expected) << number;
         }
         EXPECT_EQ(run.err.contains("Unrecognised"), c.unitOptions.contains(u"--loader-garbage"));
+        EXPECT_EQ(run.err.contains("Warning"), !c.hex.contains(":00000001FF"));
     }
 }
 

@@ -410,6 +410,8 @@ void UnitSimulator::finishLoaderLine()
         sendByte('G');
         return;
     }
+    if (answer == '@' && options_.loaderAcceptEnd)
+        sendByte('~');
     sendByte(static_cast<uint8_t>(answer));
     if (answer == '~')
         ++loaderLineNumber_;

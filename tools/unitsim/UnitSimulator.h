@@ -55,6 +55,7 @@ public:
         int loaderGarbageLine = 0;   // answer this line once with a byte the dialogue does not know
         int loaderDeadAfterLine = 0; // XOFF and the answer to this line, then never a byte again
         bool loaderXonXoff = false;  // XOFF and XON before every answer
+        bool loaderAcceptEnd = false; // '~' for the end record before its '@'
     };
 
     explicit UnitSimulator(Options options);

@@ -162,8 +162,11 @@ int main(int argc, char* argv[])
     const QCommandLineOption loaderXonXoff(
         QStringLiteral("loader-xon-xoff"),
         QStringLiteral("Send XOFF and XON before every answer."));
+    const QCommandLineOption loaderAcceptEnd(
+        QStringLiteral("loader-accept-end"),
+        QStringLiteral("Answer the end record with '~' before its '@'."));
     parser.addOptions({bootLoader, powerOnAfter, flashRange, loaderNak, loaderGarbage, loaderDead,
-                       loaderXonXoff});
+                       loaderXonXoff, loaderAcceptEnd});
     parser.addOptions({link,        speed,        resetSpeed,  ignoreConnect, ignoreDisconnect,
                        deaf,        wireTime,     logFile,     image,         exitAfter,
                        faultType,   refuseLength, nakChecksum, uploadLength,  corruptChecksum,
@@ -256,6 +259,7 @@ int main(int argc, char* argv[])
     options.loaderGarbageLine = parser.value(loaderGarbage).toInt();
     options.loaderDeadAfterLine = parser.value(loaderDead).toInt();
     options.loaderXonXoff = parser.isSet(loaderXonXoff);
+    options.loaderAcceptEnd = parser.isSet(loaderAcceptEnd);
 
     UnitSimulator unit(options);
     QString error;
