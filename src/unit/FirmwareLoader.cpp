@@ -190,8 +190,9 @@ bool FirmwareLoader::readLine(QByteArray& line, bool& atEnd)
 
 void FirmwareLoader::restartFromCall()
 {
-    listener_.loaderMessage(tr("Unrecognised output, please;\r\n1.)Turn OFF the unit.\r\n2.)Hit "
-                               "OK\r\n3.)Turn ON the unit."));
+    // Line breaks as this platform's message boxes take them.
+    listener_.loaderMessage(tr("Unrecognised output, please;\n1.)Turn OFF the unit.\n2.)Hit OK\n3.)"
+                               "Turn ON the unit."));
     port_.PurgeInput();
     port_.PurgeOutput();
     state_ = State::Calling;

@@ -72,10 +72,7 @@ void FirmwareUpdateWindow::browse()
     const QString path = FileDialog::getFileName(this, request);
     if (path.isEmpty())
         return;
-    QFile chosen(path);
-    if (!chosen.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
-    file_.close();
+    // Browse is offered only while no file is open.
     file_.setFileName(path);
     if (!file_.open(QIODevice::ReadOnly | QIODevice::Text))
         return;

@@ -125,8 +125,8 @@ TEST_F(UpdateWindowsTest, FirmwareWindowShowsEachVerdictAndCloses)
         QByteArray hex;
         QStringList shown;
     };
-    const QString unrecognised = QStringLiteral("Unrecognised output, please;\r\n1.)Turn OFF the "
-                                                "unit.\r\n2.)Hit OK\r\n3.)Turn ON the unit.");
+    const QString unrecognised = QStringLiteral("Unrecognised output, please;\n1.)Turn OFF the "
+                                                "unit.\n2.)Hit OK\n3.)Turn ON the unit.");
     const Case cases[] = {
         {"four checksum errors",
          {QStringLiteral("--loader-nak"), QStringLiteral("3:4")},

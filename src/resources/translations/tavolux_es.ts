@@ -113,13 +113,13 @@ Do you want to open them now? They become unsaved changes to %1.</source>
         <translation>Error</translation>
     </message>
     <message>
-        <source>Unrecognised output, please;<byte value="xd"/>
-1.)Turn OFF the unit.<byte value="xd"/>
-2.)Hit OK<byte value="xd"/>
+        <source>Unrecognised output, please;
+1.)Turn OFF the unit.
+2.)Hit OK
 3.)Turn ON the unit.</source>
-        <translation>Salida no reconocida, por favor:<byte value="xd"/>
-1.)Apague la unidad.<byte value="xd"/>
-2.)Pulse Aceptar<byte value="xd"/>
+        <translation>Salida no reconocida, por favor:
+1.)Apague la unidad.
+2.)Pulse Aceptar
 3.)Encienda la unidad.</translation>
     </message>
 </context>
@@ -493,8 +493,8 @@ Add some now?</source>
         <translation>El puerto no existe.</translation>
     </message>
     <message>
-        <source>You are not allowed to use the port. Add your user to the &quot;dialout&quot; group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
-        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo &quot;dialout&quot; (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
+        <source>You are not allowed to use the port. Add your user to the "dialout" group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
+        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo "dialout" (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
     </message>
     <message>
         <source>This is not a serial port.</source>
