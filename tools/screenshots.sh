@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Pictures of the main window at each access level and of its windows (editors, coaster panel,
-# reports with their print and export dialogs, port settings, login), in English and Spanish,
-# under Xvfb. They land in build/screenshots.
+# reports with their print and export dialogs, update windows in each mode, port settings,
+# login), in English and Spanish, under Xvfb. They land in build/screenshots.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/install-deps.sh" xvfb xauth

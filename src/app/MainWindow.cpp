@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "DatabaseCommands.h"
 #include "EditorLauncher.h"
+#include "FirmwareUpdateWindow.h"
 #include "LoginDialog.h"
 #include "MessageBox.h"
 #include "PageTextEdit.h"
@@ -13,10 +14,12 @@
 #include "SerialPort.h"
 #include "SettingsStore.h"
 #include "SortableList.h"
+#include "TavoluxApp.h"
 #include "TransferWindow.h"
 #include "UnitSession.h"
 #include "UnitStatusWindow.h"
 #include "UnitText.h"
+#include "VoiceUpdateWindow.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -840,10 +843,18 @@ bool MainWindow::runStatusWindow()
     return !window.requestFailed();
 }
 
-// The firmware and voice prompt updates come with their own windows later.
-void MainWindow::runFirmwareUpdate() {}
+void MainWindow::runFirmwareUpdate()
+{
+    FirmwareUpdateWindow window(*session_->port(), this);
+    window.exec();
+}
 
-void MainWindow::runVoicePromptUpdate() {}
+void MainWindow::runVoicePromptUpdate()
+{
+    VoiceUpdateWindow window(*session_->port(), TavoluxApp::programDirectory(), this);
+    window.setAnswerTimeout(session_->answerTimeoutMs());
+    window.exec();
+}
 
 void MainWindow::runConnectionSettings()
 {

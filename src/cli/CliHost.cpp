@@ -1,11 +1,14 @@
 #include "CliHost.h"
 
 #include "BlockExchange.h"
+#include "FirmwareLoader.h"
 #include "ImageTransfer.h"
 #include "SerialPort.h"
 #include "UnitSession.h"
 
 #include <QEventLoop>
+#include <QFile>
+#include <QTimer>
 
 #include <cstdio>
 #include <unistd.h>
@@ -81,4 +84,98 @@ bool CliHost::runStatusWindow()
     loop.exec();
     request.stop();
     return !failed_;
+}
+
+namespace {
+
+// The loader's reports on the terminal; the worker never waits for anybody.
+class TerminalLoaderListener : public FirmwareLoader::Listener {
+public:
+    TerminalLoaderListener(bool progressToTerminal, qint64 fileSize)
+        : progressToTerminal_(progressToTerminal)
+        , fileSize_(std::max<qint64>(fileSize, 1))
+    {}
+    std::atomic<bool> complete{false};
+    std::atomic<bool> ended{false};
+
+    void loaderText(const QString& text) override { say(text); }
+    void loaderProgress(qint64 position) override
+    {
+        if (progressToTerminal_) {
+            std::fprintf(stderr, "\rtavolux-cli: sending firmware... %3d%%",
+                         static_cast<int>(position * 100 / fileSize_));
+            std::fflush(stderr);
+        }
+    }
+    void loaderMessage(const QString& text) override { say(text); }
+    void loaderComplete() override { complete = true; }
+    void loaderEnded() override { ended = true; }
+
+private:
+    void say(const QString& text)
+    {
+        std::fprintf(stderr, "%stavolux-cli: %s\n", progressToTerminal_ ? "\n" : "",
+                     qPrintable(text));
+    }
+    bool progressToTerminal_;
+    qint64 fileSize_;
+};
+
+} // namespace
+
+void CliHost::runFirmwareUpdate()
+{
+    QFile file(firmwareFile_);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        failed_ = true;
+        say(QStringLiteral("%1 cannot be read: %2").arg(firmwareFile_, file.errorString()));
+        return;
+    }
+    say(QStringLiteral("Switch the unit off and on again to start its boot loader."));
+    TerminalLoaderListener listener(progressToTerminal_, file.size());
+    FirmwareLoader loader(*session_->port(), file, listener);
+    QEventLoop loop;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+        if (listener.ended || loader.quietMs() > loaderTimeoutMs_)
+            loop.quit();
+    });
+    watch.start(20);
+    loader.start();
+    loop.exec();
+    if (!listener.ended) {
+        linkFailed_ = true;
+        say(loader.state() == FirmwareLoader::State::Calling
+                ? QStringLiteral("The boot loader did not answer.")
+                : QStringLiteral("The boot loader stopped answering."));
+    }
+    loader.requestStop();
+    loader.join();
+    firmwareComplete_ = listener.complete;
+    failed_ = failed_ || !firmwareComplete_;
+}
+
+void CliHost::runVoicePromptUpdate()
+{
+    BlockExchange send(*session_->port(), [this](const QString& text) { inform(text); });
+    send.setAnswerTimeout(session_->answerTimeoutMs());
+    QEventLoop loop;
+    bool done = false;
+    QObject::connect(&send, &BlockExchange::progress, &loop, [this](int percent) {
+        if (progressToTerminal_) {
+            std::fprintf(stderr, "\rtavolux-cli: transferring... %3d%%", percent);
+            std::fflush(stderr);
+        }
+    });
+    QObject::connect(&send, &BlockExchange::done, &loop, [&] {
+        done = true;
+        loop.quit();
+    });
+    QObject::connect(&send, &BlockExchange::failed, &loop, &QEventLoop::quit);
+    send.send(BlockTransfer::VoicePrompts, voiceBlock_);
+    loop.exec();
+    send.stop();
+    if (progressToTerminal_)
+        std::fprintf(stderr, "\n");
+    failed_ = failed_ || !done;
 }

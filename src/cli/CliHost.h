@@ -28,8 +28,17 @@ public:
     void saveDatabase() override {}
     bool runImageTransfer(uint8_t type) override;
     bool runStatusWindow() override;
-    void runFirmwareUpdate() override {}
-    void runVoicePromptUpdate() override {}
+    // The HEX file the firmware update sends, and how long the loader may stay quiet.
+    void setFirmware(const QString& fileName, int loaderTimeoutMs)
+    {
+        firmwareFile_ = fileName;
+        loaderTimeoutMs_ = loaderTimeoutMs;
+    }
+    // The block of type 5 the voice prompt update sends.
+    void setVoiceBlock(const QByteArray& block) { voiceBlock_ = block; }
+    bool firmwareComplete() const { return firmwareComplete_; }
+    void runFirmwareUpdate() override;
+    void runVoicePromptUpdate() override;
     void runConnectionSettings() override {}
     void imageReplaced() override {}
 
@@ -43,4 +52,8 @@ private:
     bool linkFailed_ = false;
     bool progressToTerminal_;
     QByteArray statusText_;
+    QString firmwareFile_;
+    int loaderTimeoutMs_ = 0;
+    bool firmwareComplete_ = false;
+    QByteArray voiceBlock_;
 };

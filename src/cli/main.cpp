@@ -4,15 +4,19 @@
 #include "CliHost.h"
 #include "Database.h"
 #include "DatabaseDump.h"
+#include "FirmwareLoader.h"
 #include "ReportCommands.h"
 #include "SerialPort.h"
 #include "SettingsStore.h"
 #include "UnitSession.h"
 #include "UnitText.h"
+#include "VoicePrompts.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QTimer>
@@ -44,6 +48,15 @@ Commands:
   status                   print the unit's status text (control characters written out: ^[
                            for ESC, \x9b for the 8-bit ones)
   dump DBFILE              print DBFILE and its names file as JSON
+  firmware FILE.hex        load new firmware through the unit's boot loader: switch the unit
+                           off, run the command, switch the unit on. The loader is called
+                           until it answers (for --timeout seconds, 60 unless given, which is
+                           also how long it may stay quiet later); exit code 0 only once it
+                           has reported the programming complete
+  voice --language N|NAME [--dir DIR]
+                           send the six voice prompts of a language (0 to 10, or its name:
+                           English (US), Spanish, ...) from DIR/<name in lower case>1.wav
+                           to 6.wav; DIR is the current folder unless given
 %REPORTS%
 The unit commands connect first and disconnect at the end. The port and line settings are
 the console's saved ones; --port names another port: a bare name is below /dev/ (ttyUSB0),
@@ -55,9 +68,10 @@ read-only DBFILE will do. upload replaces DBFILE only when it is a regular file 
 exist yet).
 Exit codes: 0 done, 1 wrong usage (a page text included), 2 the port cannot be opened or the
 saved line settings cannot be used, 3 no connection to the unit (no answer, or the line was
-lost), 4 the unit refused the page or transfer, 5 the database file cannot be read or written,
-6 the database file is damaged (its checksum does not match its contents), 7 the report
-could not be printed (the printer cannot be opened or the PDF file cannot be written).
+lost; for firmware, the boot loader did not answer), 4 the unit refused the page, transfer
+or firmware, 5 the database file cannot be read or written, 6 the database file is damaged
+(its checksum does not match its contents), 7 the report could not be printed (the printer
+cannot be opened or the PDF file cannot be written).
 Messages are the console's own and go to stderr; progress too, when stderr is a terminal.)";
 
 void fail(const QString& text)
@@ -115,7 +129,34 @@ struct Request {
     uint16_t localId = 0;
     QString text; // page
     int answerTimeoutMs = BlockTransfer::AnswerTimeoutMs;
+    bool timeoutGiven = false;
+    int language = 0; // voice
+    QString folder;   // voice
 };
+
+constexpr int LoaderAnswerTimeoutMs = 60000;
+
+// The firmware update: the port at its saved settings, no connect; the loader's own dialogue.
+int firmware(UnitSession& session, CliHost& host, const PortSettings& settings,
+             const Request& request)
+{
+    if (!settings.usable()) {
+        fail(UnitSession::unusableSettingText(settings));
+        return PortProblem;
+    }
+    host.setFirmware(request.file,
+                     request.timeoutGiven ? request.answerTimeoutMs : LoaderAnswerTimeoutMs);
+    session.openPort(settings);
+    if (!session.hasOpenPort()) {
+        fail(QStringLiteral("cannot open %1: %2")
+                 .arg(session.port()->GetName(), session.port()->GetErrorText()));
+        return PortProblem;
+    }
+    session.FirmwareUpdateCommand();
+    if (host.firmwareComplete())
+        return Success;
+    return host.linkFailed() ? NotConnected : TransferFailed;
+}
 
 // Everything on the command line is checked here, before the line or a file is touched; a
 // refusal is said on stderr.
@@ -135,10 +176,19 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
         QStringLiteral("timeout"),
         QStringLiteral("Seconds the unit may take over each answer (default 5)."),
         QStringLiteral("SECONDS"));
-    const QList<QCommandLineOption> valueOptions{portOption, toOption, timeoutOption};
+    const QCommandLineOption languageOption(
+        QStringLiteral("language"),
+        QStringLiteral("The voice prompts' language: 0 to 10 or its name."),
+        QStringLiteral("N|NAME"));
+    const QCommandLineOption dirOption(QStringLiteral("dir"),
+                                       QStringLiteral("The folder of the WAV files."),
+                                       QStringLiteral("DIR"));
+    const QList<QCommandLineOption> valueOptions{portOption, toOption, timeoutOption,
+                                                 languageOption, dirOption};
     parser.addOptions(valueOptions);
-    parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("page, download, upload, status or dump"));
+    parser.addPositionalArgument(
+        QStringLiteral("command"),
+        QStringLiteral("page, download, upload, status, dump, firmware or voice"));
 
     auto refuse = [](const QString& text) {
         fail(text);
@@ -171,6 +221,27 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
             !(seconds >= 0.1 && seconds <= 3600))
             return refuse(QStringLiteral("--timeout takes seconds from 0.1 to 3600"));
         request.answerTimeoutMs = static_cast<int>(seconds * 1000);
+        request.timeoutGiven = true;
+    }
+    if (request.command != u"voice" && (parser.isSet(languageOption) || parser.isSet(dirOption)))
+        return refuse(QStringLiteral("--language and --dir are for voice only"));
+    if (request.command == u"voice") {
+        const std::optional<int> language =
+            VoicePrompts::languageIndex(parser.value(languageOption));
+        if (arguments.size() != 1 || !language)
+            return refuse(QStringLiteral("voice needs --language with 0 to 10 or a language's "
+                                         "name, and nothing else; see --help"));
+        request.language = *language;
+        request.folder = parser.isSet(dirOption) ? parser.value(dirOption) : QDir::currentPath();
+        if (request.folder.isEmpty())
+            return refuse(QStringLiteral("--dir is empty; name a folder"));
+        return request;
+    }
+    if (request.command == u"firmware") {
+        if (parser.isSet(toOption) || arguments.size() != 2 || arguments[1].isEmpty())
+            return refuse(QStringLiteral("firmware needs the HEX file and nothing else"));
+        request.file = arguments[1];
+        return request;
     }
 
     if (request.command != u"page") {
@@ -236,6 +307,29 @@ int main(int argc, char* argv[])
     if (command == u"page") {
         return withUnit(session, host, settings,
                         [&] { return page(session, request->localId, request->text); });
+    }
+    if (command == u"firmware") {
+        // The file must be there before anybody switches the unit off.
+        QFile hex(request->file);
+        if (!hex.open(QIODevice::ReadOnly)) {
+            fail(QStringLiteral("%1 cannot be read: %2").arg(request->file, hex.errorString()));
+            return FileProblem;
+        }
+        return firmware(session, host, settings, *request);
+    }
+    if (command == u"voice") {
+        QString error;
+        const std::optional<QByteArray> block =
+            VoicePrompts::build(request->folder, request->language, &error);
+        if (!block) {
+            fail(error);
+            return FileProblem;
+        }
+        host.setVoiceBlock(*block);
+        return withUnit(session, host, settings, [&] {
+            session.VoicePromptUpdateCommand();
+            return host.failed() ? TransferFailed : Success;
+        });
     }
     if (command == u"status") {
         return withUnit(session, host, settings, [&] {

@@ -483,6 +483,17 @@ bool SerialPort::ReadLine(QByteArray& line, int size, bool append)
     }
 }
 
+void SerialPort::ReleaseHeldOutput()
+{
+    // No system call count here: the writer's thread owns it.
+    if (IsOpen()) {
+        ::tcflush(handle_, TCOFLUSH);
+        // TCOON alone only undoes TCOOFF; after TCOOFF it also lifts a stop by XOFF.
+        ::tcflow(handle_, TCOOFF);
+        ::tcflow(handle_, TCOON);
+    }
+}
+
 bool SerialPort::WriteLine(const QByteArray& text)
 {
     if (!IsOpen())

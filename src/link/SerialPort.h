@@ -34,6 +34,9 @@ public:
     void PurgeInput() override;
     bool Write(const uint8_t* buffer, int count) override;
     void PurgeOutput() override;
+    // Drops what waits to go out and resumes output stopped by XOFF, so that a write the far end
+    // is holding up returns. Safe from another thread than the one writing.
+    void ReleaseHeldOutput();
     QString GetErrorText() const override;
     QString GetTypeName() const override { return QStringLiteral("RS-232"); }
     int GetTimeoutFactor() const override;

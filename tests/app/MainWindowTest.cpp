@@ -8,12 +8,15 @@
 #include "PagersDialog.h"
 #include "PictureButton.h"
 #include "RecipientPickList.h"
+#include "SerialPort.h"
 #include "SettingsStore.h"
 #include "SortableList.h"
 #include "UnitSession.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +29,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 #include <QTranslator>
 #include <QtEndian>
 
@@ -698,6 +702,40 @@ TEST_F(MainWindowTest, AnUploadedConfigurationIsAnUnsavedChange)
     EXPECT_TRUE(unit.waitForEvents(QStringLiteral("upload"), 1));
     EXPECT_TRUE(window->session().isOnline());
     EXPECT_TRUE(database_.isModified());
+}
+
+TEST_F(MainWindowTest, TheUpdateCommandsOpenTheirWindows)
+{
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    SettingsStore::setText(SettingsStore::ComPort, unit.path());
+    auto window = open();
+    window->login(QStringLiteral("482915"));
+    ASSERT_TRUE(window->accessLevel().isMaintenance());
+    window->runCommand(ConnectCommand);
+    ASSERT_TRUE(window->session().isOnline());
+    QString opened;
+    auto closeTheWindowThatOpens = [&] {
+        opened.clear();
+        QTimer::singleShot(200, [&] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                opened = QString::fromLatin1(dialog->metaObject()->className());
+                dialog->reject();
+            }
+        });
+    };
+
+    closeTheWindowThatOpens();
+    window->runCommand(UpdateVoicePromptsCommand);
+    EXPECT_EQ(opened, QStringLiteral("VoiceUpdateWindow"));
+    EXPECT_TRUE(window->session().isOnline());
+
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    closeTheWindowThatOpens();
+    window->runCommand(UpdateTavoluxCommand);
+    EXPECT_EQ(opened, QStringLiteral("FirmwareUpdateWindow"));
+    EXPECT_FALSE(window->session().isOnline());
+    EXPECT_EQ(window->session().port()->GetBaudRate(), 9600u);
 }
 
 TEST_F(MainWindowTest, ResizingAndTheStoredPosition)

@@ -162,3 +162,23 @@ write("settings", "frame-as-text.conf", settings(b"[Settings]", b"WndPos=40 50 7
 write("settings", "other-sections.conf", settings(
     b"[Patron]", b"WndPos=" + frame(1, 2, 3, 4), b"[General]", b"BaudRate=300",
     b"[Settings]", b"BaudRate=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x12)", b"Parity=@Invalid()"))
+
+
+# WAV files: the voice prompt update takes the body of the first "data" chunk.
+def chunk(cid, body, pad=True):
+    return cid + struct.pack("<I", len(body)) + body + (b"\0" if pad and len(body) % 2 else b"")
+
+
+def riff(body):
+    return b"RIFF" + struct.pack("<I", 4 + len(body)) + b"WAVE" + body
+
+
+fmt = chunk(b"fmt ", struct.pack("<HHIIHH", 1, 1, 8000, 8000, 1, 8))
+write("wav", "plain.wav", riff(fmt + chunk(b"data", bytes(range(40)))))
+write("wav", "list-first.wav", riff(fmt + chunk(b"LIST", b"INFOISFT\x03\0\0\0abc") + chunk(b"data", b"xyz")))
+write("wav", "odd-chunk.wav", riff(chunk(b"junk", b"abc") + chunk(b"data", b"ab")))
+write("wav", "empty-data.wav", riff(fmt + chunk(b"data", b"")))
+write("wav", "short-data.wav", riff(fmt) + b"data" + struct.pack("<I", 1000) + b"abc")
+write("wav", "huge-chunk.wav", riff(b"LIST" + struct.pack("<I", 0xFFFFFFF0) + chunk(b"data", b"ab")))
+write("wav", "no-data.wav", riff(fmt))
+write("wav", "not-riff.wav", b"RIFX" + riff(fmt)[4:])

@@ -113,6 +113,7 @@ public:
     }
     // Ends the child at once, as a crash or a pulled plug would.
     void kill() { ::kill(pid_, SIGKILL); }
+    void signal(int number) { ::kill(pid_, number); }
     QByteArray standardOutput() const { return stdout_; }
     QByteArray standardError() const { return stderr_; }
 

@@ -33,6 +33,8 @@ public:
     bool started() const { return started_; }
     // Ends the unit at once, as a crash or a pulled cable would.
     void kill() { process_->kill(); }
+    // Switches on a unit started with --boot-loader.
+    void powerOn() { process_->signal(SIGUSR1); }
     QString path() const { return linkPath_; }
     QString logPath() const { return dir_.filePath(QStringLiteral("unit.log")); }
 

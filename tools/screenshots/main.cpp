@@ -4,6 +4,8 @@
 #include "CoasterPanel.h"
 #include "Database.h"
 #include "ExportDialog.h"
+#include "FileDialog.h"
+#include "FirmwareUpdateWindow.h"
 #include "GroupsDialog.h"
 #include "LoginDialog.h"
 #include "MainWindow.h"
@@ -13,9 +15,11 @@
 #include "PrintOptionsDialog.h"
 #include "PrintTable.h"
 #include "ReportWindow.h"
+#include "SerialPort.h"
 #include "SettingsStore.h"
 #include "Translations.h"
 #include "UnitSession.h"
+#include "VoiceUpdateWindow.h"
 
 #include <QPrintPreviewDialog>
 
@@ -26,6 +30,10 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -73,6 +81,42 @@ void takeReports(Database& database, const QString& folder, const QString& suffi
     ExportDialog exporting(ExportDialog::defaultTitle(), Report::columnTitles(ReportKind::Groups));
     exporting.move(20, 20);
     take(exporting, "export");
+}
+
+void save(QWidget& window, const QString& folder, const QString& name, const QString& suffix)
+{
+    QTest::qWait(100);
+    const QString file = QStringLiteral("%1/%2-%3.png").arg(folder, name, suffix);
+    window.grab().save(file);
+    std::printf("%s\n", qPrintable(file));
+}
+
+// The update windows in each of their modes, on a pseudo-terminal nobody answers.
+void updateWindows(const QString& folder, const QString& suffix)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+        return;
+    SerialPort port(QString::fromLocal8Bit(::ptsname(master)), 9600, 8, 0, 0, 1, 1);
+    FirmwareUpdateWindow firmware(port);
+    firmware.show();
+    save(firmware, folder, QStringLiteral("firmware-browse"), suffix);
+    QFile hex(folder + QStringLiteral("/firmware.hex"));
+    if (hex.open(QIODevice::WriteOnly))
+        hex.write(":00000001FF\n");
+    hex.close();
+    FileDialog::setScripted(true);
+    FileDialog::setNextFileName(hex.fileName());
+    firmware.act();
+    save(firmware, folder, QStringLiteral("firmware-start"), suffix);
+    firmware.act();
+    save(firmware, folder, QStringLiteral("firmware-abort"), suffix);
+    firmware.act();
+
+    VoiceUpdateWindow voice(port, folder);
+    voice.show();
+    save(voice, folder, QStringLiteral("voice"), suffix);
+    ::close(master);
 }
 
 } // namespace
@@ -128,6 +172,7 @@ int main(int argc, char* argv[])
         window.screen()->grabWindow(0).save(file);
         std::printf("%s\n", qPrintable(file));
     }
+    updateWindows(QString::fromLocal8Bit(argv[1]), suffix);
     window.resize(800, 600);
     QTest::qWait(100);
     window.screen()->grabWindow(0).save(

@@ -6,7 +6,9 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QtEndian>
 
 #include <cerrno>
 #include <csignal>
@@ -33,6 +35,19 @@ constexpr uint32_t MaxVoiceBlock = 8u << 20;
 // Bytes the protocol gives no meaning to, for the garbage fault.
 constexpr uint8_t GarbageBytes[] = {0x00, 0x41, 0x7F, 0x99, 0xC3, 0xFE};
 
+// The (offset, length) entries at the head of a voice prompt block, as far as the block holds
+// them.
+QJsonArray promptTable(const QByteArray& block)
+{
+    QJsonArray table;
+    for (int entry = 0; entry < 6 && 8 * entry + 8 <= block.size(); ++entry) {
+        const char* at = block.constData() + 8 * entry;
+        table.append(QJsonArray{static_cast<qint64>(qFromLittleEndian<quint32>(at)),
+                                static_cast<qint64>(qFromLittleEndian<quint32>(at + 4))});
+    }
+    return table;
+}
+
 uint16_t sum16(const QByteArray& bytes)
 {
     return BlockTransfer::checksum(reinterpret_cast<const uint8_t*>(bytes.constData()),
@@ -46,6 +61,8 @@ UnitSimulator::UnitSimulator(Options options)
 {
     listeningSpeed_ = options_.speed;
     naksLeft_ = options_.nakChecksum;
+    poweredOn_ = !options_.bootLoader;
+    loaderNaksLeft_ = options_.loaderNakCount;
     random_.seed(options_.seed);
     if (options_.image) {
         image_ = *options_.image;
@@ -147,6 +164,11 @@ int UnitSimulator::serve(const std::function<bool()>& stopRequested)
             }
             log(QStringLiteral("line"), {{QStringLiteral("slave"), slaveName_}});
         }
+        if (!poweredOn_ &&
+            ((options_.powerSwitch && options_.powerSwitch()) ||
+             (options_.powerOnAfterMs >= 0 &&
+              Clock::now() - started_ > std::chrono::milliseconds(options_.powerOnAfterMs))))
+            powerOn();
         pollfd p{master_, static_cast<short>(options_.deaf ? 0 : POLLIN), 0};
         const int ready = ::poll(&p, 1, 100);
         if (ready < 0 && errno != EINTR)
@@ -162,7 +184,10 @@ int UnitSimulator::serve(const std::function<bool()>& stopRequested)
             for (ssize_t i = 0; i < n && master_ >= 0 && !exitRequested_; ++i) {
                 rxClock_ = std::max(rxClock_, now) + perByte;
                 lastByte_ = now;
-                // At another speed than the unit's, bytes arrive as noise and mean nothing.
+                // A unit switched off hears nothing; at another speed than the unit's, bytes
+                // arrive as noise and mean nothing.
+                if (!poweredOn_)
+                    continue;
                 if (!atListeningSpeed()) {
                     ++garbled;
                     continue;
@@ -175,7 +200,12 @@ int UnitSimulator::serve(const std::function<bool()>& stopRequested)
         // Silence ends a while after it began, whatever the program sends meanwhile.
         const bool stalled = mode_ == Mode::Silent ? Clock::now() - silentSince_ > StallTime
                                                    : Clock::now() - lastByte_ > StallTime;
-        if (mode_ != Mode::Idle && stalled) {
+        if (mode_ == Mode::LoaderLine && !loaderLine_.isEmpty() && stalled) {
+            log(QStringLiteral("firmware-stalled"),
+                {{QStringLiteral("text"), QString::fromLatin1(loaderLine_)}});
+            loaderLine_.clear();
+        }
+        if (mode_ != Mode::Idle && !loaderActive() && stalled) {
             log(QStringLiteral("stalled"), {{QStringLiteral("type"), blockType_}});
             resetToIdle();
         }
@@ -259,6 +289,137 @@ void UnitSimulator::handleByte(uint8_t byte)
         break;
     case Mode::Silent:
         break;
+    case Mode::LoaderCall:
+    case Mode::LoaderLine:
+    case Mode::LoaderDead:
+        handleLoaderByte(byte);
+        break;
+    }
+}
+
+void UnitSimulator::powerOn()
+{
+    poweredOn_ = true;
+    mode_ = Mode::LoaderCall;
+    listeningSpeed_ = OnlineSpeed;
+    loaderCall_.clear();
+    log(QStringLiteral("power-on"));
+}
+
+void UnitSimulator::handleLoaderByte(uint8_t byte)
+{
+    if (mode_ == Mode::LoaderDead)
+        return;
+    if (mode_ == Mode::LoaderCall) {
+        loaderCall_.append(static_cast<char>(byte));
+        if (loaderCall_.endsWith("@&$")) {
+            loaderCall_.clear();
+            loaderLine_.clear();
+            loaderLineNumber_ = 1;
+            loaderBase_ = 0;
+            mode_ = Mode::LoaderLine;
+            log(QStringLiteral("firmware-call"));
+            sendByte('?');
+        }
+        loaderCall_ = loaderCall_.right(2);
+        return;
+    }
+    // Calls still on their way when the loader answered come before the first line.
+    if (loaderLine_.isEmpty() && (byte == '@' || byte == '&' || byte == '$'))
+        return;
+    loaderLine_.append(static_cast<char>(byte));
+    if (!loaderLine_.startsWith(':')) {
+        finishLoaderLine();
+        return;
+    }
+    if (loaderLine_.size() >= 3) {
+        bool ok = false;
+        const int count = loaderLine_.mid(1, 2).toInt(&ok, 16);
+        if (!ok || loaderLine_.size() == 11 + 2 * count)
+            finishLoaderLine();
+    }
+}
+
+char UnitSimulator::judgeRecord(const QByteArray& text)
+{
+    const QByteArray bytes = QByteArray::fromHex(text.mid(1));
+    if (!text.startsWith(':') || bytes.size() < 5 ||
+        bytes.toHex().toUpper() != text.mid(1).toUpper() ||
+        bytes.size() != 5 + static_cast<uint8_t>(bytes[0]))
+        return '-';
+    uint8_t sum = 0;
+    for (const char c : bytes)
+        sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(c));
+    if (sum != 0)
+        return '-';
+    const uint32_t address = static_cast<uint8_t>(bytes[1]) * 256u + static_cast<uint8_t>(bytes[2]);
+    const uint32_t upper =
+        bytes.size() >= 7 ? static_cast<uint8_t>(bytes[4]) * 256u + static_cast<uint8_t>(bytes[5])
+                          : 0;
+    switch (bytes[3]) {
+    case 0: {
+        const uint32_t first = loaderBase_ + address;
+        const uint32_t last = first + static_cast<uint8_t>(bytes[0]) - (bytes[0] != 0 ? 1 : 0);
+        return first < options_.flashLow || last > options_.flashHigh ? '%' : '~';
+    }
+    case 1:
+        return '@';
+    case 2:
+        loaderBase_ = upper << 4;
+        return '~';
+    case 4:
+        loaderBase_ = upper << 16;
+        return '~';
+    default:
+        return '~';
+    }
+}
+
+void UnitSimulator::finishLoaderLine()
+{
+    const QByteArray text = loaderLine_;
+    loaderLine_.clear();
+    char answer = judgeRecord(text);
+    if (answer != '-' && loaderLineNumber_ == options_.loaderNakLine && loaderNaksLeft_ > 0) {
+        --loaderNaksLeft_;
+        answer = '-';
+    }
+    const bool garbage = loaderLineNumber_ == options_.loaderGarbageLine && !loaderGarbageDone_;
+    const bool dies = loaderLineNumber_ == options_.loaderDeadAfterLine;
+    log(QStringLiteral("firmware-line"),
+        {{QStringLiteral("number"), loaderLineNumber_},
+         {QStringLiteral("text"), QString::fromLatin1(text)},
+         {QStringLiteral("answer"), garbage ? QStringLiteral("garbage")
+                                    : dies  ? QStringLiteral("dead")
+                                            : QString(QLatin1Char(answer))}});
+    if (dies) {
+        // The answer after the XOFF lets the program write a line that can never go out.
+        mode_ = Mode::LoaderDead;
+        sendByte(0x13);
+        sendByte(static_cast<uint8_t>(answer));
+        return;
+    }
+    if (options_.loaderXonXoff) {
+        sendByte(0x13);
+        sendByte(0x11);
+    }
+    if (garbage) {
+        // As if the loader had lost its way: it waits for a new call.
+        loaderGarbageDone_ = true;
+        mode_ = Mode::LoaderCall;
+        sendByte('G');
+        return;
+    }
+    if (answer == '@' && options_.loaderAcceptEnd)
+        sendByte('~');
+    sendByte(static_cast<uint8_t>(answer));
+    if (answer == '~')
+        ++loaderLineNumber_;
+    if (answer == '@') {
+        log(QStringLiteral("firmware-complete"), {{QStringLiteral("lines"), loaderLineNumber_}});
+        listeningSpeed_ = options_.speed;
+        resetToIdle();
+        noteExchange(QStringLiteral("firmware"));
     }
 }
 
@@ -347,6 +508,9 @@ void UnitSimulator::finishReceive()
     default:
         event = QStringLiteral("voice");
         fields.remove(QStringLiteral("bytes"));
+        fields.insert(QStringLiteral("prompts"), promptTable(blockData_));
+        if (good)
+            voiceBlock_ = blockData_;
         break;
     }
     log(event, fields);

@@ -43,6 +43,19 @@ public:
         // (reproducibly from the seed); a hang-up then opens a new line at the same link.
         double faultRate = 0;
         uint32_t seed = 1;
+        // The boot loader: the unit starts switched off and is switched on after powerOnAfterMs
+        // or when powerSwitch says so; its loader then takes one firmware file.
+        bool bootLoader = false;
+        int powerOnAfterMs = -1;
+        std::function<bool()> powerSwitch;
+        uint32_t flashLow = 0;
+        uint32_t flashHigh = 0xFFFFFFFF;
+        int loaderNakLine = 0; // answer '-' loaderNakCount times for this line
+        int loaderNakCount = 0;
+        int loaderGarbageLine = 0;   // answer this line once with a byte the dialogue does not know
+        int loaderDeadAfterLine = 0; // XOFF and the answer to this line, then never a byte again
+        bool loaderXonXoff = false;  // XOFF and XON before every answer
+        bool loaderAcceptEnd = false; // '~' for the end record before its '@'
     };
 
     explicit UnitSimulator(Options options);
@@ -66,7 +79,9 @@ private:
         TxAwaitLengthAnswer,
         TxAwaitChecksumAnswer,
         Silent,
-        // The boot loader dialogue of the firmware update comes here.
+        LoaderCall,
+        LoaderLine,
+        LoaderDead,
     };
     using Clock = std::chrono::steady_clock;
     // The faults made in the block under way.
@@ -104,6 +119,16 @@ private:
     void countDataByte();
     // Falls silent or hangs up once the block has reached the limit the faults set.
     void applyDataLimits();
+
+    void powerOn();
+    void handleLoaderByte(uint8_t byte);
+    void finishLoaderLine();
+    // The answer to a complete record: '~', '-', '%' or '@'.
+    char judgeRecord(const QByteArray& text);
+    bool loaderActive() const
+    {
+        return mode_ == Mode::LoaderCall || mode_ == Mode::LoaderLine || mode_ == Mode::LoaderDead;
+    }
 
     void readLineSettings();
     QJsonObject lineSettings() const;
@@ -146,4 +171,13 @@ private:
     std::optional<RandomFault> randomFault_;
     std::mt19937 random_;
     Clock::time_point silentSince_ = Clock::now();
+    bool poweredOn_ = true;
+    QByteArray loaderCall_;
+    QByteArray loaderLine_;
+    int loaderLineNumber_ = 0;
+    int loaderNaksLeft_ = 0;
+    bool loaderGarbageDone_ = false;
+    uint32_t loaderBase_ = 0;
+    // The last voice prompt block received with a good checksum.
+    QByteArray voiceBlock_;
 };

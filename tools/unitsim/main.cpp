@@ -29,7 +29,21 @@ For blocks it receives, the unit answers the length with ACK, sends 0xF6 after e
 bytes that are followed by more, and answers the checksum with ACK or NAK. For blocks it sends,
 it waits for the program's ACK after the length and after the checksum. A block that stalls for
 a second is dropped and the unit waits for the next command; so is a block in which the unit
-fell silent, a second after it did, whatever the program sends meanwhile.)";
+fell silent, a second after it did, whatever the program sends meanwhile. Voice prompt blocks
+are logged with their prompt table ((offset, length) of each of the six prompts).
+
+With --boot-loader the unit starts switched off and hears nothing until it is switched on
+(--power-on-after, or the signal SIGUSR1). Its boot loader then listens at 115200 baud: it
+answers the call "@&$" with '?', and each Intel HEX record (sent without a line end) with '~',
+'-' for a bad checksum or malformed record, '%' for data outside --flash-range, and '@' for the
+end record, after which the unit is back to normal. Every record received is logged.)";
+
+volatile std::sig_atomic_t powerSignal = 0;
+
+void onPowerSignal(int)
+{
+    powerSignal = 1;
+}
 
 volatile std::sig_atomic_t stopSignal = 0;
 
@@ -123,6 +137,36 @@ int main(int argc, char* argv[])
         QStringLiteral("seed"),
         QStringLiteral("Seed of the random faults (1); the same seed makes the same faults."),
         QStringLiteral("S"), QStringLiteral("1"));
+    const QCommandLineOption bootLoader(
+        QStringLiteral("boot-loader"),
+        QStringLiteral("Start switched off, with the boot loader waiting for power-on."));
+    const QCommandLineOption powerOnAfter(QStringLiteral("power-on-after"),
+                                          QStringLiteral("Switch on after MS milliseconds."),
+                                          QStringLiteral("MS"));
+    const QCommandLineOption flashRange(
+        QStringLiteral("flash-range"),
+        QStringLiteral("Addresses the loader may program, in hex (LOW-HIGH); others get '%'."),
+        QStringLiteral("LOW-HIGH"));
+    const QCommandLineOption loaderNak(QStringLiteral("loader-nak"),
+                                       QStringLiteral("Answer record L with '-' N times."),
+                                       QStringLiteral("L:N"));
+    const QCommandLineOption loaderGarbage(
+        QStringLiteral("loader-garbage"),
+        QStringLiteral("Answer record L once with a byte the dialogue does not know, then wait "
+                       "for a new call."),
+        QStringLiteral("L"));
+    const QCommandLineOption loaderDead(
+        QStringLiteral("loader-dead-after"),
+        QStringLiteral("Answer record L with XOFF and its answer, then never again."),
+        QStringLiteral("L"));
+    const QCommandLineOption loaderXonXoff(
+        QStringLiteral("loader-xon-xoff"),
+        QStringLiteral("Send XOFF and XON before every answer."));
+    const QCommandLineOption loaderAcceptEnd(
+        QStringLiteral("loader-accept-end"),
+        QStringLiteral("Answer the end record with '~' before its '@'."));
+    parser.addOptions({bootLoader, powerOnAfter, flashRange, loaderNak, loaderGarbage, loaderDead,
+                       loaderXonXoff, loaderAcceptEnd});
     parser.addOptions({link,        speed,        resetSpeed,  ignoreConnect, ignoreDisconnect,
                        deaf,        wireTime,     logFile,     image,         exitAfter,
                        faultType,   refuseLength, nakChecksum, uploadLength,  corruptChecksum,
@@ -188,6 +232,35 @@ int main(int argc, char* argv[])
         }
     }
 
+    options.bootLoader = parser.isSet(bootLoader);
+    if (parser.isSet(powerOnAfter))
+        options.powerOnAfterMs = parser.value(powerOnAfter).toInt();
+    options.powerSwitch = [] {
+        return powerSignal != 0;
+    };
+    if (parser.isSet(flashRange)) {
+        const QStringList range = parser.value(flashRange).split(u'-');
+        bool lowOk = false;
+        bool highOk = false;
+        if (range.size() == 2) {
+            options.flashLow = range[0].toUInt(&lowOk, 16);
+            options.flashHigh = range[1].toUInt(&highOk, 16);
+        }
+        if (!lowOk || !highOk) {
+            std::fprintf(stderr, "tavolux-unitsim: --flash-range takes LOW-HIGH in hex\n");
+            return 2;
+        }
+    }
+    if (parser.isSet(loaderNak)) {
+        const QStringList parts = parser.value(loaderNak).split(u':');
+        options.loaderNakLine = parts[0].toInt();
+        options.loaderNakCount = parts.size() > 1 ? parts[1].toInt() : 1;
+    }
+    options.loaderGarbageLine = parser.value(loaderGarbage).toInt();
+    options.loaderDeadAfterLine = parser.value(loaderDead).toInt();
+    options.loaderXonXoff = parser.isSet(loaderXonXoff);
+    options.loaderAcceptEnd = parser.isSet(loaderAcceptEnd);
+
     UnitSimulator unit(options);
     QString error;
     if (!unit.open(&error)) {
@@ -197,6 +270,7 @@ int main(int argc, char* argv[])
     std::signal(SIGTERM, onSignal);
     std::signal(SIGINT, onSignal);
     std::signal(SIGHUP, onSignal);
+    std::signal(SIGUSR1, onPowerSignal);
     std::printf("tavolux-unitsim: unit on %s (%s), listening at %u baud\n",
                 qPrintable(options.linkPath.isEmpty() ? unit.slaveName() : options.linkPath),
                 qPrintable(unit.slaveName()), options.speed);

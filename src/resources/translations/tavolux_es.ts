@@ -275,11 +275,11 @@ Añada al menos un miembro</translation>
     </message>
     <message>
         <source>Save &amp;As</source>
-        <translation>Guardar c&amp;omo</translation>
+        <translation>Guardar &amp;como</translation>
     </message>
     <message>
         <source>E&amp;xit</source>
-        <translation>Sa&amp;lir</translation>
+        <translation>&amp;Salir</translation>
     </message>
     <message>
         <source>&amp;Upload From Tavolux</source>
@@ -287,7 +287,7 @@ Añada al menos un miembro</translation>
     </message>
     <message>
         <source>&amp;Download To Tavolux</source>
-        <translation>&amp;Enviar a Tavolux</translation>
+        <translation>E&amp;nviar a Tavolux</translation>
     </message>
     <message>
         <source>&amp;Connect To Tavolux</source>
@@ -299,7 +299,7 @@ Añada al menos un miembro</translation>
     </message>
     <message>
         <source>Conn&amp;ection Settings</source>
-        <translation>Configuración de cone&amp;xión</translation>
+        <translation>Configuración de con&amp;exión</translation>
     </message>
     <message>
         <source>&amp;View</source>
@@ -311,7 +311,7 @@ Añada al menos un miembro</translation>
     </message>
     <message>
         <source>&amp;Send</source>
-        <translation>E&amp;nviar</translation>
+        <translation>&amp;Enviar</translation>
     </message>
     <message>
         <source>Recipient</source>
@@ -695,8 +695,8 @@ NOTA: Los buscas de voz no pueden asignarse a grupos.
         <translation>El puerto no existe.</translation>
     </message>
     <message>
-        <source>You are not allowed to use the port. Add your user to the "dialout" group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
-        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo "dialout" (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
+        <source>You are not allowed to use the port. Add your user to the &quot;dialout&quot; group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
+        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo &quot;dialout&quot; (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
     </message>
     <message>
         <source>This is not a serial port.</source>
@@ -1012,6 +1012,168 @@ Vuelva a elegir los ajustes en Configuración de conexión.</translation>
     <message>
         <source>Status</source>
         <translation>Estado</translation>
+    </message>
+</context>
+<context>
+    <name>FirmwareLoader</name>
+    <message>
+        <source>Please turn ON the power to the unit to enable the boot loader</source>
+        <translation>Encienda la unidad para activar el cargador de arranque</translation>
+    </message>
+    <message>
+        <source>Connect.  Sending firmware...</source>
+        <translation>Conectado.  Enviando el firmware...</translation>
+    </message>
+    <message>
+        <source>Firmware load complete.  %1 lines sent</source>
+        <translation>Carga del firmware terminada.  %1 líneas enviadas</translation>
+    </message>
+    <message>
+        <source>Warning: No end of record in Intel Hex file</source>
+        <translation>Aviso: el archivo Intel Hex no tiene registro de fin</translation>
+    </message>
+    <message>
+        <source>Checksum error reported for line %1.  Aborting</source>
+        <translation>Error de suma de comprobación en la línea %1.  Se anula</translation>
+    </message>
+    <message>
+        <source>Invalid page error reported for line %1.  Aborting</source>
+        <translation>Error de página no válida en la línea %1.  Se anula</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>Unrecognised output, please;
+1.)Turn OFF the unit.
+2.)Hit OK
+3.)Turn ON the unit.</source>
+        <translation>Salida no reconocida, por favor:
+1.)Apague la unidad.
+2.)Pulse Aceptar
+3.)Encienda la unidad.</translation>
+    </message>
+</context>
+<context>
+    <name>FirmwareUpdateWindow</name>
+    <message>
+        <source>To update Tavolux firmware, first browse for the Intel Hex file.</source>
+        <translation>Para actualizar el firmware de Tavolux, busque primero el archivo Intel Hex.</translation>
+    </message>
+    <message>
+        <source>&amp;Browse</source>
+        <translation>&amp;Examinar</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>Update Firmware</source>
+        <translation>Actualizar firmware</translation>
+    </message>
+    <message>
+        <source>Tavolux Firmware (*.hex)</source>
+        <translation>Firmware de Tavolux (*.hex)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Todos los archivos (*)</translation>
+    </message>
+    <message>
+        <source>Please turn OFF the power to the unit, and press start</source>
+        <translation>Apague la unidad y pulse Iniciar</translation>
+    </message>
+    <message>
+        <source>&amp;Start</source>
+        <translation>&amp;Iniciar</translation>
+    </message>
+    <message>
+        <source>&amp;Abort</source>
+        <translation>&amp;Anular</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+</context>
+<context>
+    <name>VoicePrompts</name>
+    <message>
+        <source>English (Australia)</source>
+        <translation>Inglés (Australia)</translation>
+    </message>
+    <message>
+        <source>English (US)</source>
+        <translation>Inglés (EE. UU.)</translation>
+    </message>
+    <message>
+        <source>English (British)</source>
+        <translation>Inglés (británico)</translation>
+    </message>
+    <message>
+        <source>Spanish</source>
+        <translation>Español</translation>
+    </message>
+    <message>
+        <source>French</source>
+        <translation>Francés</translation>
+    </message>
+    <message>
+        <source>German</source>
+        <translation>Alemán</translation>
+    </message>
+    <message>
+        <source>Italian</source>
+        <translation>Italiano</translation>
+    </message>
+    <message>
+        <source>Arabic</source>
+        <translation>Árabe</translation>
+    </message>
+    <message>
+        <source>Mandarin</source>
+        <translation>Mandarín</translation>
+    </message>
+    <message>
+        <source>Cantonese</source>
+        <translation>Cantonés</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>Japonés</translation>
+    </message>
+    <message>
+        <source>Error: File not found!</source>
+        <translation>Error: ¡archivo no encontrado!</translation>
+    </message>
+    <message>
+        <source>The voice prompts are too large: the unit takes at most %1 bytes of sample data in all.</source>
+        <translation>Los mensajes de voz son demasiado grandes: la unidad admite como máximo %1 bytes de muestras en total.</translation>
+    </message>
+</context>
+<context>
+    <name>VoiceUpdateWindow</name>
+    <message>
+        <source>Transferring...</source>
+        <translation>Transfiriendo...</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>Voice Update</source>
+        <translation>Actualizar mensajes de voz</translation>
+    </message>
+    <message>
+        <source>&amp;Language</source>
+        <translation>&amp;Idioma</translation>
     </message>
 </context>
 </TS>
