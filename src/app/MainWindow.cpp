@@ -216,7 +216,13 @@ void MainWindow::wakeTick()
         tick_.start(TickMs);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The session is a child and outlives this window's own members; a page it is still sending
+    // when it stops must not reach back into the half-destroyed window (its tick, its panes).
+    disconnect(session_, nullptr, this, nullptr);
+    tick_.stop();
+}
 
 void MainWindow::buildControls()
 {

@@ -59,24 +59,36 @@ inline QStringList menuTexts(const QMenu& menu)
     return texts;
 }
 
+// The widgets of one kind that sit in this window itself, not in a window of its own that it owns
+// (a tool window or a dialog parented to it answers Alt+letter by itself).
+template <typename Widget>
+QList<Widget*> ownWidgets(const QWidget& window)
+{
+    QList<Widget*> own;
+    for (Widget* widget : window.findChildren<Widget*>())
+        if (widget->window() == &window)
+            own << widget;
+    return own;
+}
+
 // What Alt+letter can reach in one window: its buttons, the labels that lead to a field, group
 // box titles, tab titles and the titles of its menu bar.
 inline QStringList windowTexts(const QWidget& window)
 {
     QStringList texts;
-    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
+    for (const QAbstractButton* button : ownWidgets<QAbstractButton>(window))
         if (!button->isHidden())
             texts << button->text();
-    for (const QLabel* label : window.findChildren<QLabel*>())
+    for (const QLabel* label : ownWidgets<QLabel>(window))
         if (label->buddy() && !label->isHidden())
             texts << label->text();
-    for (const QGroupBox* box : window.findChildren<QGroupBox*>())
+    for (const QGroupBox* box : ownWidgets<QGroupBox>(window))
         if (!box->isHidden())
             texts << box->title();
-    for (const QTabBar* tabs : window.findChildren<QTabBar*>())
+    for (const QTabBar* tabs : ownWidgets<QTabBar>(window))
         for (int i = 0; i < tabs->count(); ++i)
             texts << tabs->tabText(i);
-    for (const QMenuBar* bar : window.findChildren<QMenuBar*>())
+    for (const QMenuBar* bar : ownWidgets<QMenuBar>(window))
         for (const QAction* action : bar->actions())
             if (action->isVisible())
                 texts << action->text();

@@ -24,48 +24,6 @@
     </message>
 </context>
 <context>
-    <name>CoasterPanel</name>
-    <message>
-        <source>&amp;Beep</source>
-        <translation>&amp;Pitido</translation>
-    </message>
-    <message>
-        <source>&amp;Flash</source>
-        <translation>&amp;Destello</translation>
-    </message>
-    <message>
-        <source>&amp;Vibrate</source>
-        <translation>&amp;Vibrar</translation>
-    </message>
-    <message>
-        <source>&amp;Range</source>
-        <translation>&amp;Alcance</translation>
-    </message>
-    <message>
-        <source>L&amp;ocate</source>
-        <translation>&amp;Localizar</translation>
-    </message>
-    <message>
-        <source>Coasters</source>
-        <translation>Posavasos</translation>
-    </message>
-</context>
-<context>
-    <name>DataExchange</name>
-    <message>
-        <source>Please enter an integer.</source>
-        <translation>Introduzca un número entero.</translation>
-    </message>
-    <message>
-        <source>Please enter an integer between %1 and %2.</source>
-        <translation>Introduzca un número entero entre %1 y %2.</translation>
-    </message>
-    <message>
-        <source>Please enter no more than %1 characters.</source>
-        <translation>Introduzca %1 caracteres como máximo.</translation>
-    </message>
-</context>
-<context>
     <name>DatabaseCommands</name>
     <message>
         <source>All</source>
@@ -125,115 +83,87 @@ Do you want to open them now? They become unsaved changes to %1.</source>
     </message>
 </context>
 <context>
-    <name>GroupsDialog</name>
+    <name>FirmwareLoader</name>
     <message>
-        <source>&amp;Edit</source>
-        <translation>E&amp;ditar</translation>
+        <source>Please turn ON the power to the unit to enable the boot loader</source>
+        <translation>Encienda la unidad para activar el cargador de arranque</translation>
     </message>
     <message>
-        <source>&amp;Rotary Group</source>
-        <translation>Grupo &amp;rotativo</translation>
+        <source>Connect.  Sending firmware...</source>
+        <translation>Conectado.  Enviando el firmware...</translation>
     </message>
     <message>
-        <source>&amp;Test</source>
-        <translation>&amp;Probar</translation>
+        <source>Firmware load complete.  %1 lines sent</source>
+        <translation>Carga del firmware terminada.  %1 líneas enviadas</translation>
     </message>
     <message>
-        <source>&amp;New</source>
-        <translation>&amp;Nuevo</translation>
+        <source>Warning: No end of record in Intel Hex file</source>
+        <translation>Aviso: el archivo Intel Hex no tiene registro de fin</translation>
     </message>
     <message>
-        <source>De&amp;lete</source>
-        <translation>&amp;Eliminar</translation>
+        <source>Checksum error reported for line %1.  Aborting</source>
+        <translation>Error de suma de comprobación en la línea %1.  Se anula</translation>
     </message>
     <message>
-        <source>&amp;Save</source>
-        <translation>&amp;Guardar</translation>
+        <source>Invalid page error reported for line %1.  Aborting</source>
+        <translation>Error de página no válida en la línea %1.  Se anula</translation>
     </message>
     <message>
-        <source>Groups</source>
-        <translation>Grupos</translation>
+        <source>Error</source>
+        <translation>Error</translation>
     </message>
     <message>
-        <source>&amp;Close</source>
-        <translation>&amp;Cerrar</translation>
-    </message>
-    <message>
-        <source>Name</source>
-        <translation>Nombre</translation>
-    </message>
-    <message>
-        <source>Local ID</source>
-        <translation>ID local</translation>
-    </message>
-    <message>
-        <source>Members</source>
-        <translation>Miembros</translation>
-    </message>
-    <message>
-        <source>Maximum groups allowed is %1</source>
-        <translation>El número máximo de grupos es %1</translation>
-    </message>
-    <message>
-        <source>You have not assigned any members to this Group
-Please add at least one member</source>
-        <translation>No ha asignado ningún miembro a este grupo
-Añada al menos un miembro</translation>
+        <source>Unrecognised output, please;
+1.)Turn OFF the unit.
+2.)Hit OK
+3.)Turn ON the unit.</source>
+        <translation>Salida no reconocida, por favor:
+1.)Apague la unidad.
+2.)Pulse Aceptar
+3.)Encienda la unidad.</translation>
     </message>
 </context>
 <context>
-    <name>ExportDialog</name>
+    <name>FirmwareUpdateWindow</name>
     <message>
-        <source>Export &amp;all columns</source>
-        <translation>Exportar &amp;todas las columnas</translation>
+        <source>To update Tavolux firmware, first browse for the Intel Hex file.</source>
+        <translation>Para actualizar el firmware de Tavolux, busque primero el archivo Intel Hex.</translation>
     </message>
     <message>
-        <source>C&amp;olumns</source>
-        <translation>C&amp;olumnas</translation>
-    </message>
-    <message>
-        <source>Include &amp;Header row</source>
-        <translation>Incluir fila de &amp;encabezado</translation>
-    </message>
-    <message>
-        <source>&amp;Limit to</source>
-        <translation>&amp;Limitar a</translation>
-    </message>
-    <message>
-        <source>E&amp;xport</source>
-        <translation>E&amp;xportar</translation>
-    </message>
-    <message>
-        <source>&amp;File Name</source>
-        <translation>&amp;Nombre de archivo</translation>
+        <source>&amp;Browse</source>
+        <translation>&amp;Examinar</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
         <translation>&amp;Cancelar</translation>
     </message>
     <message>
-        <source>output data rows</source>
-        <translation>filas de datos</translation>
+        <source>Update Firmware</source>
+        <translation>Actualizar firmware</translation>
     </message>
     <message>
-        <source>Export Contact Details to File</source>
-        <translation>Exportar datos de contacto a un archivo</translation>
-    </message>
-    <message>
-        <source>Tab Separated Values (*.tsv)</source>
-        <translation>Valores separados por tabuladores (*.tsv)</translation>
-    </message>
-    <message>
-        <source>Text Files (*.txt)</source>
-        <translation>Archivos de texto (*.txt)</translation>
+        <source>Tavolux Firmware (*.hex)</source>
+        <translation>Firmware de Tavolux (*.hex)</translation>
     </message>
     <message>
         <source>All Files (*)</source>
         <translation>Todos los archivos (*)</translation>
     </message>
     <message>
-        <source>Please enter an integer.</source>
-        <translation>Introduzca un número entero.</translation>
+        <source>Please turn OFF the power to the unit, and press start</source>
+        <translation>Apague la unidad y pulse Iniciar</translation>
+    </message>
+    <message>
+        <source>&amp;Start</source>
+        <translation>&amp;Iniciar</translation>
+    </message>
+    <message>
+        <source>&amp;Abort</source>
+        <translation>&amp;Anular</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
     </message>
 </context>
 <context>
@@ -275,11 +205,11 @@ Añada al menos un miembro</translation>
     </message>
     <message>
         <source>Save &amp;As</source>
-        <translation>Guardar &amp;como</translation>
+        <translation>Guardar c&amp;omo</translation>
     </message>
     <message>
         <source>E&amp;xit</source>
-        <translation>&amp;Salir</translation>
+        <translation>Sa&amp;lir</translation>
     </message>
     <message>
         <source>&amp;Upload From Tavolux</source>
@@ -287,7 +217,7 @@ Añada al menos un miembro</translation>
     </message>
     <message>
         <source>&amp;Download To Tavolux</source>
-        <translation>E&amp;nviar a Tavolux</translation>
+        <translation>&amp;Enviar a Tavolux</translation>
     </message>
     <message>
         <source>&amp;Connect To Tavolux</source>
@@ -299,7 +229,7 @@ Añada al menos un miembro</translation>
     </message>
     <message>
         <source>Conn&amp;ection Settings</source>
-        <translation>Configuración de con&amp;exión</translation>
+        <translation>Configuración de cone&amp;xión</translation>
     </message>
     <message>
         <source>&amp;View</source>
@@ -311,7 +241,7 @@ Añada al menos un miembro</translation>
     </message>
     <message>
         <source>&amp;Send</source>
-        <translation>&amp;Enviar</translation>
+        <translation>E&amp;nviar</translation>
     </message>
     <message>
         <source>Recipient</source>
@@ -509,6 +439,373 @@ Add some now?</source>
     </message>
 </context>
 <context>
+    <name>PortSettingsWindow</name>
+    <message>
+        <source>Com Port Settings</source>
+        <translation>Configuración del puerto COM</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Ninguna</translation>
+    </message>
+    <message>
+        <source>Odd</source>
+        <translation>Impar</translation>
+    </message>
+    <message>
+        <source>Even</source>
+        <translation>Par</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Puerto</translation>
+    </message>
+    <message>
+        <source>Speed</source>
+        <translation>Velocidad</translation>
+    </message>
+    <message>
+        <source>Data Bits</source>
+        <translation>Bits de datos</translation>
+    </message>
+    <message>
+        <source>Stop Bits</source>
+        <translation>Bits de parada</translation>
+    </message>
+    <message>
+        <source>Parity</source>
+        <translation>Paridad</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+    <message>
+        <source>Error: Cannot open port!</source>
+        <translation>Error: ¡No se puede abrir el puerto!</translation>
+    </message>
+    <message>
+        <source>The port is in use by another program.</source>
+        <translation>Otro programa está usando el puerto.</translation>
+    </message>
+    <message>
+        <source>The port does not exist.</source>
+        <translation>El puerto no existe.</translation>
+    </message>
+    <message>
+        <source>You are not allowed to use the port. Add your user to the &quot;dialout&quot; group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
+        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo &quot;dialout&quot; (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
+    </message>
+    <message>
+        <source>This is not a serial port.</source>
+        <translation>No es un puerto serie.</translation>
+    </message>
+</context>
+<context>
+    <name>TavoluxApp</name>
+    <message>
+        <source>Help is provided as separate document.
+Please check CD or install directory.</source>
+        <translation>La ayuda se proporciona como documento aparte.
+Consulte el CD o el directorio de instalación.</translation>
+    </message>
+</context>
+<context>
+    <name>TransferWindow</name>
+    <message>
+        <source>Transferring...</source>
+        <translation>Transfiriendo...</translation>
+    </message>
+    <message>
+        <source>&amp;Abort</source>
+        <translation>&amp;Anular</translation>
+    </message>
+</context>
+<context>
+    <name>UnitSession</name>
+    <message>
+        <source>Communications port not open, check configuration.</source>
+        <translation>El puerto de comunicaciones no está abierto; revise la configuración.</translation>
+    </message>
+    <message>
+        <source>Error sending connect command.</source>
+        <translation>Error al enviar la orden de conexión.</translation>
+    </message>
+    <message>
+        <source>Message not sent.  Not Connected!</source>
+        <translation>Mensaje no enviado.  ¡No conectado!</translation>
+    </message>
+    <message>
+        <source>ERROR: You must specify a communications port first!</source>
+        <translation>ERROR: ¡Primero debe indicar un puerto de comunicaciones!</translation>
+    </message>
+    <message>
+        <source>You must be Connected.</source>
+        <translation>Debe estar conectado.</translation>
+    </message>
+    <message>
+        <source>Please wait for all message to be sent.</source>
+        <translation>Espere a que se envíen todos los mensajes.</translation>
+    </message>
+    <message>
+        <source>Communications will be placed offline, continue?</source>
+        <translation>Las comunicaciones pasarán a fuera de línea. ¿Continuar?</translation>
+    </message>
+    <message>
+        <source>The line cannot be set to the saved %1 %2.
+Choose the settings again under Connection Settings.</source>
+        <translation>No se puede ajustar la línea al valor guardado %1 %2.
+Vuelva a elegir los ajustes en Configuración de conexión.</translation>
+    </message>
+</context>
+<context>
+    <name>UnitStatusWindow</name>
+    <message>
+        <source>Loading</source>
+        <translation>Cargando</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Estado</translation>
+    </message>
+</context>
+<context>
+    <name>VoicePrompts</name>
+    <message>
+        <source>English (Australia)</source>
+        <translation>Inglés (Australia)</translation>
+    </message>
+    <message>
+        <source>English (US)</source>
+        <translation>Inglés (EE. UU.)</translation>
+    </message>
+    <message>
+        <source>English (British)</source>
+        <translation>Inglés (británico)</translation>
+    </message>
+    <message>
+        <source>Spanish</source>
+        <translation>Español</translation>
+    </message>
+    <message>
+        <source>French</source>
+        <translation>Francés</translation>
+    </message>
+    <message>
+        <source>German</source>
+        <translation>Alemán</translation>
+    </message>
+    <message>
+        <source>Italian</source>
+        <translation>Italiano</translation>
+    </message>
+    <message>
+        <source>Arabic</source>
+        <translation>Árabe</translation>
+    </message>
+    <message>
+        <source>Mandarin</source>
+        <translation>Mandarín</translation>
+    </message>
+    <message>
+        <source>Cantonese</source>
+        <translation>Cantonés</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>Japonés</translation>
+    </message>
+    <message>
+        <source>Error: File not found!</source>
+        <translation>Error: ¡archivo no encontrado!</translation>
+    </message>
+    <message>
+        <source>The voice prompts are too large: the unit takes at most %1 bytes of sample data in all.</source>
+        <translation>Los mensajes de voz son demasiado grandes: la unidad admite como máximo %1 bytes de muestras en total.</translation>
+    </message>
+</context>
+<context>
+    <name>VoiceUpdateWindow</name>
+    <message>
+        <source>Transferring...</source>
+        <translation>Transfiriendo...</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>Voice Update</source>
+        <translation>Actualizar mensajes de voz</translation>
+    </message>
+    <message>
+        <source>&amp;Language</source>
+        <translation>&amp;Idioma</translation>
+    </message>
+</context>
+<context>
+    <name>CoasterPanel</name>
+    <message>
+        <source>&amp;Beep</source>
+        <translation>&amp;Pitido</translation>
+    </message>
+    <message>
+        <source>&amp;Flash</source>
+        <translation>&amp;Destello</translation>
+    </message>
+    <message>
+        <source>&amp;Vibrate</source>
+        <translation>&amp;Vibrar</translation>
+    </message>
+    <message>
+        <source>&amp;Range</source>
+        <translation>&amp;Alcance</translation>
+    </message>
+    <message>
+        <source>L&amp;ocate</source>
+        <translation>&amp;Localizar</translation>
+    </message>
+    <message>
+        <source>Coasters</source>
+        <translation>Posavasos</translation>
+    </message>
+</context>
+<context>
+    <name>DataExchange</name>
+    <message>
+        <source>Please enter an integer.</source>
+        <translation>Introduzca un número entero.</translation>
+    </message>
+    <message>
+        <source>Please enter an integer between %1 and %2.</source>
+        <translation>Introduzca un número entero entre %1 y %2.</translation>
+    </message>
+    <message>
+        <source>Please enter no more than %1 characters.</source>
+        <translation>Introduzca %1 caracteres como máximo.</translation>
+    </message>
+</context>
+<context>
+    <name>GroupsDialog</name>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>E&amp;ditar</translation>
+    </message>
+    <message>
+        <source>&amp;Rotary Group</source>
+        <translation>Grupo &amp;rotativo</translation>
+    </message>
+    <message>
+        <source>&amp;Test</source>
+        <translation>&amp;Probar</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>&amp;Nuevo</translation>
+    </message>
+    <message>
+        <source>De&amp;lete</source>
+        <translation>&amp;Eliminar</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Guardar</translation>
+    </message>
+    <message>
+        <source>Groups</source>
+        <translation>Grupos</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nombre</translation>
+    </message>
+    <message>
+        <source>Local ID</source>
+        <translation>ID local</translation>
+    </message>
+    <message>
+        <source>Members</source>
+        <translation>Miembros</translation>
+    </message>
+    <message>
+        <source>Maximum groups allowed is %1</source>
+        <translation>El número máximo de grupos es %1</translation>
+    </message>
+    <message>
+        <source>You have not assigned any members to this Group
+Please add at least one member</source>
+        <translation>No ha asignado ningún miembro a este grupo
+Añada al menos un miembro</translation>
+    </message>
+</context>
+<context>
+    <name>ExportDialog</name>
+    <message>
+        <source>Export &amp;all columns</source>
+        <translation>Exportar &amp;todas las columnas</translation>
+    </message>
+    <message>
+        <source>C&amp;olumns</source>
+        <translation>C&amp;olumnas</translation>
+    </message>
+    <message>
+        <source>Include &amp;Header row</source>
+        <translation>Incluir fila de &amp;encabezado</translation>
+    </message>
+    <message>
+        <source>&amp;Limit to</source>
+        <translation>&amp;Limitar a</translation>
+    </message>
+    <message>
+        <source>E&amp;xport</source>
+        <translation>E&amp;xportar</translation>
+    </message>
+    <message>
+        <source>&amp;File Name</source>
+        <translation>&amp;Nombre de archivo</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>output data rows</source>
+        <translation>filas de datos</translation>
+    </message>
+    <message>
+        <source>Export Contact Details to File</source>
+        <translation>Exportar datos de contacto a un archivo</translation>
+    </message>
+    <message>
+        <source>Tab Separated Values (*.tsv)</source>
+        <translation>Valores separados por tabuladores (*.tsv)</translation>
+    </message>
+    <message>
+        <source>Text Files (*.txt)</source>
+        <translation>Archivos de texto (*.txt)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Todos los archivos (*)</translation>
+    </message>
+    <message>
+        <source>Please enter an integer.</source>
+        <translation>Introduzca un número entero.</translation>
+    </message>
+</context>
+<context>
     <name>MembersDialog</name>
     <message>
         <source>Members of: %1</source>
@@ -634,73 +931,6 @@ NOTA: Los buscas de voz no pueden asignarse a grupos.
     <message>
         <source>WARNING</source>
         <translation>ADVERTENCIA</translation>
-    </message>
-</context>
-<context>
-    <name>PortSettingsWindow</name>
-    <message>
-        <source>Com Port Settings</source>
-        <translation>Configuración del puerto COM</translation>
-    </message>
-    <message>
-        <source>None</source>
-        <translation>Ninguna</translation>
-    </message>
-    <message>
-        <source>Odd</source>
-        <translation>Impar</translation>
-    </message>
-    <message>
-        <source>Even</source>
-        <translation>Par</translation>
-    </message>
-    <message>
-        <source>Port</source>
-        <translation>Puerto</translation>
-    </message>
-    <message>
-        <source>Speed</source>
-        <translation>Velocidad</translation>
-    </message>
-    <message>
-        <source>Data Bits</source>
-        <translation>Bits de datos</translation>
-    </message>
-    <message>
-        <source>Stop Bits</source>
-        <translation>Bits de parada</translation>
-    </message>
-    <message>
-        <source>Parity</source>
-        <translation>Paridad</translation>
-    </message>
-    <message>
-        <source>&amp;Ok</source>
-        <translation>&amp;Aceptar</translation>
-    </message>
-    <message>
-        <source>&amp;Close</source>
-        <translation>&amp;Cerrar</translation>
-    </message>
-    <message>
-        <source>Error: Cannot open port!</source>
-        <translation>Error: ¡No se puede abrir el puerto!</translation>
-    </message>
-    <message>
-        <source>The port is in use by another program.</source>
-        <translation>Otro programa está usando el puerto.</translation>
-    </message>
-    <message>
-        <source>The port does not exist.</source>
-        <translation>El puerto no existe.</translation>
-    </message>
-    <message>
-        <source>You are not allowed to use the port. Add your user to the &quot;dialout&quot; group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
-        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo &quot;dialout&quot; (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
-    </message>
-    <message>
-        <source>This is not a serial port.</source>
-        <translation>No es un puerto serie.</translation>
     </message>
 </context>
 <context>
@@ -944,236 +1174,6 @@ Elija otro número</translation>
     <message>
         <source>The printer %1 could not be opened.</source>
         <translation>No se pudo abrir la impresora %1.</translation>
-    </message>
-</context>
-<context>
-    <name>TavoluxApp</name>
-    <message>
-        <source>Help is provided as separate document.
-Please check CD or install directory.</source>
-        <translation>La ayuda se proporciona como documento aparte.
-Consulte el CD o el directorio de instalación.</translation>
-    </message>
-</context>
-<context>
-    <name>TransferWindow</name>
-    <message>
-        <source>Transferring...</source>
-        <translation>Transfiriendo...</translation>
-    </message>
-    <message>
-        <source>&amp;Abort</source>
-        <translation>&amp;Anular</translation>
-    </message>
-</context>
-<context>
-    <name>UnitSession</name>
-    <message>
-        <source>Communications port not open, check configuration.</source>
-        <translation>El puerto de comunicaciones no está abierto; revise la configuración.</translation>
-    </message>
-    <message>
-        <source>Error sending connect command.</source>
-        <translation>Error al enviar la orden de conexión.</translation>
-    </message>
-    <message>
-        <source>Message not sent.  Not Connected!</source>
-        <translation>Mensaje no enviado.  ¡No conectado!</translation>
-    </message>
-    <message>
-        <source>ERROR: You must specify a communications port first!</source>
-        <translation>ERROR: ¡Primero debe indicar un puerto de comunicaciones!</translation>
-    </message>
-    <message>
-        <source>You must be Connected.</source>
-        <translation>Debe estar conectado.</translation>
-    </message>
-    <message>
-        <source>Please wait for all message to be sent.</source>
-        <translation>Espere a que se envíen todos los mensajes.</translation>
-    </message>
-    <message>
-        <source>Communications will be placed offline, continue?</source>
-        <translation>Las comunicaciones pasarán a fuera de línea. ¿Continuar?</translation>
-    </message>
-    <message>
-        <source>The line cannot be set to the saved %1 %2.
-Choose the settings again under Connection Settings.</source>
-        <translation>No se puede ajustar la línea al valor guardado %1 %2.
-Vuelva a elegir los ajustes en Configuración de conexión.</translation>
-    </message>
-</context>
-<context>
-    <name>UnitStatusWindow</name>
-    <message>
-        <source>Loading</source>
-        <translation>Cargando</translation>
-    </message>
-    <message>
-        <source>Status</source>
-        <translation>Estado</translation>
-    </message>
-</context>
-<context>
-    <name>FirmwareLoader</name>
-    <message>
-        <source>Please turn ON the power to the unit to enable the boot loader</source>
-        <translation>Encienda la unidad para activar el cargador de arranque</translation>
-    </message>
-    <message>
-        <source>Connect.  Sending firmware...</source>
-        <translation>Conectado.  Enviando el firmware...</translation>
-    </message>
-    <message>
-        <source>Firmware load complete.  %1 lines sent</source>
-        <translation>Carga del firmware terminada.  %1 líneas enviadas</translation>
-    </message>
-    <message>
-        <source>Warning: No end of record in Intel Hex file</source>
-        <translation>Aviso: el archivo Intel Hex no tiene registro de fin</translation>
-    </message>
-    <message>
-        <source>Checksum error reported for line %1.  Aborting</source>
-        <translation>Error de suma de comprobación en la línea %1.  Se anula</translation>
-    </message>
-    <message>
-        <source>Invalid page error reported for line %1.  Aborting</source>
-        <translation>Error de página no válida en la línea %1.  Se anula</translation>
-    </message>
-    <message>
-        <source>Error</source>
-        <translation>Error</translation>
-    </message>
-    <message>
-        <source>Unrecognised output, please;
-1.)Turn OFF the unit.
-2.)Hit OK
-3.)Turn ON the unit.</source>
-        <translation>Salida no reconocida, por favor:
-1.)Apague la unidad.
-2.)Pulse Aceptar
-3.)Encienda la unidad.</translation>
-    </message>
-</context>
-<context>
-    <name>FirmwareUpdateWindow</name>
-    <message>
-        <source>To update Tavolux firmware, first browse for the Intel Hex file.</source>
-        <translation>Para actualizar el firmware de Tavolux, busque primero el archivo Intel Hex.</translation>
-    </message>
-    <message>
-        <source>&amp;Browse</source>
-        <translation>&amp;Examinar</translation>
-    </message>
-    <message>
-        <source>&amp;Cancel</source>
-        <translation>&amp;Cancelar</translation>
-    </message>
-    <message>
-        <source>Update Firmware</source>
-        <translation>Actualizar firmware</translation>
-    </message>
-    <message>
-        <source>Tavolux Firmware (*.hex)</source>
-        <translation>Firmware de Tavolux (*.hex)</translation>
-    </message>
-    <message>
-        <source>All Files (*)</source>
-        <translation>Todos los archivos (*)</translation>
-    </message>
-    <message>
-        <source>Please turn OFF the power to the unit, and press start</source>
-        <translation>Apague la unidad y pulse Iniciar</translation>
-    </message>
-    <message>
-        <source>&amp;Start</source>
-        <translation>&amp;Iniciar</translation>
-    </message>
-    <message>
-        <source>&amp;Abort</source>
-        <translation>&amp;Anular</translation>
-    </message>
-    <message>
-        <source>&amp;Close</source>
-        <translation>&amp;Cerrar</translation>
-    </message>
-</context>
-<context>
-    <name>VoicePrompts</name>
-    <message>
-        <source>English (Australia)</source>
-        <translation>Inglés (Australia)</translation>
-    </message>
-    <message>
-        <source>English (US)</source>
-        <translation>Inglés (EE. UU.)</translation>
-    </message>
-    <message>
-        <source>English (British)</source>
-        <translation>Inglés (británico)</translation>
-    </message>
-    <message>
-        <source>Spanish</source>
-        <translation>Español</translation>
-    </message>
-    <message>
-        <source>French</source>
-        <translation>Francés</translation>
-    </message>
-    <message>
-        <source>German</source>
-        <translation>Alemán</translation>
-    </message>
-    <message>
-        <source>Italian</source>
-        <translation>Italiano</translation>
-    </message>
-    <message>
-        <source>Arabic</source>
-        <translation>Árabe</translation>
-    </message>
-    <message>
-        <source>Mandarin</source>
-        <translation>Mandarín</translation>
-    </message>
-    <message>
-        <source>Cantonese</source>
-        <translation>Cantonés</translation>
-    </message>
-    <message>
-        <source>Japanese</source>
-        <translation>Japonés</translation>
-    </message>
-    <message>
-        <source>Error: File not found!</source>
-        <translation>Error: ¡archivo no encontrado!</translation>
-    </message>
-    <message>
-        <source>The voice prompts are too large: the unit takes at most %1 bytes of sample data in all.</source>
-        <translation>Los mensajes de voz son demasiado grandes: la unidad admite como máximo %1 bytes de muestras en total.</translation>
-    </message>
-</context>
-<context>
-    <name>VoiceUpdateWindow</name>
-    <message>
-        <source>Transferring...</source>
-        <translation>Transfiriendo...</translation>
-    </message>
-    <message>
-        <source>&amp;Ok</source>
-        <translation>&amp;Aceptar</translation>
-    </message>
-    <message>
-        <source>&amp;Cancel</source>
-        <translation>&amp;Cancelar</translation>
-    </message>
-    <message>
-        <source>Voice Update</source>
-        <translation>Actualizar mensajes de voz</translation>
-    </message>
-    <message>
-        <source>&amp;Language</source>
-        <translation>&amp;Idioma</translation>
     </message>
 </context>
 </TS>
