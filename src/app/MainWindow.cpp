@@ -176,7 +176,7 @@ MainWindow::MainWindow(Database& database, QWidget* parent)
     connect(commands_, &DatabaseCommands::databaseReplaced, this, &MainWindow::fillRecipientList);
     connect(commands_, &DatabaseCommands::databaseReplaced, this, &MainWindow::refreshOpenReports);
     connect(session_, &UnitSession::onlineChanged, this, &MainWindow::showLinkState);
-    connect(session_, &UnitSession::pageProgress, progress_,
+    connect(session_, &UnitSession::pageProgress, this,
             [this](int percent) { progress_->setValue(std::min(percent, 100)); });
     connect(&tick_, &QTimer::timeout, this, [this] {
         for (PictureButton* button : std::as_const(buttons_))
