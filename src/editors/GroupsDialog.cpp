@@ -208,7 +208,7 @@ void GroupsDialog::save()
     ConfigurationImage& image = database_.image();
     DataExchange exchange(this);
     const auto nameText = exchange.text(name_, RecordEditing::MaxNameLength);
-    const auto localIdText = exchange.text(localId_, RecordEditing::localIdLength(image));
+    exchange.text(localId_, RecordEditing::localIdLength(image));
     if (exchange.refused())
         return;
     const QString name = RecordEditing::trimmedRight(*nameText);
@@ -225,20 +225,9 @@ void GroupsDialog::save()
     }
 
     std::optional<int> target;
-    if (pendingSlot_) {
-        if (!RecordEditing::checkFree(this, localId_, image, *newId))
-            return;
-        target = std::exchange(pendingSlot_, std::nullopt);
-    } else {
-        if (!remembered)
-            return;
-        if (QString::number(*remembered) != *localIdText &&
-            !RecordEditing::checkFree(this, localId_, image, *newId))
-            return;
-        target = image.findGroup(*remembered);
-        if (target && *remembered != *newId)
-            image.renumberLocalId(*remembered, *newId);
-    }
+    if (!RecordEditing::claimSlot(this, localId_, image, &ConfigurationImage::findGroup,
+                                  pendingSlot_, remembered, *newId, target))
+        return;
     if (target) {
         GroupRecord group = image.group(*target);
         group.setLocalId(*newId);

@@ -197,7 +197,7 @@ void PagersDialog::save()
     DataExchange exchange(this);
     const auto nameText = exchange.text(name_, RecordEditing::MaxNameLength);
     const auto capcodeText = exchange.text(capcode_, CapcodeDigits);
-    const auto localIdText = exchange.text(localId_, RecordEditing::localIdLength(image));
+    exchange.text(localId_, RecordEditing::localIdLength(image));
     if (exchange.refused())
         return;
     const QString name = RecordEditing::trimmedRight(*nameText);
@@ -214,20 +214,9 @@ void PagersDialog::save()
     }
 
     std::optional<int> target;
-    if (pendingSlot_) {
-        if (!RecordEditing::checkFree(this, localId_, image, *newId))
-            return;
-        target = std::exchange(pendingSlot_, std::nullopt);
-    } else {
-        if (!remembered)
-            return;
-        if (QString::number(*remembered) != *localIdText &&
-            !RecordEditing::checkFree(this, localId_, image, *newId))
-            return;
-        target = image.findPager(*remembered);
-        if (target && *remembered != *newId)
-            image.renumberLocalId(*remembered, *newId);
-    }
+    if (!RecordEditing::claimSlot(this, localId_, image, &ConfigurationImage::findPager,
+                                  pendingSlot_, remembered, *newId, target))
+        return;
     if (target) {
         PagerRecord pager = image.pager(*target);
         pager.setLocalId(*newId);

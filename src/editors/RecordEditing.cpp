@@ -51,6 +51,29 @@ bool RecordEditing::checkFree(QWidget* dialog, QLineEdit* field, const Configura
     return false;
 }
 
+bool RecordEditing::claimSlot(QWidget* dialog, QLineEdit* localIdField, ConfigurationImage& image,
+                              FindSlot find, std::optional<int>& pendingSlot,
+                              std::optional<uint16_t> shown, uint16_t newId,
+                              std::optional<int>& slot)
+{
+    if (pendingSlot) {
+        if (!checkFree(dialog, localIdField, image, newId))
+            return false;
+        slot = std::exchange(pendingSlot, std::nullopt);
+        return true;
+    }
+    if (!shown)
+        return false;
+    // The text, not its number, decides whether the field changed: "0012" for 12 is a change.
+    if (QString::number(*shown) != localIdField->text() &&
+        !checkFree(dialog, localIdField, image, newId))
+        return false;
+    slot = (image.*find)(*shown);
+    if (slot && *shown != newId)
+        image.renumberLocalId(*shown, newId);
+    return true;
+}
+
 QString RecordEditing::trimmedRight(QString text)
 {
     while (!text.isEmpty() && text.back().isSpace())

@@ -29,5 +29,14 @@ public:
     static bool checkFree(QWidget* dialog, QLineEdit* field, const ConfigurationImage& image,
                           uint16_t localId);
 
+    // Save's choice of the slot it writes: the pending new slot once the local ID is free, or the
+    // slot of the entry shown, renumbered everywhere first when its Local ID field changed. False
+    // when Save must stop (the ID is taken, or nothing is shown); `slot` stays empty when the
+    // entry shown is no longer in the image.
+    using FindSlot = std::optional<int> (ConfigurationImage::*)(uint16_t) const;
+    static bool claimSlot(QWidget* dialog, QLineEdit* localIdField, ConfigurationImage& image,
+                          FindSlot find, std::optional<int>& pendingSlot,
+                          std::optional<uint16_t> shown, uint16_t newId, std::optional<int>& slot);
+
     static QString trimmedRight(QString text);
 };

@@ -2,6 +2,7 @@
 #include "FileDialog.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
+#include "../support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,13 +17,10 @@
 
 namespace {
 
-const QString SaveQuestion = QStringLiteral("Do You wish to save your current database?");
+using filebytes::readAll;
+using filebytes::writeAll;
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+const QString SaveQuestion = QStringLiteral("Do You wish to save your current database?");
 
 class DatabaseCommandsTest : public ::testing::Test {
 protected:

@@ -1,4 +1,5 @@
 // The command-line front end as a site's script runs it, against the simulated unit.
+#include "../support/FileBytes.h"
 #include "../support/UnprivilegedUser.h"
 #include "../unit/ChildProcess.h"
 #include "../unit/SimulatedUnit.h"
@@ -25,12 +26,8 @@
 
 namespace {
 
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-}
+using filebytes::readAll;
+using filebytes::writeAll;
 
 struct CliRun {
     int exitCode;

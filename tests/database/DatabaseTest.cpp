@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "../support/FileBytes.h"
 #include "../support/UnprivilegedUser.h"
 
 #include <QDir>
@@ -18,18 +19,8 @@
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using filebytes::readAll;
+using filebytes::writeAll;
 
 class DatabaseFileTest : public ::testing::Test {
 protected:

@@ -1,5 +1,6 @@
 // The report windows, their export and print, and the command line's report and print, on real
 // files: what the window writes and what a script gets must be the same bytes.
+#include "../support/FileBytes.h"
 #include "../support/Mnemonics.h"
 #include "../unit/ChildProcess.h"
 
@@ -36,18 +37,8 @@
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using filebytes::readAll;
+using filebytes::writeAll;
 
 struct CliRun {
     int exitCode;

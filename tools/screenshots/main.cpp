@@ -1,6 +1,7 @@
 // Takes pictures of the main window at each access level, with a full recipient list, and of
-// its windows (editors, coaster panel, port settings, login), for looking at the console as a
-// user sees it. Run through tools/screenshots.sh, which starts it under Xvfb in both languages.
+// its windows (editors, coaster panel, reports, print and export, updates, port settings,
+// login), for looking at the console as a user sees it. Run through tools/screenshots.sh, which
+// starts it under Xvfb in both languages.
 #include "CoasterPanel.h"
 #include "Database.h"
 #include "ExportDialog.h"
@@ -34,23 +35,48 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
-// The report windows and their print and export dialogs, each alone on the screen.
-void takeReports(Database& database, const QString& folder, const QString& suffix)
-{
-    auto take = [&](QWidget& window, const char* name) {
+// Saves each picture as FOLDER/NAME-LANGUAGE.png and prints its path.
+class Pictures {
+public:
+    // Screen: the whole screen, so that a frame, a menu bar or a window alone on it is drawn as
+    // the window manager shows it. Content: only what the window itself paints.
+    enum Extent { Screen, Content };
+
+    Pictures(QString folder, QString suffix)
+        : folder_(std::move(folder))
+        , suffix_(std::move(suffix))
+    {}
+
+    const QString& folder() const { return folder_; }
+
+    bool take(QWidget& window, const QString& name, Extent extent = Content)
+    {
         window.show();
         window.raise();
-        window.activateWindow();
         if (!QTest::qWaitForWindowExposed(&window))
-            return;
+            return false;
         QTest::qWait(150);
-        const QString file =
-            QStringLiteral("%1/%2-%3.png").arg(folder, QString::fromLatin1(name), suffix);
-        window.screen()->grabWindow(0).save(file);
+        const QString file = QStringLiteral("%1/%2-%3.png").arg(folder_, name, suffix_);
+        (extent == Screen ? window.screen()->grabWindow(0) : window.grab()).save(file);
         std::printf("%s\n", qPrintable(file));
+        return true;
+    }
+
+private:
+    QString folder_;
+    QString suffix_;
+};
+
+// The report windows and their print and export dialogs, each alone on the screen.
+void takeReports(Database& database, Pictures& pictures)
+{
+    auto take = [&](QWidget& window, const char* name) {
+        window.activateWindow();
+        pictures.take(window, QString::fromLatin1(name), Pictures::Screen);
         window.hide();
     };
     const std::pair<ReportKind, const char*> reports[] = {{ReportKind::Pagers, "report-pagers"},
@@ -83,39 +109,29 @@ void takeReports(Database& database, const QString& folder, const QString& suffi
     take(exporting, "export");
 }
 
-void save(QWidget& window, const QString& folder, const QString& name, const QString& suffix)
-{
-    QTest::qWait(100);
-    const QString file = QStringLiteral("%1/%2-%3.png").arg(folder, name, suffix);
-    window.grab().save(file);
-    std::printf("%s\n", qPrintable(file));
-}
-
 // The update windows in each of their modes, on a pseudo-terminal nobody answers.
-void updateWindows(const QString& folder, const QString& suffix)
+void updateWindows(Pictures& pictures)
 {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
         return;
     SerialPort port(QString::fromLocal8Bit(::ptsname(master)), 9600, 8, 0, 0, 1, 1);
     FirmwareUpdateWindow firmware(port);
-    firmware.show();
-    save(firmware, folder, QStringLiteral("firmware-browse"), suffix);
-    QFile hex(folder + QStringLiteral("/firmware.hex"));
+    pictures.take(firmware, QStringLiteral("firmware-browse"));
+    QFile hex(pictures.folder() + QStringLiteral("/firmware.hex"));
     if (hex.open(QIODevice::WriteOnly))
         hex.write(":00000001FF\n");
     hex.close();
     FileDialog::setScripted(true);
     FileDialog::setNextFileName(hex.fileName());
     firmware.act();
-    save(firmware, folder, QStringLiteral("firmware-start"), suffix);
+    pictures.take(firmware, QStringLiteral("firmware-start"));
     firmware.act();
-    save(firmware, folder, QStringLiteral("firmware-abort"), suffix);
+    pictures.take(firmware, QStringLiteral("firmware-abort"));
     firmware.act();
 
-    VoiceUpdateWindow voice(port, folder);
-    voice.show();
-    save(voice, folder, QStringLiteral("voice"), suffix);
+    VoiceUpdateWindow voice(port, pictures.folder());
+    pictures.take(voice, QStringLiteral("voice"));
     ::close(master);
 }
 
@@ -132,6 +148,7 @@ int main(int argc, char* argv[])
     const QString suffix =
         language == QLocale::Spanish ? QStringLiteral("es") : QStringLiteral("en");
     QDir().mkpath(QString::fromLocal8Bit(argv[1]));
+    Pictures pictures(QString::fromLocal8Bit(argv[1]), suffix);
 
     // A small site: two groups and a few pagers with names.
     Database database;
@@ -164,19 +181,12 @@ int main(int argc, char* argv[])
         window.logout();
         if (password != QStringLiteral("-"))
             window.login(password);
-        QTest::qWait(100);
-        const QString file =
-            QStringLiteral("%1/main-%2-%3.png")
-                .arg(QString::fromLocal8Bit(argv[1]), QString::fromLatin1(name), suffix);
-        // The whole screen, so that the menu bar and the frame as drawn are in the picture.
-        window.screen()->grabWindow(0).save(file);
-        std::printf("%s\n", qPrintable(file));
+        pictures.take(window, QStringLiteral("main-%1").arg(QString::fromLatin1(name)),
+                      Pictures::Screen);
     }
-    updateWindows(QString::fromLocal8Bit(argv[1]), suffix);
+    updateWindows(pictures);
     window.resize(800, 600);
-    QTest::qWait(100);
-    window.screen()->grabWindow(0).save(
-        QStringLiteral("%1/main-wide-%2.png").arg(QString::fromLocal8Bit(argv[1]), suffix));
+    pictures.take(window, QStringLiteral("main-wide"), Pictures::Screen);
 
     // The coaster panel in every combination of its rows, with Beep and Range switched on.
     SettingsStore::setInteger(SettingsStore::BeepState, 1);
@@ -190,46 +200,29 @@ int main(int argc, char* argv[])
         SettingsStore::setInteger(SettingsStore::Locate, locate);
         window.recreateCoasterPanel();
         CoasterPanel* panel = window.coasterPanel();
-        if (!panel || !QTest::qWaitForWindowExposed(panel))
+        if (!panel ||
+            !pictures.take(
+                *panel,
+                QStringLiteral("coasters-%1%2%3").arg(int(alert)).arg(int(range)).arg(int(locate))))
             return 1;
-        QTest::qWait(100);
-        const QString file = QStringLiteral("%1/coasters-%2%3%4-%5.png")
-                                 .arg(QString::fromLocal8Bit(argv[1]))
-                                 .arg(int(alert))
-                                 .arg(int(range))
-                                 .arg(int(locate))
-                                 .arg(suffix);
-        panel->grab().save(file);
-        std::printf("%s\n", qPrintable(file));
     }
     // The editors, each as it opens.
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    auto picture = [&](QWidget& dialog, const char* name) {
-        dialog.show();
-        if (!QTest::qWaitForWindowExposed(&dialog))
-            return false;
-        QTest::qWait(100);
-        const QString file =
-            QStringLiteral("%1/%2-%3.png").arg(folder, QString::fromLatin1(name), suffix);
-        dialog.grab().save(file);
-        std::printf("%s\n", qPrintable(file));
-        return true;
-    };
     PagersDialog pagersDialog(database, [](uint16_t) {});
     GroupsDialog groups(database, [](uint16_t) {});
     MembersDialog members(groups.list()->currentItem()->text(), groups.membersList(),
                           groups.candidateList());
-    if (!picture(pagersDialog, "pagers") || !picture(groups, "groups") ||
-        !picture(members, "members"))
+    if (!pictures.take(pagersDialog, QStringLiteral("pagers")) ||
+        !pictures.take(groups, QStringLiteral("groups")) ||
+        !pictures.take(members, QStringLiteral("members")))
         return 1;
+    // The pictures that follow show the whole screen: nothing of these may stay on it.
+    for (QWidget* shown : {static_cast<QWidget*>(&members), static_cast<QWidget*>(&groups),
+                           static_cast<QWidget*>(&pagersDialog),
+                           static_cast<QWidget*>(window.coasterPanel())})
+        if (shown)
+            shown->hide();
     const auto grabDialog = [&](QWidget& dialog, const char* name) {
-        dialog.show();
-        if (!QTest::qWaitForWindowExposed(&dialog))
-            return;
-        QTest::qWait(100);
-        dialog.screen()->grabWindow(0).save(
-            QStringLiteral("%1/%2-%3.png")
-                .arg(QString::fromLocal8Bit(argv[1]), QString::fromLatin1(name), suffix));
+        pictures.take(dialog, QString::fromLatin1(name), Pictures::Screen);
         dialog.close();
     };
 
@@ -242,9 +235,7 @@ int main(int argc, char* argv[])
     }
     window.fillRecipientList();
     window.resize(MainWindow::MinimumWidth, MainWindow::MinimumHeight);
-    QTest::qWait(100);
-    window.screen()->grabWindow(0).save(
-        QStringLiteral("%1/main-full-list-%2.png").arg(QString::fromLocal8Bit(argv[1]), suffix));
+    pictures.take(window, QStringLiteral("main-full-list"), Pictures::Screen);
 
     PortSettingsWindow ports(window.session().portSlot(),
                              {{QStringLiteral("/home/operator/tavolux/demo/unit-ttyS0ab"),
@@ -260,6 +251,6 @@ int main(int argc, char* argv[])
     image.alarm(0).setInputType(AlarmRecord::NormallyClosed);
     image.alarm(0).setFirstTarget(100);
     image.alarm(0).setMessage(QStringLiteral("Fire door open"));
-    takeReports(database, QString::fromLocal8Bit(argv[1]), suffix);
+    takeReports(database, pictures);
     return 0;
 }
