@@ -3,6 +3,7 @@
 #include "BlockExchange.h"
 #include "FirmwareLoader.h"
 #include "ImageTransfer.h"
+#include "RegularFile.h"
 #include "SerialPort.h"
 #include "UnitSession.h"
 
@@ -125,10 +126,11 @@ private:
 
 void CliHost::runFirmwareUpdate()
 {
-    QFile file(firmwareFile_);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    QFile file;
+    QString error;
+    if (!RegularFile::openForReading(file, firmwareFile_, QIODevice::Text, &error)) {
         failed_ = true;
-        say(QStringLiteral("%1 cannot be read: %2").arg(firmwareFile_, file.errorString()));
+        say(QStringLiteral("%1 cannot be read: %2").arg(firmwareFile_, error));
         return;
     }
     say(QStringLiteral("Switch the unit off and on again to start its boot loader."));

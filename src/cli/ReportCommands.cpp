@@ -277,6 +277,11 @@ std::optional<int> run(int argc, char* argv[])
 {
     if (argc < 2 || (std::strcmp(argv[1], "report") != 0 && std::strcmp(argv[1], "print") != 0))
         return std::nullopt;
+    // Help is the program's one help text, which covers these commands too.
+    for (int i = 2; i < argc; ++i)
+        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0 ||
+            std::strcmp(argv[i], "--help-all") == 0)
+            return std::nullopt;
     // Printing measures text with fonts, which takes a GUI application; a command line shows
     // no window, so it needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

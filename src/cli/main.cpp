@@ -5,6 +5,7 @@
 #include "Database.h"
 #include "DatabaseDump.h"
 #include "FirmwareLoader.h"
+#include "RegularFile.h"
 #include "ReportCommands.h"
 #include "SerialPort.h"
 #include "SettingsStore.h"
@@ -63,9 +64,9 @@ the console's saved ones; --port names another port: a bare name is below /dev/ 
 a name with a / is a path, relative ones from the current folder. A unit that leaves an answer
 unsaid for --timeout seconds (5 unless given), or a line that breaks, ends the command at once.
 
-dump, download, report and print only read DBFILE and its names file: they create and change no file, and a
-read-only DBFILE will do. upload replaces DBFILE only when it is a regular file (or does not
-exist yet).
+dump, download, report and print only read DBFILE and its names file: they create and
+change no file, and a read-only DBFILE will do. upload replaces DBFILE only when it is a
+regular file (or does not exist yet). firmware and voice read only regular files.
 Exit codes: 0 done, 1 wrong usage (a page text included), 2 the port cannot be opened or the
 saved line settings cannot be used, 3 no connection to the unit (no answer, or the line was
 lost; for firmware, the boot loader did not answer), 4 the unit refused the page, transfer
@@ -188,7 +189,7 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
     parser.addOptions(valueOptions);
     parser.addPositionalArgument(
         QStringLiteral("command"),
-        QStringLiteral("page, download, upload, status, dump, firmware or voice"));
+        QStringLiteral("page, download, upload, status, dump, firmware, voice, report or print"));
 
     auto refuse = [](const QString& text) {
         fail(text);
@@ -310,9 +311,10 @@ int main(int argc, char* argv[])
     }
     if (command == u"firmware") {
         // The file must be there before anybody switches the unit off.
-        QFile hex(request->file);
-        if (!hex.open(QIODevice::ReadOnly)) {
-            fail(QStringLiteral("%1 cannot be read: %2").arg(request->file, hex.errorString()));
+        QFile hex;
+        QString error;
+        if (!RegularFile::openForReading(hex, request->file, {}, &error)) {
+            fail(QStringLiteral("%1 cannot be read: %2").arg(request->file, error));
             return FileProblem;
         }
         return firmware(session, host, settings, *request);

@@ -178,7 +178,7 @@ bool FirmwareLoader::readLine(QByteArray& line, bool& atEnd)
     atEnd = file_.atEnd();
     if (atEnd)
         return true;
-    line = file_.readLine();
+    line = file_.readLine(MaxLineLength);
     if (line.isEmpty() && !file_.atEnd()) {
         listener_.loaderText(tr("Error"));
         return false;

@@ -26,6 +26,9 @@ public:
     // again must not hold a line write for ever.
     static constexpr int WriteTimeoutMs = 2000;
     static constexpr int MaxResends = 3;
+    // The longest Intel HEX record (255 data bytes) is 521 characters; a longer line is read
+    // in pieces of this size, which the loader refuses, rather than whole into memory.
+    static constexpr qint64 MaxLineLength = 1024;
 
     static QByteArray callText() { return QByteArrayLiteral("@&$"); }
     static QByteArray substituteEndRecord() { return QByteArrayLiteral(":00000001FF"); }

@@ -2,6 +2,7 @@
 
 #include "FileDialog.h"
 #include "MessageBox.h"
+#include "RegularFile.h"
 #include "SerialPort.h"
 
 #include <QCloseEvent>
@@ -73,9 +74,11 @@ void FirmwareUpdateWindow::browse()
     if (path.isEmpty())
         return;
     // Browse is offered only while no file is open.
-    file_.setFileName(path);
-    if (!file_.open(QIODevice::ReadOnly | QIODevice::Text))
+    QString error;
+    if (!RegularFile::openForReading(file_, path, QIODevice::Text, &error)) {
+        MessageBox::warning(this, tr("%1 cannot be read: %2").arg(path, error));
         return;
+    }
     mode_ = Mode::FileChosen;
     text_->setText(tr("Please turn OFF the power to the unit, and press start"));
     action_->setText(tr("&Start"));

@@ -1,5 +1,6 @@
 #include "VoicePrompts.h"
 
+#include "RegularFile.h"
 #include "WavReader.h"
 
 #include <QFile>
@@ -83,9 +84,9 @@ std::optional<QByteArray> VoicePrompts::build(const QString& folder, int languag
     QList<QByteArray> samples;
     qint64 total = TableSize;
     for (int prompt = 1; prompt <= PromptCount; ++prompt) {
-        QFile file(fileName(folder, language, prompt));
+        QFile file;
         std::optional<QByteArray> data;
-        if (file.open(QIODevice::ReadOnly))
+        if (RegularFile::openForReading(file, fileName(folder, language, prompt), {}, nullptr))
             data = WavReader::samples(file);
         if (!data || (prompt == 1 && data->isEmpty())) {
             *error = fileNotFoundText();

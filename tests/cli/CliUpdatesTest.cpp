@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace updatefiles;
 
@@ -157,6 +158,27 @@ TEST_F(CliUpdates, FirmwareDialogueEndsAsTheBootLoaderSays)
     }
 }
 
+// A file of one endless line (here 8 MiB without a line end) is read a record's length at a
+// time: the loader refuses what it gets and the command ends, instead of the whole file being
+// held in memory and sent as one line.
+TEST_F(CliUpdates, FirmwareReadsAnEndlessLineInRecordSizedPieces)
+{
+    SimulatedUnit unit(
+        {QStringLiteral("--boot-loader"), QStringLiteral("--power-on-after"), QStringLiteral("0")});
+    ASSERT_TRUE(unit.started());
+    ASSERT_TRUE(write(file("endless.hex"), QByteArray(8 << 20, ':')));
+    const CliOutcome run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("firmware"),
+                                file("endless.hex")});
+    EXPECT_EQ(run.exitCode, TransferFailed) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("Checksum error reported for line 1.  Aborting"))
+        << run.err.constData();
+    // The first piece and its three repeats, not the whole file.
+    qsizetype received = 0;
+    for (const auto& line : linesReceived(unit))
+        received += line.second.size();
+    EXPECT_LE(received, 4 * 1024);
+}
+
 TEST_F(CliUpdates, FirmwareWaitsForTheUnitToBeSwitchedOn)
 {
     SimulatedUnit unit({QStringLiteral("--boot-loader")});
@@ -216,6 +238,17 @@ TEST_F(CliUpdates, FirmwareFileAndArgumentsAreCheckedBeforeTheLine)
                   QStringList{QStringLiteral("firmware"), QStringLiteral("a"), QStringLiteral("b")})
                   .exitCode,
               1);
+    // Only a regular file is read: a FIFO would hold the command until some program wrote to
+    // it, a folder has no lines.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(file("fifo.hex")).constData(), 0600), 0);
+    QDir().mkpath(file("folder.hex"));
+    for (const char* special : {"fifo.hex", "folder.hex"}) {
+        SCOPED_TRACE(special);
+        const CliOutcome run = cli(port + QStringList{QStringLiteral("firmware"), file(special)});
+        EXPECT_EQ(run.exitCode, FileProblem);
+        EXPECT_TRUE(run.err.contains("is not a regular file")) << run.err.constData();
+        EXPECT_LT(run.elapsedMs, 10000);
+    }
     EXPECT_EQ(unit.events(QStringLiteral("firmware-call")).size(), 0);
 }
 
@@ -253,6 +286,13 @@ TEST_F(CliUpdates, VoiceRefusalsAndFailures)
     for (int i = 1; i <= 6; ++i)
         ASSERT_TRUE(write(QStringLiteral("%1/english (australia)%2.wav").arg(folder).arg(i),
                           wav("samples")));
+    // Spanish: the first prompt is a FIFO nobody writes to.
+    for (int i = 2; i <= 6; ++i)
+        ASSERT_TRUE(
+            write(QStringLiteral("%1/spanish%2.wav").arg(folder).arg(i), wav("samples")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder + QStringLiteral("/spanish1.wav")).constData(),
+                       0600),
+              0);
     struct Case {
         const char* name;
         QStringList unitOptions;
@@ -273,6 +313,13 @@ TEST_F(CliUpdates, VoiceRefusalsAndFailures)
         {"files missing",
          {},
          {QStringLiteral("voice"), QStringLiteral("--language"), QStringLiteral("4"),
+          QStringLiteral("--dir"), folder},
+         FileProblem,
+         "Error: File not found!",
+         false},
+        {"a prompt that is a FIFO",
+         {},
+         {QStringLiteral("voice"), QStringLiteral("--language"), QStringLiteral("Spanish"),
           QStringLiteral("--dir"), folder},
          FileProblem,
          "Error: File not found!",

@@ -430,9 +430,16 @@ TEST_F(ReportsTest, TheCommandLineChecksItsArgumentsAndWritesOnlyItsOutput)
         EXPECT_FALSE(QFile::exists(out));
         EXPECT_FALSE(QFile::exists(pdf));
     }
-    const CliRun help = cli({QStringLiteral("--help")});
-    EXPECT_TRUE(help.out.contains("report pagers|groups|alarms DBFILE"));
-    EXPECT_TRUE(help.out.contains("print pagers|groups|alarms DBFILE"));
+    // Help asked for on a report command is the same help, not an unknown option.
+    for (const QStringList& arguments :
+         {QStringList{"--help"}, QStringList{"report", "--help"}, QStringList{"print", "-h"},
+          QStringList{"report", "pagers", db, "--help"}}) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        const CliRun help = cli(arguments);
+        EXPECT_EQ(help.exitCode, 0) << help.err.constData();
+        EXPECT_TRUE(help.out.contains("report pagers|groups|alarms DBFILE"));
+        EXPECT_TRUE(help.out.contains("print pagers|groups|alarms DBFILE"));
+    }
 
     // The commands that succeed touch nothing but their output.
     ASSERT_EQ(cli({"report", "alarms", db, "-o", out}).exitCode, 0);

@@ -20,6 +20,7 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace updatefiles;
 
@@ -83,6 +84,16 @@ TEST_F(UpdateWindowsTest, FirmwareWindowGoesFromBrowseToStartToTheLoadersVerdict
     EXPECT_EQ(window.mode(), FirmwareUpdateWindow::Mode::NoFile);
     ASSERT_EQ(FileDialog::requests().size(), 1);
     EXPECT_EQ(FileDialog::requests()[0].mode, FileDialog::Mode::OpenExisting);
+
+    // A FIFO chosen as the file is refused at once instead of holding the window until some
+    // program writes to it.
+    const QString fifo = dir_.filePath(QStringLiteral("fifo.hex"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    FileDialog::setNextFileName(fifo);
+    QTest::mouseClick(window.actionButton(), Qt::LeftButton);
+    EXPECT_EQ(window.mode(), FirmwareUpdateWindow::Mode::NoFile);
+    EXPECT_EQ(messages(), QStringList{fifo + QStringLiteral(" cannot be read: it is not a regular file")});
+    MessageBox::resetScript();
 
     const QByteArray hex = hexFile(20);
     ASSERT_TRUE(write(dir_.filePath(QStringLiteral("fw.hex")), hex));

@@ -24,6 +24,48 @@
     </message>
 </context>
 <context>
+    <name>CoasterPanel</name>
+    <message>
+        <source>&amp;Beep</source>
+        <translation>&amp;Pitido</translation>
+    </message>
+    <message>
+        <source>&amp;Flash</source>
+        <translation>&amp;Destello</translation>
+    </message>
+    <message>
+        <source>&amp;Vibrate</source>
+        <translation>&amp;Vibrar</translation>
+    </message>
+    <message>
+        <source>&amp;Range</source>
+        <translation>&amp;Alcance</translation>
+    </message>
+    <message>
+        <source>L&amp;ocate</source>
+        <translation>&amp;Localizar</translation>
+    </message>
+    <message>
+        <source>Coasters</source>
+        <translation>Posavasos</translation>
+    </message>
+</context>
+<context>
+    <name>DataExchange</name>
+    <message>
+        <source>Please enter an integer.</source>
+        <translation>Introduzca un número entero.</translation>
+    </message>
+    <message>
+        <source>Please enter an integer between %1 and %2.</source>
+        <translation>Introduzca un número entero entre %1 y %2.</translation>
+    </message>
+    <message>
+        <source>Please enter no more than %1 characters.</source>
+        <translation>Introduzca %1 caracteres como máximo.</translation>
+    </message>
+</context>
+<context>
     <name>DatabaseCommands</name>
     <message>
         <source>All</source>
@@ -80,6 +122,61 @@ Se ha cargado en su lugar el contenido predeterminado.</translation>
 Do you want to open them now? They become unsaved changes to %1.</source>
         <translation>Tavolux se cerró mientras %1 tenía cambios sin guardar. Se conservaron en %2.
 ¿Desea abrirlos ahora? Pasarán a ser cambios sin guardar de %1.</translation>
+    </message>
+</context>
+<context>
+    <name>ExportDialog</name>
+    <message>
+        <source>Export &amp;all columns</source>
+        <translation>Exportar &amp;todas las columnas</translation>
+    </message>
+    <message>
+        <source>C&amp;olumns</source>
+        <translation>C&amp;olumnas</translation>
+    </message>
+    <message>
+        <source>Include &amp;Header row</source>
+        <translation>Incluir fila de &amp;encabezado</translation>
+    </message>
+    <message>
+        <source>&amp;Limit to</source>
+        <translation>&amp;Limitar a</translation>
+    </message>
+    <message>
+        <source>E&amp;xport</source>
+        <translation>E&amp;xportar</translation>
+    </message>
+    <message>
+        <source>&amp;File Name</source>
+        <translation>&amp;Nombre de archivo</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>output data rows</source>
+        <translation>filas de datos</translation>
+    </message>
+    <message>
+        <source>Export Contact Details to File</source>
+        <translation>Exportar datos de contacto a un archivo</translation>
+    </message>
+    <message>
+        <source>Tab Separated Values (*.tsv)</source>
+        <translation>Valores separados por tabuladores (*.tsv)</translation>
+    </message>
+    <message>
+        <source>Text Files (*.txt)</source>
+        <translation>Archivos de texto (*.txt)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Todos los archivos (*)</translation>
+    </message>
+    <message>
+        <source>Please enter an integer.</source>
+        <translation>Introduzca un número entero.</translation>
     </message>
 </context>
 <context>
@@ -164,6 +261,67 @@ Do you want to open them now? They become unsaved changes to %1.</source>
     <message>
         <source>&amp;Close</source>
         <translation>&amp;Cerrar</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 no se puede leer: %2</translation>
+    </message>
+</context>
+<context>
+    <name>GroupsDialog</name>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>E&amp;ditar</translation>
+    </message>
+    <message>
+        <source>&amp;Rotary Group</source>
+        <translation>Grupo &amp;rotativo</translation>
+    </message>
+    <message>
+        <source>&amp;Test</source>
+        <translation>&amp;Probar</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>&amp;Nuevo</translation>
+    </message>
+    <message>
+        <source>De&amp;lete</source>
+        <translation>&amp;Eliminar</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Guardar</translation>
+    </message>
+    <message>
+        <source>Groups</source>
+        <translation>Grupos</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nombre</translation>
+    </message>
+    <message>
+        <source>Local ID</source>
+        <translation>ID local</translation>
+    </message>
+    <message>
+        <source>Members</source>
+        <translation>Miembros</translation>
+    </message>
+    <message>
+        <source>Maximum groups allowed is %1</source>
+        <translation>El número máximo de grupos es %1</translation>
+    </message>
+    <message>
+        <source>You have not assigned any members to this Group
+Please add at least one member</source>
+        <translation>No ha asignado ningún miembro a este grupo
+Añada al menos un miembro</translation>
     </message>
 </context>
 <context>
@@ -439,6 +597,134 @@ Add some now?</source>
     </message>
 </context>
 <context>
+    <name>MembersDialog</name>
+    <message>
+        <source>Members of: %1</source>
+        <translation>Miembros de: %1</translation>
+    </message>
+    <message>
+        <source>Add to the group</source>
+        <translation>Añadir al grupo</translation>
+    </message>
+    <message>
+        <source>Remove from the group</source>
+        <translation>Quitar del grupo</translation>
+    </message>
+    <message>
+        <source>&amp;Members not in group</source>
+        <translation>&amp;Miembros fuera del grupo</translation>
+    </message>
+    <message>
+        <source>Members in &amp;group</source>
+        <translation>Miembros en el &amp;grupo</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>Maximum group members allowed is %1</source>
+        <translation>El número máximo de miembros de un grupo es %1</translation>
+    </message>
+</context>
+<context>
+    <name>PagersDialog</name>
+    <message>
+        <source>&amp;Test</source>
+        <translation>&amp;Probar</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>&amp;Nuevo</translation>
+    </message>
+    <message>
+        <source>De&amp;lete</source>
+        <translation>&amp;Eliminar</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Guardar</translation>
+    </message>
+    <message>
+        <source>Pagers</source>
+        <translation>Buscas</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+    <message>
+        <source>Beeper</source>
+        <translation>Bíper</translation>
+    </message>
+    <message>
+        <source>Numeric</source>
+        <translation>Numérico</translation>
+    </message>
+    <message>
+        <source>Alpha Numeric</source>
+        <translation>Alfanumérico</translation>
+    </message>
+    <message>
+        <source>Coaster</source>
+        <translation>Posavasos</translation>
+    </message>
+    <message>
+        <source>Voice</source>
+        <translation>Voz</translation>
+    </message>
+    <message>
+        <source>Group Tone</source>
+        <translation>Tono de grupo</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nombre</translation>
+    </message>
+    <message>
+        <source>Cap Code</source>
+        <translation>Código CAP</translation>
+    </message>
+    <message>
+        <source>Local ID</source>
+        <translation>ID local</translation>
+    </message>
+    <message>
+        <source>Receiver Type</source>
+        <translation>Tipo de receptor</translation>
+    </message>
+    <message>
+        <source>Maximum pagers allowed is %1</source>
+        <translation>El número máximo de buscas es %1</translation>
+    </message>
+    <message>
+        <source>Please enter a valid Cap Code</source>
+        <translation>Introduzca un código CAP válido</translation>
+    </message>
+    <message>
+        <source>Changing from a pocsag to voice type will cause the pager
+ to be removed from all groups.  
+
+NOTE: Voice pagers cannot be assigned to groups. 
+ As an alternative, assign a GroupTone capcode for 
+ transmission to multiple voice pagers.</source>
+        <translation>Cambiar de un tipo POCSAG a un tipo de voz quitará el busca
+ de todos los grupos.  
+
+NOTA: Los buscas de voz no pueden asignarse a grupos. 
+ Como alternativa, asigne un código CAP de tono de grupo para 
+ transmitir a varios buscas de voz.</translation>
+    </message>
+    <message>
+        <source>WARNING</source>
+        <translation>ADVERTENCIA</translation>
+    </message>
+</context>
+<context>
     <name>PortSettingsWindow</name>
     <message>
         <source>Com Port Settings</source>
@@ -497,12 +783,262 @@ Add some now?</source>
         <translation>El puerto no existe.</translation>
     </message>
     <message>
-        <source>You are not allowed to use the port. Add your user to the &quot;dialout&quot; group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
-        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo &quot;dialout&quot; (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
+        <source>You are not allowed to use the port. Add your user to the "dialout" group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
+        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo "dialout" (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
     </message>
     <message>
         <source>This is not a serial port.</source>
         <translation>No es un puerto serie.</translation>
+    </message>
+</context>
+<context>
+    <name>PrintOptionsDialog</name>
+    <message>
+        <source>Print &amp;selected items only</source>
+        <translation>Imprimir solo los elementos &amp;seleccionados</translation>
+    </message>
+    <message>
+        <source>Pre&amp;view</source>
+        <translation>&amp;Vista previa</translation>
+    </message>
+    <message>
+        <source>&amp;Print</source>
+        <translation>&amp;Imprimir</translation>
+    </message>
+    <message>
+        <source>Print Options</source>
+        <translation>Opciones de impresión</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>Printer &amp;Name</source>
+        <translation>&amp;Nombre de la impresora</translation>
+    </message>
+    <message>
+        <source>&amp;Header</source>
+        <translation>&amp;Encabezado</translation>
+    </message>
+    <message>
+        <source>Colu&amp;mns</source>
+        <translation>Colu&amp;mnas</translation>
+    </message>
+    <message>
+        <source>Number of c&amp;opies</source>
+        <translation>Número de c&amp;opias</translation>
+    </message>
+    <message>
+        <source>Print to PDF file…</source>
+        <translation>Imprimir en un archivo PDF…</translation>
+    </message>
+    <message>
+        <source>No printer selected</source>
+        <translation>No se ha seleccionado ninguna impresora</translation>
+    </message>
+    <message>
+        <source>No pages to print.  Please enter a value greater than 0</source>
+        <translation>No hay páginas que imprimir.  Introduzca un valor mayor que 0</translation>
+    </message>
+    <message>
+        <source>PDF Files (*.pdf)</source>
+        <translation>Archivos PDF (*.pdf)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Todos los archivos (*)</translation>
+    </message>
+    <message>
+        <source>Print Preview</source>
+        <translation>Vista previa de impresión</translation>
+    </message>
+</context>
+<context>
+    <name>PrintTable</name>
+    <message>
+        <source>Page %1 of %2</source>
+        <translation>Página %1 de %2</translation>
+    </message>
+    <message>
+        <source>Page %1.%2 of %3.%4</source>
+        <translation>Página %1.%2 de %3.%4</translation>
+    </message>
+</context>
+<context>
+    <name>RecipientPickList</name>
+    <message>
+        <source>None</source>
+        <translation>Ninguno</translation>
+    </message>
+</context>
+<context>
+    <name>RecordEditing</name>
+    <message>
+        <source>Please enter a valid name</source>
+        <translation>Introduzca un nombre válido</translation>
+    </message>
+    <message>
+        <source>Please enter a valid Local ID</source>
+        <translation>Introduzca un ID local válido</translation>
+    </message>
+    <message>
+        <source>LocalID is already in use!
+Please choose another number</source>
+        <translation>¡El ID local ya está en uso!
+Elija otro número</translation>
+    </message>
+</context>
+<context>
+    <name>RegularFile</name>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>no es un archivo normal</translation>
+    </message>
+</context>
+<context>
+    <name>Report</name>
+    <message>
+        <source>Name</source>
+        <translation>Nombre</translation>
+    </message>
+    <message>
+        <source>Local ID</source>
+        <translation>ID local</translation>
+    </message>
+    <message>
+        <source>Beeper</source>
+        <translation>Avisador</translation>
+    </message>
+    <message>
+        <source>Numeric</source>
+        <translation>Numérico</translation>
+    </message>
+    <message>
+        <source>Alpha Numeric</source>
+        <translation>Alfanumérico</translation>
+    </message>
+    <message>
+        <source>Voice</source>
+        <translation>Voz</translation>
+    </message>
+    <message>
+        <source>Group Tone</source>
+        <translation>Tono de grupo</translation>
+    </message>
+    <message>
+        <source>Coaster</source>
+        <translation>Posavasos</translation>
+    </message>
+    <message>
+        <source>Disabled</source>
+        <translation>Desactivada</translation>
+    </message>
+    <message>
+        <source>Normally Open</source>
+        <translation>Normalmente abierta</translation>
+    </message>
+    <message>
+        <source>Normally Closed</source>
+        <translation>Normalmente cerrada</translation>
+    </message>
+    <message>
+        <source>State Change</source>
+        <translation>Cambio de estado</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Ninguna</translation>
+    </message>
+    <message>
+        <source>Cap Code</source>
+        <translation>Código CAP</translation>
+    </message>
+    <message>
+        <source>Receiver Type</source>
+        <translation>Tipo de receptor</translation>
+    </message>
+    <message>
+        <source>Rotary</source>
+        <translation>Rotativo</translation>
+    </message>
+    <message>
+        <source>1st Pager</source>
+        <translation>1.er busca</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Tipo</translation>
+    </message>
+    <message>
+        <source>Trigger Delay</source>
+        <translation>Retardo de disparo</translation>
+    </message>
+    <message>
+        <source>Escalation</source>
+        <translation>Escalado</translation>
+    </message>
+    <message>
+        <source>2nd Pager</source>
+        <translation>2.º busca</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Mensaje</translation>
+    </message>
+    <message>
+        <source>Pagers</source>
+        <translation>Buscas</translation>
+    </message>
+    <message>
+        <source>Groups</source>
+        <translation>Grupos</translation>
+    </message>
+    <message>
+        <source>Alarms</source>
+        <translation>Alarmas</translation>
+    </message>
+    <message>
+        <source>Contacts Report</source>
+        <translation>Informe de contactos</translation>
+    </message>
+    <message>
+        <source>Groups Report</source>
+        <translation>Informe de grupos</translation>
+    </message>
+    <message>
+        <source>Alarms Report</source>
+        <translation>Informe de alarmas</translation>
+    </message>
+    <message>
+        <source>Could not open file for export!</source>
+        <translation>¡No se pudo abrir el archivo para exportar!</translation>
+    </message>
+</context>
+<context>
+    <name>ReportWindow</name>
+    <message>
+        <source>E&amp;xport</source>
+        <translation>E&amp;xportar</translation>
+    </message>
+    <message>
+        <source>&amp;Print</source>
+        <translation>&amp;Imprimir</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+</context>
+<context>
+    <name>TablePrinter</name>
+    <message>
+        <source>The file %1 could not be written.</source>
+        <translation>No se pudo escribir el archivo %1.</translation>
+    </message>
+    <message>
+        <source>The printer %1 could not be opened.</source>
+        <translation>No se pudo abrir la impresora %1.</translation>
     </message>
 </context>
 <context>
@@ -649,531 +1185,6 @@ Vuelva a elegir los ajustes en Configuración de conexión.</translation>
     <message>
         <source>&amp;Language</source>
         <translation>&amp;Idioma</translation>
-    </message>
-</context>
-<context>
-    <name>CoasterPanel</name>
-    <message>
-        <source>&amp;Beep</source>
-        <translation>&amp;Pitido</translation>
-    </message>
-    <message>
-        <source>&amp;Flash</source>
-        <translation>&amp;Destello</translation>
-    </message>
-    <message>
-        <source>&amp;Vibrate</source>
-        <translation>&amp;Vibrar</translation>
-    </message>
-    <message>
-        <source>&amp;Range</source>
-        <translation>&amp;Alcance</translation>
-    </message>
-    <message>
-        <source>L&amp;ocate</source>
-        <translation>&amp;Localizar</translation>
-    </message>
-    <message>
-        <source>Coasters</source>
-        <translation>Posavasos</translation>
-    </message>
-</context>
-<context>
-    <name>DataExchange</name>
-    <message>
-        <source>Please enter an integer.</source>
-        <translation>Introduzca un número entero.</translation>
-    </message>
-    <message>
-        <source>Please enter an integer between %1 and %2.</source>
-        <translation>Introduzca un número entero entre %1 y %2.</translation>
-    </message>
-    <message>
-        <source>Please enter no more than %1 characters.</source>
-        <translation>Introduzca %1 caracteres como máximo.</translation>
-    </message>
-</context>
-<context>
-    <name>GroupsDialog</name>
-    <message>
-        <source>&amp;Edit</source>
-        <translation>E&amp;ditar</translation>
-    </message>
-    <message>
-        <source>&amp;Rotary Group</source>
-        <translation>Grupo &amp;rotativo</translation>
-    </message>
-    <message>
-        <source>&amp;Test</source>
-        <translation>&amp;Probar</translation>
-    </message>
-    <message>
-        <source>&amp;New</source>
-        <translation>&amp;Nuevo</translation>
-    </message>
-    <message>
-        <source>De&amp;lete</source>
-        <translation>&amp;Eliminar</translation>
-    </message>
-    <message>
-        <source>&amp;Save</source>
-        <translation>&amp;Guardar</translation>
-    </message>
-    <message>
-        <source>Groups</source>
-        <translation>Grupos</translation>
-    </message>
-    <message>
-        <source>&amp;Close</source>
-        <translation>&amp;Cerrar</translation>
-    </message>
-    <message>
-        <source>Name</source>
-        <translation>Nombre</translation>
-    </message>
-    <message>
-        <source>Local ID</source>
-        <translation>ID local</translation>
-    </message>
-    <message>
-        <source>Members</source>
-        <translation>Miembros</translation>
-    </message>
-    <message>
-        <source>Maximum groups allowed is %1</source>
-        <translation>El número máximo de grupos es %1</translation>
-    </message>
-    <message>
-        <source>You have not assigned any members to this Group
-Please add at least one member</source>
-        <translation>No ha asignado ningún miembro a este grupo
-Añada al menos un miembro</translation>
-    </message>
-</context>
-<context>
-    <name>ExportDialog</name>
-    <message>
-        <source>Export &amp;all columns</source>
-        <translation>Exportar &amp;todas las columnas</translation>
-    </message>
-    <message>
-        <source>C&amp;olumns</source>
-        <translation>C&amp;olumnas</translation>
-    </message>
-    <message>
-        <source>Include &amp;Header row</source>
-        <translation>Incluir fila de &amp;encabezado</translation>
-    </message>
-    <message>
-        <source>&amp;Limit to</source>
-        <translation>&amp;Limitar a</translation>
-    </message>
-    <message>
-        <source>E&amp;xport</source>
-        <translation>E&amp;xportar</translation>
-    </message>
-    <message>
-        <source>&amp;File Name</source>
-        <translation>&amp;Nombre de archivo</translation>
-    </message>
-    <message>
-        <source>&amp;Cancel</source>
-        <translation>&amp;Cancelar</translation>
-    </message>
-    <message>
-        <source>output data rows</source>
-        <translation>filas de datos</translation>
-    </message>
-    <message>
-        <source>Export Contact Details to File</source>
-        <translation>Exportar datos de contacto a un archivo</translation>
-    </message>
-    <message>
-        <source>Tab Separated Values (*.tsv)</source>
-        <translation>Valores separados por tabuladores (*.tsv)</translation>
-    </message>
-    <message>
-        <source>Text Files (*.txt)</source>
-        <translation>Archivos de texto (*.txt)</translation>
-    </message>
-    <message>
-        <source>All Files (*)</source>
-        <translation>Todos los archivos (*)</translation>
-    </message>
-    <message>
-        <source>Please enter an integer.</source>
-        <translation>Introduzca un número entero.</translation>
-    </message>
-</context>
-<context>
-    <name>MembersDialog</name>
-    <message>
-        <source>Members of: %1</source>
-        <translation>Miembros de: %1</translation>
-    </message>
-    <message>
-        <source>Add to the group</source>
-        <translation>Añadir al grupo</translation>
-    </message>
-    <message>
-        <source>Remove from the group</source>
-        <translation>Quitar del grupo</translation>
-    </message>
-    <message>
-        <source>&amp;Members not in group</source>
-        <translation>&amp;Miembros fuera del grupo</translation>
-    </message>
-    <message>
-        <source>Members in &amp;group</source>
-        <translation>Miembros en el &amp;grupo</translation>
-    </message>
-    <message>
-        <source>&amp;Ok</source>
-        <translation>&amp;Aceptar</translation>
-    </message>
-    <message>
-        <source>&amp;Cancel</source>
-        <translation>&amp;Cancelar</translation>
-    </message>
-    <message>
-        <source>Maximum group members allowed is %1</source>
-        <translation>El número máximo de miembros de un grupo es %1</translation>
-    </message>
-</context>
-<context>
-    <name>PagersDialog</name>
-    <message>
-        <source>&amp;Test</source>
-        <translation>&amp;Probar</translation>
-    </message>
-    <message>
-        <source>&amp;New</source>
-        <translation>&amp;Nuevo</translation>
-    </message>
-    <message>
-        <source>De&amp;lete</source>
-        <translation>&amp;Eliminar</translation>
-    </message>
-    <message>
-        <source>&amp;Save</source>
-        <translation>&amp;Guardar</translation>
-    </message>
-    <message>
-        <source>Pagers</source>
-        <translation>Buscas</translation>
-    </message>
-    <message>
-        <source>&amp;Close</source>
-        <translation>&amp;Cerrar</translation>
-    </message>
-    <message>
-        <source>Beeper</source>
-        <translation>Bíper</translation>
-    </message>
-    <message>
-        <source>Numeric</source>
-        <translation>Numérico</translation>
-    </message>
-    <message>
-        <source>Alpha Numeric</source>
-        <translation>Alfanumérico</translation>
-    </message>
-    <message>
-        <source>Coaster</source>
-        <translation>Posavasos</translation>
-    </message>
-    <message>
-        <source>Voice</source>
-        <translation>Voz</translation>
-    </message>
-    <message>
-        <source>Group Tone</source>
-        <translation>Tono de grupo</translation>
-    </message>
-    <message>
-        <source>Name</source>
-        <translation>Nombre</translation>
-    </message>
-    <message>
-        <source>Cap Code</source>
-        <translation>Código CAP</translation>
-    </message>
-    <message>
-        <source>Local ID</source>
-        <translation>ID local</translation>
-    </message>
-    <message>
-        <source>Receiver Type</source>
-        <translation>Tipo de receptor</translation>
-    </message>
-    <message>
-        <source>Maximum pagers allowed is %1</source>
-        <translation>El número máximo de buscas es %1</translation>
-    </message>
-    <message>
-        <source>Please enter a valid Cap Code</source>
-        <translation>Introduzca un código CAP válido</translation>
-    </message>
-    <message>
-        <source>Changing from a pocsag to voice type will cause the pager
- to be removed from all groups.  
-
-NOTE: Voice pagers cannot be assigned to groups. 
- As an alternative, assign a GroupTone capcode for 
- transmission to multiple voice pagers.</source>
-        <translation>Cambiar de un tipo POCSAG a un tipo de voz quitará el busca
- de todos los grupos.  
-
-NOTA: Los buscas de voz no pueden asignarse a grupos. 
- Como alternativa, asigne un código CAP de tono de grupo para 
- transmitir a varios buscas de voz.</translation>
-    </message>
-    <message>
-        <source>WARNING</source>
-        <translation>ADVERTENCIA</translation>
-    </message>
-</context>
-<context>
-    <name>RecipientPickList</name>
-    <message>
-        <source>None</source>
-        <translation>Ninguno</translation>
-    </message>
-</context>
-<context>
-    <name>RecordEditing</name>
-    <message>
-        <source>Please enter a valid name</source>
-        <translation>Introduzca un nombre válido</translation>
-    </message>
-    <message>
-        <source>Please enter a valid Local ID</source>
-        <translation>Introduzca un ID local válido</translation>
-    </message>
-    <message>
-        <source>LocalID is already in use!
-Please choose another number</source>
-        <translation>¡El ID local ya está en uso!
-Elija otro número</translation>
-    </message>
-</context>
-<context>
-    <name>PrintOptionsDialog</name>
-    <message>
-        <source>Print &amp;selected items only</source>
-        <translation>Imprimir solo los elementos &amp;seleccionados</translation>
-    </message>
-    <message>
-        <source>Pre&amp;view</source>
-        <translation>&amp;Vista previa</translation>
-    </message>
-    <message>
-        <source>&amp;Print</source>
-        <translation>&amp;Imprimir</translation>
-    </message>
-    <message>
-        <source>Print Options</source>
-        <translation>Opciones de impresión</translation>
-    </message>
-    <message>
-        <source>&amp;Cancel</source>
-        <translation>&amp;Cancelar</translation>
-    </message>
-    <message>
-        <source>Printer &amp;Name</source>
-        <translation>&amp;Nombre de la impresora</translation>
-    </message>
-    <message>
-        <source>&amp;Header</source>
-        <translation>&amp;Encabezado</translation>
-    </message>
-    <message>
-        <source>Colu&amp;mns</source>
-        <translation>Colu&amp;mnas</translation>
-    </message>
-    <message>
-        <source>Number of c&amp;opies</source>
-        <translation>Número de c&amp;opias</translation>
-    </message>
-    <message>
-        <source>Print to PDF file…</source>
-        <translation>Imprimir en un archivo PDF…</translation>
-    </message>
-    <message>
-        <source>No printer selected</source>
-        <translation>No se ha seleccionado ninguna impresora</translation>
-    </message>
-    <message>
-        <source>No pages to print.  Please enter a value greater than 0</source>
-        <translation>No hay páginas que imprimir.  Introduzca un valor mayor que 0</translation>
-    </message>
-    <message>
-        <source>PDF Files (*.pdf)</source>
-        <translation>Archivos PDF (*.pdf)</translation>
-    </message>
-    <message>
-        <source>All Files (*)</source>
-        <translation>Todos los archivos (*)</translation>
-    </message>
-    <message>
-        <source>Print Preview</source>
-        <translation>Vista previa de impresión</translation>
-    </message>
-</context>
-<context>
-    <name>PrintTable</name>
-    <message>
-        <source>Page %1 of %2</source>
-        <translation>Página %1 de %2</translation>
-    </message>
-    <message>
-        <source>Page %1.%2 of %3.%4</source>
-        <translation>Página %1.%2 de %3.%4</translation>
-    </message>
-</context>
-<context>
-    <name>Report</name>
-    <message>
-        <source>Name</source>
-        <translation>Nombre</translation>
-    </message>
-    <message>
-        <source>Local ID</source>
-        <translation>ID local</translation>
-    </message>
-    <message>
-        <source>Beeper</source>
-        <translation>Avisador</translation>
-    </message>
-    <message>
-        <source>Numeric</source>
-        <translation>Numérico</translation>
-    </message>
-    <message>
-        <source>Alpha Numeric</source>
-        <translation>Alfanumérico</translation>
-    </message>
-    <message>
-        <source>Voice</source>
-        <translation>Voz</translation>
-    </message>
-    <message>
-        <source>Group Tone</source>
-        <translation>Tono de grupo</translation>
-    </message>
-    <message>
-        <source>Coaster</source>
-        <translation>Posavasos</translation>
-    </message>
-    <message>
-        <source>Disabled</source>
-        <translation>Desactivada</translation>
-    </message>
-    <message>
-        <source>Normally Open</source>
-        <translation>Normalmente abierta</translation>
-    </message>
-    <message>
-        <source>Normally Closed</source>
-        <translation>Normalmente cerrada</translation>
-    </message>
-    <message>
-        <source>State Change</source>
-        <translation>Cambio de estado</translation>
-    </message>
-    <message>
-        <source>None</source>
-        <translation>Ninguna</translation>
-    </message>
-    <message>
-        <source>Cap Code</source>
-        <translation>Código CAP</translation>
-    </message>
-    <message>
-        <source>Receiver Type</source>
-        <translation>Tipo de receptor</translation>
-    </message>
-    <message>
-        <source>Rotary</source>
-        <translation>Rotativo</translation>
-    </message>
-    <message>
-        <source>1st Pager</source>
-        <translation>1.er busca</translation>
-    </message>
-    <message>
-        <source>Type</source>
-        <translation>Tipo</translation>
-    </message>
-    <message>
-        <source>Trigger Delay</source>
-        <translation>Retardo de disparo</translation>
-    </message>
-    <message>
-        <source>Escalation</source>
-        <translation>Escalado</translation>
-    </message>
-    <message>
-        <source>2nd Pager</source>
-        <translation>2.º busca</translation>
-    </message>
-    <message>
-        <source>Message</source>
-        <translation>Mensaje</translation>
-    </message>
-    <message>
-        <source>Pagers</source>
-        <translation>Buscas</translation>
-    </message>
-    <message>
-        <source>Groups</source>
-        <translation>Grupos</translation>
-    </message>
-    <message>
-        <source>Alarms</source>
-        <translation>Alarmas</translation>
-    </message>
-    <message>
-        <source>Contacts Report</source>
-        <translation>Informe de contactos</translation>
-    </message>
-    <message>
-        <source>Groups Report</source>
-        <translation>Informe de grupos</translation>
-    </message>
-    <message>
-        <source>Alarms Report</source>
-        <translation>Informe de alarmas</translation>
-    </message>
-    <message>
-        <source>Could not open file for export!</source>
-        <translation>¡No se pudo abrir el archivo para exportar!</translation>
-    </message>
-</context>
-<context>
-    <name>ReportWindow</name>
-    <message>
-        <source>E&amp;xport</source>
-        <translation>E&amp;xportar</translation>
-    </message>
-    <message>
-        <source>&amp;Print</source>
-        <translation>&amp;Imprimir</translation>
-    </message>
-    <message>
-        <source>&amp;Ok</source>
-        <translation>&amp;Aceptar</translation>
-    </message>
-</context>
-<context>
-    <name>TablePrinter</name>
-    <message>
-        <source>The file %1 could not be written.</source>
-        <translation>No se pudo escribir el archivo %1.</translation>
-    </message>
-    <message>
-        <source>The printer %1 could not be opened.</source>
-        <translation>No se pudo abrir la impresora %1.</translation>
     </message>
 </context>
 </TS>
