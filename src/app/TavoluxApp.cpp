@@ -12,9 +12,13 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QSessionManager>
 #include <QShortcut>
 #include <QTimeZone>
+
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -28,6 +32,14 @@ int& localTimeOffsetValue()
 {
     static int offset = 0;
     return offset;
+}
+
+QString usage(const char* program)
+{
+    return QStringLiteral("Usage: %1\nThe Tavolux console. It takes no arguments: the database and "
+                          "the port are chosen in its File menu.\nFor scripts, see tavolux-cli "
+                          "--help.\n")
+        .arg(QFileInfo(QFile::decodeName(program)).fileName());
 }
 
 } // namespace
@@ -73,8 +85,29 @@ void TavoluxApp::installHelp(QWidget* window)
     connect(help, &QShortcut::activated, window, [window] { showHelp(window); });
 }
 
+std::optional<int> TavoluxApp::answerHelp(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(qPrintable(usage(argv[0])), stdout);
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
 int TavoluxApp::run()
 {
+    // Qt has taken its own options (-platform, ...) by now; anything left is refused before a
+    // window, a setting or a file is touched, so that a mistyped option cannot pass unnoticed.
+    const QStringList arguments = app_.arguments();
+    if (arguments.size() > 1) {
+        std::fprintf(stderr, "%s: unexpected argument \"%s\"\n%s",
+                     qPrintable(QFileInfo(arguments.first()).fileName()),
+                     qPrintable(arguments.at(1)),
+                     qPrintable(usage(QFile::encodeName(arguments.first()).constData())));
+        return 1;
+    }
     Translations::install(app_, QLocale::system());
     localTimeOffsetValue() =
         computeLocalTimeOffset(QDateTime::currentDateTimeUtc(), QTimeZone::systemTimeZone());

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 class Database;
 class QApplication;
 class QDateTime;
@@ -17,6 +19,9 @@ public:
     explicit TavoluxApp(QApplication& app);
 
     // Runs the whole life of the program and returns its exit code.
+    // Prints the console's usage when -h or --help is among the arguments, before any display
+    // is needed.
+    static std::optional<int> answerHelp(int argc, char* argv[]);
     int run();
 
     // The working directory at start-up: the default database and the voice prompt files live

@@ -279,3 +279,34 @@ TEST(WindowTitles, ReadAsWrittenWithoutTheProgramNameAdded)
     }
     QCoreApplication::setApplicationName(QString::fromLatin1(SettingsStore::Application));
 }
+
+// The console takes no arguments: help is printed, anything else refused, and neither opens a
+// window or writes a setting.
+TEST(ConsoleArguments, HelpIsPrintedAndAnythingElseRefusedBeforeAnythingIsTouched)
+{
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        const char* out;
+        const char* err;
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, "Usage: tavolux", ""},
+        {{"-platform", "offscreen", "-h"}, 0, "Usage: tavolux", ""},
+        {{"site.dat"}, 1, "", "unexpected argument \"site.dat\""},
+        {{"--port", "/dev/ttyS0"}, 1, "", "unexpected argument \"--port\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        QTemporaryDir dir;
+        const QString config = dir.filePath(QStringLiteral("config"));
+        ChildProcess console(QStringLiteral(TAVOLUX_CONSOLE), c.arguments,
+                             {QStringLiteral("XDG_CONFIG_HOME=") + config,
+                              QStringLiteral("XDG_RUNTIME_DIR=") + dir.path()});
+        ASSERT_TRUE(console.started());
+        EXPECT_EQ(console.wait(20000), c.exitCode) << console.standardError().constData();
+        EXPECT_TRUE(console.standardOutput().contains(c.out));
+        EXPECT_TRUE(console.standardError().contains(c.err)) << console.standardError().constData();
+        EXPECT_FALSE(QFileInfo::exists(config));
+    }
+}
