@@ -5,8 +5,10 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <climits>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -176,7 +178,51 @@ int main(int argc, char* argv[])
 
     UnitSimulator::Options options;
     options.linkPath = parser.value(link);
-    options.speed = parser.value(speed).toUInt();
+    // Every number is checked: a mistyped value must not pass as 0 and quietly change the test.
+    const auto refuseNumber = [](const QCommandLineOption& option, qint64 low, qint64 high) {
+        std::fprintf(stderr, "tavolux-unitsim: --%s takes a whole number from %lld to %lld\n",
+                     qPrintable(option.names().first()), low, high);
+        return 2;
+    };
+    const auto number = [](const QString& text, qint64 low, qint64 high) -> std::optional<int> {
+        bool ok = false;
+        const qint64 value = text.toLongLong(&ok);
+        if (!ok || value < low || value > high)
+            return std::nullopt;
+        return static_cast<int>(value);
+    };
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "tavolux-unitsim: unexpected argument \"%s\"; see --help\n",
+                     qPrintable(parser.positionalArguments().first()));
+        return 1;
+    }
+    const std::optional<int> listening = number(parser.value(speed), 1, 4000000);
+    if (!listening)
+        return refuseNumber(speed, 1, 4000000);
+    options.speed = static_cast<uint32_t>(*listening);
+    struct WholeNumber {
+        const QCommandLineOption& option;
+        int& value;
+        qint64 low;
+        qint64 high;
+    };
+    const WholeNumber wholeNumbers[] = {
+        {faultType, options.faultType, 1, 255},
+        {uploadLength, options.uploadLength, 0, INT_MAX},
+        {silentAfter, options.silentAfter, 0, INT_MAX},
+        {hangup, options.hangupAfter, 0, INT_MAX},
+        {powerOnAfter, options.powerOnAfterMs, 0, INT_MAX},
+        {loaderGarbage, options.loaderGarbageLine, 1, INT_MAX},
+        {loaderDead, options.loaderDeadAfterLine, 1, INT_MAX},
+    };
+    for (const WholeNumber& whole : wholeNumbers) {
+        if (!parser.isSet(whole.option))
+            continue;
+        const std::optional<int> value = number(parser.value(whole.option), whole.low, whole.high);
+        if (!value)
+            return refuseNumber(whole.option, whole.low, whole.high);
+        whole.value = *value;
+    }
     options.resetSpeedOnDisconnect = parser.isSet(resetSpeed);
     options.ignoreConnect = parser.isSet(ignoreConnect);
     options.ignoreDisconnect = parser.isSet(ignoreDisconnect);
@@ -205,26 +251,33 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet(exitAfter)) {
         const QStringList parts = parser.value(exitAfter).split(u':');
+        const std::optional<int> count = parts.size() > 1 ? number(parts[1], 1, INT_MAX) : 1;
+        if (parts.size() > 2 || !count) {
+            std::fprintf(stderr, "tavolux-unitsim: --exit-after takes EVENT or EVENT:N\n");
+            return 2;
+        }
         options.exitAfterEvent = parts[0];
-        options.exitAfterCount = parts.size() > 1 ? parts[1].toInt() : 1;
+        options.exitAfterCount = *count;
     }
-    options.faultType = parser.value(faultType).toInt();
+    const QString refusal = parser.value(refuseLength).toLower();
+    const QString naks = parser.value(nakChecksum);
+    if ((parser.isSet(refuseLength) && refusal != u"f8" && refusal != u"f9") ||
+        (parser.isSet(nakChecksum) && naks != u"once" && naks != u"always")) {
+        std::fprintf(stderr, "tavolux-unitsim: --refuse-length takes f9 or f8, --nak-checksum "
+                             "once or always\n");
+        return 2;
+    }
     if (parser.isSet(refuseLength))
-        options.refuseLength = parser.value(refuseLength).toLower() == u"f8" ? 0xF8 : 0xF9;
+        options.refuseLength = refusal == u"f8" ? 0xF8 : 0xF9;
     if (parser.isSet(nakChecksum))
-        options.nakChecksum = parser.value(nakChecksum) == u"always" ? -1 : 1;
-    if (parser.isSet(uploadLength))
-        options.uploadLength = parser.value(uploadLength).toInt();
+        options.nakChecksum = naks == u"always" ? -1 : 1;
     options.corruptChecksum = parser.isSet(corruptChecksum);
-    if (parser.isSet(silentAfter))
-        options.silentAfter = parser.value(silentAfter).toInt();
     options.garbage = parser.isSet(garbage);
-    if (parser.isSet(hangup))
-        options.hangupAfter = parser.value(hangup).toInt();
-    if (parser.isSet(faultRate)) {
-        bool rateOk = false;
+    {
+        bool rateOk = !parser.isSet(faultRate);
         bool seedOk = false;
-        options.faultRate = parser.value(faultRate).toDouble(&rateOk);
+        if (parser.isSet(faultRate))
+            options.faultRate = parser.value(faultRate).toDouble(&rateOk);
         options.seed = parser.value(seed).toUInt(&seedOk);
         if (!rateOk || !seedOk || options.faultRate < 0 || options.faultRate > 1) {
             std::fprintf(stderr, "tavolux-unitsim: --fault-rate takes 0 to 1, --seed a number\n");
@@ -233,8 +286,6 @@ int main(int argc, char* argv[])
     }
 
     options.bootLoader = parser.isSet(bootLoader);
-    if (parser.isSet(powerOnAfter))
-        options.powerOnAfterMs = parser.value(powerOnAfter).toInt();
     options.powerSwitch = [] {
         return powerSignal != 0;
     };
@@ -246,18 +297,22 @@ int main(int argc, char* argv[])
             options.flashLow = range[0].toUInt(&lowOk, 16);
             options.flashHigh = range[1].toUInt(&highOk, 16);
         }
-        if (!lowOk || !highOk) {
+        if (!lowOk || !highOk || options.flashLow > options.flashHigh) {
             std::fprintf(stderr, "tavolux-unitsim: --flash-range takes LOW-HIGH in hex\n");
             return 2;
         }
     }
     if (parser.isSet(loaderNak)) {
         const QStringList parts = parser.value(loaderNak).split(u':');
-        options.loaderNakLine = parts[0].toInt();
-        options.loaderNakCount = parts.size() > 1 ? parts[1].toInt() : 1;
+        const std::optional<int> line = number(parts[0], 1, INT_MAX);
+        const std::optional<int> count = parts.size() > 1 ? number(parts[1], 1, INT_MAX) : 1;
+        if (parts.size() > 2 || !line || !count) {
+            std::fprintf(stderr, "tavolux-unitsim: --loader-nak takes L or L:N, both from 1\n");
+            return 2;
+        }
+        options.loaderNakLine = *line;
+        options.loaderNakCount = *count;
     }
-    options.loaderGarbageLine = parser.value(loaderGarbage).toInt();
-    options.loaderDeadAfterLine = parser.value(loaderDead).toInt();
     options.loaderXonXoff = parser.isSet(loaderXonXoff);
     options.loaderAcceptEnd = parser.isSet(loaderAcceptEnd);
 
