@@ -1176,4 +1176,140 @@ Elija otro número</translation>
         <translation>No se pudo abrir la impresora %1.</translation>
     </message>
 </context>
+<context>
+    <name>AlarmsDialog</name>
+    <message>
+        <source>Alarms</source>
+        <translation>Alarmas</translation>
+    </message>
+    <message>
+        <source>Disabled</source>
+        <translation>Desactivada</translation>
+    </message>
+    <message>
+        <source>Normally Open</source>
+        <translation>Normalmente abierta</translation>
+    </message>
+    <message>
+        <source>Normally Closed</source>
+        <translation>Normalmente cerrada</translation>
+    </message>
+    <message>
+        <source>State Change</source>
+        <translation>Cambio de estado</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Tipo</translation>
+    </message>
+    <message>
+        <source>1st Pager</source>
+        <translation>1.er busca</translation>
+    </message>
+    <message>
+        <source>Delay</source>
+        <translation>Retardo</translation>
+    </message>
+    <message>
+        <source>Escalation</source>
+        <translation>Escalado</translation>
+    </message>
+    <message>
+        <source>2nd Pager</source>
+        <translation>2.º busca</translation>
+    </message>
+    <message>
+        <source>Tone</source>
+        <translation>Tono</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Mensaje</translation>
+    </message>
+    <message>
+        <source>Send Reset</source>
+        <translation>Enviar reinicio</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+</context>
+<context>
+    <name>CommonMessagesDialog</name>
+    <message>
+        <source>Common Messages</source>
+        <translation>Mensajes comunes</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+</context>
+<context>
+    <name>FunctionKeysDialog</name>
+    <message>
+        <source>Function Keys</source>
+        <translation>Teclas de función</translation>
+    </message>
+    <message>
+        <source>Pager</source>
+        <translation>Busca</translation>
+    </message>
+    <message>
+        <source>Tone</source>
+        <translation>Tono</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Mensaje</translation>
+    </message>
+    <message>
+        <source>Del F%1</source>
+        <translation>Supr F%1</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+</context>
+<context>
+    <name>ReminderMessagesDialog</name>
+    <message>
+        <source>Reminder Messages</source>
+        <translation>Mensajes recordatorios</translation>
+    </message>
+    <message>
+        <source>Pager</source>
+        <translation>Busca</translation>
+    </message>
+    <message>
+        <source>Time to send</source>
+        <translation>Hora de envío</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Mensaje</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+</context>
 </TS>
