@@ -48,8 +48,7 @@ AlarmsDialog::AlarmsDialog(Database& database, QWidget* parent)
         row.escalation = digitsField(4, this);
         row.secondTarget = EditorRows::targetList(targets, this);
         row.tone = EditorRows::toneList(this);
-        row.message = new QLineEdit(this);
-        row.message->setMaxLength(MaxMessageLength);
+        row.message = EditorRows::messageField(MaxMessageLength, this);
         row.sendReset = new QCheckBox(this);
         grid.addRow(QString::number(index + 1),
                     {row.type, row.firstTarget, row.delay, row.escalation, row.secondTarget,

@@ -13,10 +13,8 @@ CommonMessagesDialog::CommonMessagesDialog(Database& database, QWidget* parent)
     setWindowTitle(tr("Common Messages"));
     EditorRows grid(this, {});
     for (int index = 0; index < ConfigurationImage::CommonMessageCount; ++index) {
-        auto* field = new QLineEdit(database_.image().commonMessage(index).text(), this);
-        field->setMaxLength(MaxMessageLength);
-        field->setMinimumWidth(
-            field->fontMetrics().horizontalAdvance(QString(MaxMessageLength, u'x')));
+        QLineEdit* field = EditorRows::messageField(MaxMessageLength, this);
+        field->setText(database_.image().commonMessage(index).text());
         fields_[index] = field;
         grid.addRow(QString::number(index), {field});
     }

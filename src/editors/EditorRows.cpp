@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -47,9 +48,17 @@ QComboBox* EditorRows::targetList(const QList<RecipientPickList::Entry>& entries
     auto* list = new QComboBox(parent);
     // Long lists of names: the width follows the first entries, not the longest of 1000.
     list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    list->setMinimumContentsLength(14);
+    list->setMinimumContentsLength(12);
     RecipientPickList::fill(list, entries);
     return list;
+}
+
+QLineEdit* EditorRows::messageField(int maxLength, QWidget* parent)
+{
+    auto* field = new QLineEdit(parent);
+    field->setMaxLength(maxLength);
+    field->setMinimumWidth(field->fontMetrics().averageCharWidth() * (maxLength + 2));
+    return field;
 }
 
 QComboBox* EditorRows::toneList(QWidget* parent)

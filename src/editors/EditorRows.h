@@ -11,6 +11,7 @@ class Database;
 class QComboBox;
 class QDialog;
 class QGridLayout;
+class QLineEdit;
 class QWidget;
 
 // The layout the row editors (alarms, reminders, common messages, function keys) share: column
@@ -31,6 +32,8 @@ public:
 
     // A drop-down list of pagers and groups holding `entries`.
     static QComboBox* targetList(const QList<RecipientPickList::Entry>& entries, QWidget* parent);
+    // A message field that takes at most maxLength characters and is wide enough to show them.
+    static QLineEdit* messageField(int maxLength, QWidget* parent);
     // The beep tones "A" to "D", list position 0 to 3.
     static QComboBox* toneList(QWidget* parent);
     // What an editor's OK ends with: the database is marked modified when the image changed.

@@ -30,10 +30,7 @@ FunctionKeysDialog::FunctionKeysDialog(Database& database, QWidget* parent)
         Row& row = rows_[index];
         row.target = EditorRows::targetList(key == 1 ? tableOrder : sorted, this);
         row.tone = EditorRows::toneList(this);
-        row.message = new QLineEdit(this);
-        row.message->setMaxLength(MaxMessageLength);
-        row.message->setMinimumWidth(
-            row.message->fontMetrics().horizontalAdvance(QString(MaxMessageLength, u'x')));
+        row.message = EditorRows::messageField(MaxMessageLength, this);
         const QString label =
             index < KeysPerBank ? QStringLiteral("F%1").arg(key) : tr("Del F%1").arg(key);
         grid.addRow(label, {row.target, row.tone, row.message});

@@ -26,10 +26,7 @@ ReminderMessagesDialog::ReminderMessagesDialog(Database& database, QWidget* pare
         row.time = new QTimeEdit(this);
         // Hours and minutes with the morning/afternoon marker in the language's own words.
         row.time->setDisplayFormat(QStringLiteral("hh:mm AP"));
-        row.message = new QLineEdit(this);
-        row.message->setMaxLength(MaxMessageLength);
-        row.message->setMinimumWidth(
-            row.message->fontMetrics().horizontalAdvance(QString(MaxMessageLength, u'M')) * 3 / 4);
+        row.message = EditorRows::messageField(MaxMessageLength, this);
         grid.addRow(QString::number(index + 1), {row.target, row.time, row.message});
 
         const ReminderRecord reminder = image.reminder(index);
