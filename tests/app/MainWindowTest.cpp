@@ -9,8 +9,8 @@
 #include "ModalRunner.h"
 #include "PagersDialog.h"
 #include "PictureButton.h"
-#include "ReportWindow.h"
 #include "RecipientPickList.h"
+#include "ReportWindow.h"
 #include "SerialPort.h"
 #include "SettingsStore.h"
 #include "SortableList.h"
@@ -18,11 +18,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDateTime>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
