@@ -15,7 +15,8 @@ namespace {
 QLineEdit* digitsField(int digits, QWidget* parent)
 {
     auto* field = new QLineEdit(parent);
-    field->setMaxLength(digits);
+    // The validator limits typing only: a stored value too long for the field still shows whole,
+    // and OK refuses it with the range message instead of silently cutting it short.
     field->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(digits)), field));
     // Room for the digits and a little more, not the whole width of a text field.

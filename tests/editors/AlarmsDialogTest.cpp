@@ -142,24 +142,42 @@ TEST_F(AlarmsDialogTest, CancelAfterChangesWritesNothing)
     EXPECT_FALSE(database.isModified());
 }
 
-TEST_F(AlarmsDialogTest, AnEmptyNumberIsRefusedWithTheFocusOnItsField)
+// An empty field, or a stored value beyond the field's range, stops OK with the focus on it.
+TEST_F(AlarmsDialogTest, NumbersOkRefusesShowTheirMessageWithTheFocusOnTheField)
 {
     const struct {
         const char* what;
         QLineEdit* AlarmsDialog::Row::*field;
-    } cases[] = {{"delay", &AlarmsDialog::Row::delay},
-                 {"escalation", &AlarmsDialog::Row::escalation}};
+        uint16_t stored;
+        bool cleared;
+        const char* message;
+    } cases[] = {
+        {"empty delay", &AlarmsDialog::Row::delay, 0, true, "Please enter an integer."},
+        {"empty escalation", &AlarmsDialog::Row::escalation, 0, true, "Please enter an integer."},
+        {"stored delay", &AlarmsDialog::Row::delay, 5000, false,
+         "Please enter an integer between 0 and 999."},
+        {"stored escalation", &AlarmsDialog::Row::escalation, 10000, false,
+         "Please enter an integer between 0 and 9999."},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         MessageBox::resetScript();
+        image().resetToDefaults();
+        if (c.field == &AlarmsDialog::Row::delay)
+            image().alarm(2).setDelay(c.stored);
+        else if (c.stored)
+            image().alarm(2).setEscalation(c.stored);
         const auto before = image().bytes();
         auto dialog = open();
         retype(dialog->row(0).message, QStringLiteral("not written"));
         dialog->row(2).type->setCurrentIndex(AlarmRecord::NormallyOpen);
         QLineEdit* field = dialog->row(2).*c.field;
-        field->clear();
+        if (c.cleared)
+            field->clear();
+        else
+            EXPECT_EQ(field->text(), QString::number(c.stored));
         dialog->accept();
-        EXPECT_EQ(shownTexts(), QStringList{QStringLiteral("Please enter an integer.")});
+        EXPECT_EQ(shownTexts(), QStringList{QString::fromLatin1(c.message)});
         EXPECT_TRUE(field->hasFocus());
         EXPECT_NE(dialog->result(), QDialog::Accepted);
         EXPECT_EQ(image().bytes(), before);
