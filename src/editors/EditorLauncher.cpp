@@ -1,9 +1,13 @@
 #include "EditorLauncher.h"
 
+#include "AlarmsDialog.h"
 #include "CommandId.h"
+#include "CommonMessagesDialog.h"
+#include "FunctionKeysDialog.h"
 #include "GroupsDialog.h"
 #include "ModalRunner.h"
 #include "PagersDialog.h"
+#include "ReminderMessagesDialog.h"
 #include "UnitSession.h"
 
 bool EditorLauncher::open(int command, QWidget* parent, Database& database, UnitSession& session)
@@ -20,6 +24,26 @@ bool EditorLauncher::open(int command, QWidget* parent, Database& database, Unit
     }
     case GroupsCommand: {
         GroupsDialog dialog(database, testPage, parent);
+        ModalRunner::run(dialog);
+        return true;
+    }
+    case AlarmsCommand: {
+        AlarmsDialog dialog(database, parent);
+        ModalRunner::run(dialog);
+        return true;
+    }
+    case ReminderMessagesCommand: {
+        ReminderMessagesDialog dialog(database, parent);
+        ModalRunner::run(dialog);
+        return true;
+    }
+    case CommonMessagesCommand: {
+        CommonMessagesDialog dialog(database, parent);
+        ModalRunner::run(dialog);
+        return true;
+    }
+    case FunctionKeysCommand: {
+        FunctionKeysDialog dialog(database, parent);
         ModalRunner::run(dialog);
         return true;
     }

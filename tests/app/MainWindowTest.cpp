@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 #include "../unit/SimulatedUnit.h"
+#include "AlarmsDialog.h"
 #include "CommandId.h"
+#include "CommonMessagesDialog.h"
 #include "Database.h"
 #include "LoginDialog.h"
 #include "MessageBox.h"
@@ -8,6 +10,7 @@
 #include "PagersDialog.h"
 #include "PictureButton.h"
 #include "RecipientPickList.h"
+#include "ReportWindow.h"
 #include "SerialPort.h"
 #include "SettingsStore.h"
 #include "SortableList.h"
@@ -15,6 +18,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDateTime>
 #include <QDialog>
 #include <QGuiApplication>
@@ -822,4 +826,51 @@ TEST_F(MainWindowTest, AfterAnEditorClosesTheRecipientListFollowsTheImage)
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(MessageBox::shown().first().text,
               QStringLiteral("Message not sent.  Not Connected!"));
+}
+
+namespace {
+
+QStringList allTexts(const QTreeWidget* list)
+{
+    QStringList texts;
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+        for (int column = 0; column < list->columnCount(); ++column)
+            texts << list->topLevelItem(row)->text(column);
+    return texts;
+}
+
+} // namespace
+
+// What the row editors commit shows at once: the Common popup offers the new texts, an open
+// alarms report shows the new alarm, and the save question protects both.
+TEST_F(MainWindowTest, TheRowEditorsOkShowsInTheCommonPopupAndTheAlarmsReport)
+{
+    auto window = open();
+    window->login(QStringLiteral("482915"));
+    database_.clearModified();
+    ModalRunner::setDriver([](QDialog& dialog) {
+        auto& common = dynamic_cast<CommonMessagesDialog&>(dialog);
+        common.messageField(2)->setText(QStringLiteral("Your table is ready  "));
+        common.accept();
+    });
+    window->runCommand(CommonMessagesCommand);
+    QMenu* menu = window->buildCommonMenu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("Your table is ready"));
+    EXPECT_TRUE(database_.isModified());
+
+    window->runCommand(ViewAlarmsCommand);
+    ReportWindow* report = window->openReport(ViewAlarmsCommand);
+    ASSERT_NE(report, nullptr);
+    EXPECT_FALSE(allTexts(report->list()).contains(QStringLiteral("Freezer door")));
+    ModalRunner::setDriver([](QDialog& dialog) {
+        auto& alarms = dynamic_cast<AlarmsDialog&>(dialog);
+        alarms.row(0).type->setCurrentIndex(AlarmRecord::NormallyOpen);
+        alarms.row(0).message->setText(QStringLiteral("Freezer door"));
+        alarms.accept();
+    });
+    window->runCommand(AlarmsCommand);
+    ModalRunner::setDriver([](QDialog&) {});
+    EXPECT_TRUE(allTexts(report->list()).contains(QStringLiteral("Freezer door")));
 }

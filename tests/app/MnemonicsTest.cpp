@@ -3,12 +3,16 @@
 // share an Alt+letter. A new window joins by adding its line to the table in windowsToCheck().
 #include "../support/Mnemonics.h"
 #include "../link/PseudoTerminal.h"
+#include "AlarmsDialog.h"
 #include "BlockTransfer.h"
+#include "CommonMessagesDialog.h"
 #include "Database.h"
+#include "FunctionKeysDialog.h"
 #include "LoginDialog.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
 #include "PortSettingsWindow.h"
+#include "ReminderMessagesDialog.h"
 #include "SerialPort.h"
 #include "TransferWindow.h"
 #include "UnitStatusWindow.h"
@@ -30,6 +34,7 @@ struct Surroundings {
     std::unique_ptr<SerialPort> port;
     std::unique_ptr<SerialPort> noPort;
     ConfigurationImage image;
+    Database database;
 };
 
 struct WindowToCheck {
@@ -56,6 +61,22 @@ const QList<WindowToCheck>& windowsToCheck()
         {"status",
          [](MainWindow& main, Surroundings& s) {
              return std::make_unique<UnitStatusWindow>(*s.port, &main);
+         }},
+        {"alarms",
+         [](MainWindow& main, Surroundings& s) {
+             return std::make_unique<AlarmsDialog>(s.database, &main);
+         }},
+        {"reminder messages",
+         [](MainWindow& main, Surroundings& s) {
+             return std::make_unique<ReminderMessagesDialog>(s.database, &main);
+         }},
+        {"common messages",
+         [](MainWindow& main, Surroundings& s) {
+             return std::make_unique<CommonMessagesDialog>(s.database, &main);
+         }},
+        {"function keys",
+         [](MainWindow& main, Surroundings& s) {
+             return std::make_unique<FunctionKeysDialog>(s.database, &main);
          }},
     };
     return windows;

@@ -2,11 +2,14 @@
 // its windows (editors, coaster panel, reports, print and export, updates, port settings,
 // login), for looking at the console as a user sees it. Run through tools/screenshots.sh, which
 // starts it under Xvfb in both languages.
+#include "AlarmsDialog.h"
 #include "CoasterPanel.h"
+#include "CommonMessagesDialog.h"
 #include "Database.h"
 #include "ExportDialog.h"
 #include "FileDialog.h"
 #include "FirmwareUpdateWindow.h"
+#include "FunctionKeysDialog.h"
 #include "GroupsDialog.h"
 #include "LoginDialog.h"
 #include "MainWindow.h"
@@ -15,6 +18,7 @@
 #include "PortSettingsWindow.h"
 #include "PrintOptionsDialog.h"
 #include "PrintTable.h"
+#include "ReminderMessagesDialog.h"
 #include "ReportWindow.h"
 #include "SerialPort.h"
 #include "SettingsStore.h"
@@ -215,10 +219,27 @@ int main(int argc, char* argv[])
         !pictures.take(groups, QStringLiteral("groups")) ||
         !pictures.take(members, QStringLiteral("members")))
         return 1;
+    image.alarm(0).setInputType(AlarmRecord::NormallyOpen);
+    image.alarm(0).setMessage(QStringLiteral("Freezer door open"));
+    image.reminder(0).setTimeOfDay(17 * 60 + 30);
+    image.reminder(0).setMessage(QStringLiteral("Evening shift starts"));
+    image.commonMessage(0).setText(QStringLiteral("Your table is ready"));
+    image.functionKey(0).setMessage(QStringLiteral("Please come to the bar"));
+    AlarmsDialog alarms(database);
+    ReminderMessagesDialog reminders(database);
+    CommonMessagesDialog commonMessages(database);
+    FunctionKeysDialog functionKeys(database);
+    if (!pictures.take(alarms, QStringLiteral("alarms")) ||
+        !pictures.take(reminders, QStringLiteral("reminders")) ||
+        !pictures.take(commonMessages, QStringLiteral("common-messages")) ||
+        !pictures.take(functionKeys, QStringLiteral("function-keys")))
+        return 1;
     // The pictures that follow show the whole screen: nothing of these may stay on it.
-    for (QWidget* shown : {static_cast<QWidget*>(&members), static_cast<QWidget*>(&groups),
-                           static_cast<QWidget*>(&pagersDialog),
-                           static_cast<QWidget*>(window.coasterPanel())})
+    for (QWidget* shown :
+         {static_cast<QWidget*>(&alarms), static_cast<QWidget*>(&reminders),
+          static_cast<QWidget*>(&commonMessages), static_cast<QWidget*>(&functionKeys),
+          static_cast<QWidget*>(&members), static_cast<QWidget*>(&groups),
+          static_cast<QWidget*>(&pagersDialog), static_cast<QWidget*>(window.coasterPanel())})
         if (shown)
             shown->hide();
     const auto grabDialog = [&](QWidget& dialog, const char* name) {

@@ -2,6 +2,69 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="es_ES">
 <context>
+    <name>AlarmsDialog</name>
+    <message>
+        <source>Alarms</source>
+        <translation>Alarmas</translation>
+    </message>
+    <message>
+        <source>Disabled</source>
+        <translation>Desactivada</translation>
+    </message>
+    <message>
+        <source>Normally Open</source>
+        <translation>Normalmente abierta</translation>
+    </message>
+    <message>
+        <source>Normally Closed</source>
+        <translation>Normalmente cerrada</translation>
+    </message>
+    <message>
+        <source>State Change</source>
+        <translation>Cambio de estado</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Tipo</translation>
+    </message>
+    <message>
+        <source>1st Pager</source>
+        <translation>1.er busca</translation>
+    </message>
+    <message>
+        <source>Delay</source>
+        <translation>Retardo</translation>
+    </message>
+    <message>
+        <source>Escalation</source>
+        <translation>Escalado</translation>
+    </message>
+    <message>
+        <source>2nd Pager</source>
+        <translation>2.º busca</translation>
+    </message>
+    <message>
+        <source>Tone</source>
+        <translation>Tono</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Mensaje</translation>
+    </message>
+    <message>
+        <source>Send Reset</source>
+        <translation>Enviar reinicio</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+</context>
+<context>
     <name>AtomicFile</name>
     <message>
         <source>%1 is not a regular file; it was left as it is.</source>
@@ -48,6 +111,21 @@
     <message>
         <source>Coasters</source>
         <translation>Posavasos</translation>
+    </message>
+</context>
+<context>
+    <name>CommonMessagesDialog</name>
+    <message>
+        <source>Common Messages</source>
+        <translation>Mensajes comunes</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
     </message>
 </context>
 <context>
@@ -265,6 +343,37 @@ Do you want to open them now? They become unsaved changes to %1.</source>
     <message>
         <source>%1 cannot be read: %2</source>
         <translation>%1 no se puede leer: %2</translation>
+    </message>
+</context>
+<context>
+    <name>FunctionKeysDialog</name>
+    <message>
+        <source>Function Keys</source>
+        <translation>Teclas de función</translation>
+    </message>
+    <message>
+        <source>Pager</source>
+        <translation>Busca</translation>
+    </message>
+    <message>
+        <source>Tone</source>
+        <translation>Tono</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Mensaje</translation>
+    </message>
+    <message>
+        <source>Del F%1</source>
+        <translation>Supr F%1</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
     </message>
 </context>
 <context>
@@ -783,8 +892,8 @@ NOTA: Los buscas de voz no pueden asignarse a grupos.
         <translation>El puerto no existe.</translation>
     </message>
     <message>
-        <source>You are not allowed to use the port. Add your user to the "dialout" group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
-        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo "dialout" (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
+        <source>You are not allowed to use the port. Add your user to the &quot;dialout&quot; group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
+        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo &quot;dialout&quot; (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
     </message>
     <message>
         <source>This is not a serial port.</source>
@@ -894,6 +1003,33 @@ Elija otro número</translation>
     <message>
         <source>it is not a regular file</source>
         <translation>no es un archivo normal</translation>
+    </message>
+</context>
+<context>
+    <name>ReminderMessagesDialog</name>
+    <message>
+        <source>Reminder Messages</source>
+        <translation>Mensajes recordatorios</translation>
+    </message>
+    <message>
+        <source>Pager</source>
+        <translation>Busca</translation>
+    </message>
+    <message>
+        <source>Time to send</source>
+        <translation>Hora de envío</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Mensaje</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
     </message>
 </context>
 <context>
