@@ -4,6 +4,7 @@
 #include "GroupsDialog.h"
 #include "ModalRunner.h"
 #include "PagersDialog.h"
+#include "SettingsSheet.h"
 #include "UnitSession.h"
 
 bool EditorLauncher::open(int command, QWidget* parent, Database& database, UnitSession& session)
@@ -21,6 +22,11 @@ bool EditorLauncher::open(int command, QWidget* parent, Database& database, Unit
     case GroupsCommand: {
         GroupsDialog dialog(database, testPage, parent);
         ModalRunner::run(dialog);
+        return true;
+    }
+    case SettingsCommand: {
+        SettingsSheet sheet(database, parent);
+        ModalRunner::run(sheet);
         return true;
     }
     default:
