@@ -31,8 +31,7 @@ std::optional<int> DataExchange::integer(QLineEdit* field, int min, int max)
     return value;
 }
 
-std::optional<unsigned> DataExchange::unsignedInteger(QLineEdit* field, unsigned min,
-                                                     unsigned max)
+std::optional<unsigned> DataExchange::unsignedInteger(QLineEdit* field, unsigned min, unsigned max)
 {
     if (refused_)
         return std::nullopt;

@@ -25,15 +25,15 @@ public:
     // Where the focus goes when the page comes on show.
     void focusFirstField();
 
-protected:
-    // The page's controls, to the right of the picture every page shows along its left edge.
-    void setContent(QLayout* content);
-
     // The lists whose entry index is the stored number. A number the list has no entry for
     // shows no entry, and with no entry selected the stored number stays as it was.
     static QComboBox* listOf(const QStringList& entries);
     static void selectIndex(QComboBox* list, uint32_t index);
     static void storeIndex(UnitSettings& settings, ImageField field, const QComboBox* list);
+
+protected:
+    // The page's controls, to the right of the picture every page shows along its left edge.
+    void setContent(QLayout* content);
 
     Database& database_;
 };

@@ -17,6 +17,7 @@
 #include "PrintTable.h"
 #include "ReportWindow.h"
 #include "SerialPort.h"
+#include "SettingsSheet.h"
 #include "SettingsStore.h"
 #include "Translations.h"
 #include "UnitSession.h"
@@ -30,6 +31,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTabBar>
 #include <QTest>
 
 #include <cstdlib>
@@ -215,8 +217,18 @@ int main(int argc, char* argv[])
         !pictures.take(groups, QStringLiteral("groups")) ||
         !pictures.take(members, QStringLiteral("members")))
         return 1;
+    // The settings sheet, page by page.
+    SettingsSheet sheet(database);
+    const char* const sheetPages[] = {"settings-general", "settings-pbx", "settings-interface",
+                                      "settings-transmitter", "settings-patron"};
+    for (int page = 0; page < SettingsSheet::PageCount; ++page) {
+        sheet.tabBar()->setCurrentIndex(page);
+        if (!pictures.take(sheet, QString::fromLatin1(sheetPages[page])))
+            return 1;
+    }
     // The pictures that follow show the whole screen: nothing of these may stay on it.
-    for (QWidget* shown : {static_cast<QWidget*>(&members), static_cast<QWidget*>(&groups),
+    for (QWidget* shown : {static_cast<QWidget*>(&sheet), static_cast<QWidget*>(&members),
+                           static_cast<QWidget*>(&groups),
                            static_cast<QWidget*>(&pagersDialog),
                            static_cast<QWidget*>(window.coasterPanel())})
         if (shown)

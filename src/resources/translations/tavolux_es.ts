@@ -24,6 +24,52 @@
     </message>
 </context>
 <context>
+    <name>CoasterPanel</name>
+    <message>
+        <source>&amp;Beep</source>
+        <translation>&amp;Pitido</translation>
+    </message>
+    <message>
+        <source>&amp;Flash</source>
+        <translation>&amp;Destello</translation>
+    </message>
+    <message>
+        <source>&amp;Vibrate</source>
+        <translation>&amp;Vibrar</translation>
+    </message>
+    <message>
+        <source>&amp;Range</source>
+        <translation>&amp;Alcance</translation>
+    </message>
+    <message>
+        <source>L&amp;ocate</source>
+        <translation>&amp;Localizar</translation>
+    </message>
+    <message>
+        <source>Coasters</source>
+        <translation>Posavasos</translation>
+    </message>
+</context>
+<context>
+    <name>DataExchange</name>
+    <message>
+        <source>Please enter an integer.</source>
+        <translation>Introduzca un número entero.</translation>
+    </message>
+    <message>
+        <source>Please enter an integer between %1 and %2.</source>
+        <translation>Introduzca un número entero entre %1 y %2.</translation>
+    </message>
+    <message>
+        <source>Please enter no more than %1 characters.</source>
+        <translation>Introduzca %1 caracteres como máximo.</translation>
+    </message>
+    <message>
+        <source>Please enter a positive integer.</source>
+        <translation>Introduzca un entero positivo.</translation>
+    </message>
+</context>
+<context>
     <name>DatabaseCommands</name>
     <message>
         <source>All</source>
@@ -80,6 +126,61 @@ Se ha cargado en su lugar el contenido predeterminado.</translation>
 Do you want to open them now? They become unsaved changes to %1.</source>
         <translation>Tavolux se cerró mientras %1 tenía cambios sin guardar. Se conservaron en %2.
 ¿Desea abrirlos ahora? Pasarán a ser cambios sin guardar de %1.</translation>
+    </message>
+</context>
+<context>
+    <name>ExportDialog</name>
+    <message>
+        <source>Export &amp;all columns</source>
+        <translation>Exportar &amp;todas las columnas</translation>
+    </message>
+    <message>
+        <source>C&amp;olumns</source>
+        <translation>C&amp;olumnas</translation>
+    </message>
+    <message>
+        <source>Include &amp;Header row</source>
+        <translation>Incluir fila de &amp;encabezado</translation>
+    </message>
+    <message>
+        <source>&amp;Limit to</source>
+        <translation>&amp;Limitar a</translation>
+    </message>
+    <message>
+        <source>E&amp;xport</source>
+        <translation>E&amp;xportar</translation>
+    </message>
+    <message>
+        <source>&amp;File Name</source>
+        <translation>&amp;Nombre de archivo</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>output data rows</source>
+        <translation>filas de datos</translation>
+    </message>
+    <message>
+        <source>Export Contact Details to File</source>
+        <translation>Exportar datos de contacto a un archivo</translation>
+    </message>
+    <message>
+        <source>Tab Separated Values (*.tsv)</source>
+        <translation>Valores separados por tabuladores (*.tsv)</translation>
+    </message>
+    <message>
+        <source>Text Files (*.txt)</source>
+        <translation>Archivos de texto (*.txt)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Todos los archivos (*)</translation>
+    </message>
+    <message>
+        <source>Please enter an integer.</source>
+        <translation>Introduzca un número entero.</translation>
     </message>
 </context>
 <context>
@@ -164,6 +265,183 @@ Do you want to open them now? They become unsaved changes to %1.</source>
     <message>
         <source>&amp;Close</source>
         <translation>&amp;Cerrar</translation>
+    </message>
+</context>
+<context>
+    <name>GeneralPage</name>
+    <message>
+        <source>Send on &amp;enter</source>
+        <translation>&amp;Enviar con Intro</translation>
+    </message>
+    <message>
+        <source>&amp;Maintenance password</source>
+        <translation>Contraseña de &amp;mantenimiento</translation>
+    </message>
+    <message>
+        <source>Password (confirmation)</source>
+        <translation>Contraseña (confirmación)</translation>
+    </message>
+    <message>
+        <source>&amp;Administrator password</source>
+        <translation>Contraseña de &amp;administrador</translation>
+    </message>
+    <message>
+        <source>&amp;Local ID length</source>
+        <translation>&amp;Longitud del ID local</translation>
+    </message>
+    <message>
+        <source>Screen &amp;1</source>
+        <translation>Pantalla &amp;1</translation>
+    </message>
+    <message>
+        <source>Screen 2, 1st L&amp;ine</source>
+        <translation>Pantalla 2, &amp;primera línea</translation>
+    </message>
+    <message>
+        <source>Screen 2, &amp;2nd Line</source>
+        <translation>Pantalla 2, seg&amp;unda línea</translation>
+    </message>
+    <message>
+        <source>Passwords must be either blank or 6 characters long.  Please try again.</source>
+        <translation>Las contraseñas deben estar en blanco o tener 6 caracteres.  Inténtelo de nuevo.</translation>
+    </message>
+    <message>
+        <source>ERROR: Maintenance and Administrator Passwords cannot be the same!
+Please change one password and confirm</source>
+        <translation>ERROR: ¡Las contraseñas de mantenimiento y de administrador no pueden ser iguales!
+Cambie una de ellas y confírmela</translation>
+    </message>
+    <message>
+        <source>ERROR: Maintenance Passwords do not match!
+Please re-enter password and confirm</source>
+        <translation>ERROR: ¡Las contraseñas de mantenimiento no coinciden!
+Vuelva a escribir la contraseña y confírmela</translation>
+    </message>
+    <message>
+        <source>ERROR: Administrator Passwords do not match!
+Please re-enter password and confirm</source>
+        <translation>ERROR: ¡Las contraseñas de administrador no coinciden!
+Vuelva a escribir la contraseña y confírmela</translation>
+    </message>
+</context>
+<context>
+    <name>GroupsDialog</name>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>E&amp;ditar</translation>
+    </message>
+    <message>
+        <source>&amp;Rotary Group</source>
+        <translation>Grupo &amp;rotativo</translation>
+    </message>
+    <message>
+        <source>&amp;Test</source>
+        <translation>&amp;Probar</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>&amp;Nuevo</translation>
+    </message>
+    <message>
+        <source>De&amp;lete</source>
+        <translation>&amp;Eliminar</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Guardar</translation>
+    </message>
+    <message>
+        <source>Groups</source>
+        <translation>Grupos</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nombre</translation>
+    </message>
+    <message>
+        <source>Local ID</source>
+        <translation>ID local</translation>
+    </message>
+    <message>
+        <source>Members</source>
+        <translation>Miembros</translation>
+    </message>
+    <message>
+        <source>Maximum groups allowed is %1</source>
+        <translation>El número máximo de grupos es %1</translation>
+    </message>
+    <message>
+        <source>You have not assigned any members to this Group
+Please add at least one member</source>
+        <translation>No ha asignado ningún miembro a este grupo
+Añada al menos un miembro</translation>
+    </message>
+</context>
+<context>
+    <name>InterfacePage</name>
+    <message>
+        <source>None</source>
+        <translation>Ninguna</translation>
+    </message>
+    <message>
+        <source>Even</source>
+        <translation>Par</translation>
+    </message>
+    <message>
+        <source>Odd</source>
+        <translation>Impar</translation>
+    </message>
+    <message>
+        <source>&amp;Lookup Local ID</source>
+        <translation>Buscar ID &amp;local</translation>
+    </message>
+    <message>
+        <source>COMP1 Local &amp;ID</source>
+        <translation>&amp;ID local de COMP1</translation>
+    </message>
+    <message>
+        <source>Ignore Chec&amp;ksum</source>
+        <translation>Ignorar s&amp;uma de control</translation>
+    </message>
+    <message>
+        <source>&amp;Never disconnect</source>
+        <translation>&amp;Nunca desconectar</translation>
+    </message>
+    <message>
+        <source>Accept &amp;messages to invalid pagers</source>
+        <translation>Aceptar &amp;mensajes a buscas no válidos</translation>
+    </message>
+    <message>
+        <source>Send 'ID=' every t&amp;wo seconds</source>
+        <translation>Enviar 'ID=' cada &amp;dos segundos</translation>
+    </message>
+    <message>
+        <source>&amp;Protocol</source>
+        <translation>&amp;Protocolo</translation>
+    </message>
+    <message>
+        <source>Spee&amp;d</source>
+        <translation>&amp;Velocidad</translation>
+    </message>
+    <message>
+        <source>Data &amp;Bits</source>
+        <translation>&amp;Bits de datos</translation>
+    </message>
+    <message>
+        <source>S&amp;top Bits</source>
+        <translation>Bits de par&amp;ada</translation>
+    </message>
+    <message>
+        <source>P&amp;arity</source>
+        <translation>Pa&amp;ridad</translation>
+    </message>
+    <message>
+        <source>&amp;Flow Control</source>
+        <translation>Control de &amp;flujo</translation>
     </message>
 </context>
 <context>
@@ -439,373 +717,6 @@ Add some now?</source>
     </message>
 </context>
 <context>
-    <name>PortSettingsWindow</name>
-    <message>
-        <source>Com Port Settings</source>
-        <translation>Configuración del puerto COM</translation>
-    </message>
-    <message>
-        <source>None</source>
-        <translation>Ninguna</translation>
-    </message>
-    <message>
-        <source>Odd</source>
-        <translation>Impar</translation>
-    </message>
-    <message>
-        <source>Even</source>
-        <translation>Par</translation>
-    </message>
-    <message>
-        <source>Port</source>
-        <translation>Puerto</translation>
-    </message>
-    <message>
-        <source>Speed</source>
-        <translation>Velocidad</translation>
-    </message>
-    <message>
-        <source>Data Bits</source>
-        <translation>Bits de datos</translation>
-    </message>
-    <message>
-        <source>Stop Bits</source>
-        <translation>Bits de parada</translation>
-    </message>
-    <message>
-        <source>Parity</source>
-        <translation>Paridad</translation>
-    </message>
-    <message>
-        <source>&amp;Ok</source>
-        <translation>&amp;Aceptar</translation>
-    </message>
-    <message>
-        <source>&amp;Close</source>
-        <translation>&amp;Cerrar</translation>
-    </message>
-    <message>
-        <source>Error: Cannot open port!</source>
-        <translation>Error: ¡No se puede abrir el puerto!</translation>
-    </message>
-    <message>
-        <source>The port is in use by another program.</source>
-        <translation>Otro programa está usando el puerto.</translation>
-    </message>
-    <message>
-        <source>The port does not exist.</source>
-        <translation>El puerto no existe.</translation>
-    </message>
-    <message>
-        <source>You are not allowed to use the port. Add your user to the &quot;dialout&quot; group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
-        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo &quot;dialout&quot; (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
-    </message>
-    <message>
-        <source>This is not a serial port.</source>
-        <translation>No es un puerto serie.</translation>
-    </message>
-</context>
-<context>
-    <name>TavoluxApp</name>
-    <message>
-        <source>Help is provided as separate document.
-Please check CD or install directory.</source>
-        <translation>La ayuda se proporciona como documento aparte.
-Consulte el CD o el directorio de instalación.</translation>
-    </message>
-</context>
-<context>
-    <name>TransferWindow</name>
-    <message>
-        <source>Transferring...</source>
-        <translation>Transfiriendo...</translation>
-    </message>
-    <message>
-        <source>&amp;Abort</source>
-        <translation>&amp;Anular</translation>
-    </message>
-</context>
-<context>
-    <name>UnitSession</name>
-    <message>
-        <source>Communications port not open, check configuration.</source>
-        <translation>El puerto de comunicaciones no está abierto; revise la configuración.</translation>
-    </message>
-    <message>
-        <source>Error sending connect command.</source>
-        <translation>Error al enviar la orden de conexión.</translation>
-    </message>
-    <message>
-        <source>Message not sent.  Not Connected!</source>
-        <translation>Mensaje no enviado.  ¡No conectado!</translation>
-    </message>
-    <message>
-        <source>ERROR: You must specify a communications port first!</source>
-        <translation>ERROR: ¡Primero debe indicar un puerto de comunicaciones!</translation>
-    </message>
-    <message>
-        <source>You must be Connected.</source>
-        <translation>Debe estar conectado.</translation>
-    </message>
-    <message>
-        <source>Please wait for all message to be sent.</source>
-        <translation>Espere a que se envíen todos los mensajes.</translation>
-    </message>
-    <message>
-        <source>Communications will be placed offline, continue?</source>
-        <translation>Las comunicaciones pasarán a fuera de línea. ¿Continuar?</translation>
-    </message>
-    <message>
-        <source>The line cannot be set to the saved %1 %2.
-Choose the settings again under Connection Settings.</source>
-        <translation>No se puede ajustar la línea al valor guardado %1 %2.
-Vuelva a elegir los ajustes en Configuración de conexión.</translation>
-    </message>
-</context>
-<context>
-    <name>UnitStatusWindow</name>
-    <message>
-        <source>Loading</source>
-        <translation>Cargando</translation>
-    </message>
-    <message>
-        <source>Status</source>
-        <translation>Estado</translation>
-    </message>
-</context>
-<context>
-    <name>VoicePrompts</name>
-    <message>
-        <source>English (Australia)</source>
-        <translation>Inglés (Australia)</translation>
-    </message>
-    <message>
-        <source>English (US)</source>
-        <translation>Inglés (EE. UU.)</translation>
-    </message>
-    <message>
-        <source>English (British)</source>
-        <translation>Inglés (británico)</translation>
-    </message>
-    <message>
-        <source>Spanish</source>
-        <translation>Español</translation>
-    </message>
-    <message>
-        <source>French</source>
-        <translation>Francés</translation>
-    </message>
-    <message>
-        <source>German</source>
-        <translation>Alemán</translation>
-    </message>
-    <message>
-        <source>Italian</source>
-        <translation>Italiano</translation>
-    </message>
-    <message>
-        <source>Arabic</source>
-        <translation>Árabe</translation>
-    </message>
-    <message>
-        <source>Mandarin</source>
-        <translation>Mandarín</translation>
-    </message>
-    <message>
-        <source>Cantonese</source>
-        <translation>Cantonés</translation>
-    </message>
-    <message>
-        <source>Japanese</source>
-        <translation>Japonés</translation>
-    </message>
-    <message>
-        <source>Error: File not found!</source>
-        <translation>Error: ¡archivo no encontrado!</translation>
-    </message>
-    <message>
-        <source>The voice prompts are too large: the unit takes at most %1 bytes of sample data in all.</source>
-        <translation>Los mensajes de voz son demasiado grandes: la unidad admite como máximo %1 bytes de muestras en total.</translation>
-    </message>
-</context>
-<context>
-    <name>VoiceUpdateWindow</name>
-    <message>
-        <source>Transferring...</source>
-        <translation>Transfiriendo...</translation>
-    </message>
-    <message>
-        <source>&amp;Ok</source>
-        <translation>&amp;Aceptar</translation>
-    </message>
-    <message>
-        <source>&amp;Cancel</source>
-        <translation>&amp;Cancelar</translation>
-    </message>
-    <message>
-        <source>Voice Update</source>
-        <translation>Actualizar mensajes de voz</translation>
-    </message>
-    <message>
-        <source>&amp;Language</source>
-        <translation>&amp;Idioma</translation>
-    </message>
-</context>
-<context>
-    <name>CoasterPanel</name>
-    <message>
-        <source>&amp;Beep</source>
-        <translation>&amp;Pitido</translation>
-    </message>
-    <message>
-        <source>&amp;Flash</source>
-        <translation>&amp;Destello</translation>
-    </message>
-    <message>
-        <source>&amp;Vibrate</source>
-        <translation>&amp;Vibrar</translation>
-    </message>
-    <message>
-        <source>&amp;Range</source>
-        <translation>&amp;Alcance</translation>
-    </message>
-    <message>
-        <source>L&amp;ocate</source>
-        <translation>&amp;Localizar</translation>
-    </message>
-    <message>
-        <source>Coasters</source>
-        <translation>Posavasos</translation>
-    </message>
-</context>
-<context>
-    <name>DataExchange</name>
-    <message>
-        <source>Please enter an integer.</source>
-        <translation>Introduzca un número entero.</translation>
-    </message>
-    <message>
-        <source>Please enter an integer between %1 and %2.</source>
-        <translation>Introduzca un número entero entre %1 y %2.</translation>
-    </message>
-    <message>
-        <source>Please enter no more than %1 characters.</source>
-        <translation>Introduzca %1 caracteres como máximo.</translation>
-    </message>
-</context>
-<context>
-    <name>GroupsDialog</name>
-    <message>
-        <source>&amp;Edit</source>
-        <translation>E&amp;ditar</translation>
-    </message>
-    <message>
-        <source>&amp;Rotary Group</source>
-        <translation>Grupo &amp;rotativo</translation>
-    </message>
-    <message>
-        <source>&amp;Test</source>
-        <translation>&amp;Probar</translation>
-    </message>
-    <message>
-        <source>&amp;New</source>
-        <translation>&amp;Nuevo</translation>
-    </message>
-    <message>
-        <source>De&amp;lete</source>
-        <translation>&amp;Eliminar</translation>
-    </message>
-    <message>
-        <source>&amp;Save</source>
-        <translation>&amp;Guardar</translation>
-    </message>
-    <message>
-        <source>Groups</source>
-        <translation>Grupos</translation>
-    </message>
-    <message>
-        <source>&amp;Close</source>
-        <translation>&amp;Cerrar</translation>
-    </message>
-    <message>
-        <source>Name</source>
-        <translation>Nombre</translation>
-    </message>
-    <message>
-        <source>Local ID</source>
-        <translation>ID local</translation>
-    </message>
-    <message>
-        <source>Members</source>
-        <translation>Miembros</translation>
-    </message>
-    <message>
-        <source>Maximum groups allowed is %1</source>
-        <translation>El número máximo de grupos es %1</translation>
-    </message>
-    <message>
-        <source>You have not assigned any members to this Group
-Please add at least one member</source>
-        <translation>No ha asignado ningún miembro a este grupo
-Añada al menos un miembro</translation>
-    </message>
-</context>
-<context>
-    <name>ExportDialog</name>
-    <message>
-        <source>Export &amp;all columns</source>
-        <translation>Exportar &amp;todas las columnas</translation>
-    </message>
-    <message>
-        <source>C&amp;olumns</source>
-        <translation>C&amp;olumnas</translation>
-    </message>
-    <message>
-        <source>Include &amp;Header row</source>
-        <translation>Incluir fila de &amp;encabezado</translation>
-    </message>
-    <message>
-        <source>&amp;Limit to</source>
-        <translation>&amp;Limitar a</translation>
-    </message>
-    <message>
-        <source>E&amp;xport</source>
-        <translation>E&amp;xportar</translation>
-    </message>
-    <message>
-        <source>&amp;File Name</source>
-        <translation>&amp;Nombre de archivo</translation>
-    </message>
-    <message>
-        <source>&amp;Cancel</source>
-        <translation>&amp;Cancelar</translation>
-    </message>
-    <message>
-        <source>output data rows</source>
-        <translation>filas de datos</translation>
-    </message>
-    <message>
-        <source>Export Contact Details to File</source>
-        <translation>Exportar datos de contacto a un archivo</translation>
-    </message>
-    <message>
-        <source>Tab Separated Values (*.tsv)</source>
-        <translation>Valores separados por tabuladores (*.tsv)</translation>
-    </message>
-    <message>
-        <source>Text Files (*.txt)</source>
-        <translation>Archivos de texto (*.txt)</translation>
-    </message>
-    <message>
-        <source>All Files (*)</source>
-        <translation>Todos los archivos (*)</translation>
-    </message>
-    <message>
-        <source>Please enter an integer.</source>
-        <translation>Introduzca un número entero.</translation>
-    </message>
-</context>
-<context>
     <name>MembersDialog</name>
     <message>
         <source>Members of: %1</source>
@@ -934,27 +845,148 @@ NOTA: Los buscas de voz no pueden asignarse a grupos.
     </message>
 </context>
 <context>
-    <name>RecipientPickList</name>
+    <name>PatronPage</name>
     <message>
-        <source>None</source>
-        <translation>Ninguno</translation>
+        <source>Anti-Theft mode &amp;enabled</source>
+        <translation>Modo antirrobo &amp;activado</translation>
+    </message>
+    <message>
+        <source>&amp;Alert mode control</source>
+        <translation>Control del modo de a&amp;viso</translation>
+    </message>
+    <message>
+        <source>Anti-Theft in&amp;dicator</source>
+        <translation>In&amp;dicador antirrobo</translation>
+    </message>
+    <message>
+        <source>Locate All &amp;Pagers</source>
+        <translation>Locali&amp;zar todos los buscas</translation>
+    </message>
+    <message>
+        <source>&amp;Locate coasters Cap Code</source>
+        <translation>Código CAP para &amp;localizar posavasos</translation>
+    </message>
+    <message>
+        <source>Anti-&amp;Theft Cap Code</source>
+        <translation>Código CAP a&amp;ntirrobo</translation>
+    </message>
+    <message>
+        <source>Anti-Theft &amp;Interval</source>
+        <translation>&amp;Intervalo antirrobo</translation>
+    </message>
+    <message>
+        <source>Anti-Theft Mode</source>
+        <translation>Modo antirrobo</translation>
+    </message>
+    <message>
+        <source>&amp;Group Cap Code</source>
+        <translation>Código CAP de g&amp;rupo</translation>
+    </message>
+    <message>
+        <source>Coaster control panel display</source>
+        <translation>Panel de control de posavasos</translation>
+    </message>
+    <message>
+        <source>Please enter a valid Anti Theft Cap Code</source>
+        <translation>Introduzca un código CAP antirrobo válido</translation>
+    </message>
+    <message>
+        <source>Please enter a valid locate coasters Cap Code</source>
+        <translation>Introduzca un código CAP válido para localizar posavasos</translation>
+    </message>
+    <message>
+        <source>Please enter a valid Common Cap Code</source>
+        <translation>Introduzca un código CAP común válido</translation>
     </message>
 </context>
 <context>
-    <name>RecordEditing</name>
+    <name>PbxPage</name>
     <message>
-        <source>Please enter a valid name</source>
-        <translation>Introduzca un nombre válido</translation>
+        <source>Answer &amp;Rings</source>
+        <translation>&amp;Tonos antes de contestar</translation>
     </message>
     <message>
-        <source>Please enter a valid Local ID</source>
-        <translation>Introduzca un ID local válido</translation>
+        <source>&amp;Prompt Delay (seconds)</source>
+        <translation>&amp;Retardo del aviso (segundos)</translation>
     </message>
     <message>
-        <source>LocalID is already in use!
-Please choose another number</source>
-        <translation>¡El ID local ya está en uso!
-Elija otro número</translation>
+        <source>&amp;Inactivity Time (seconds)</source>
+        <translation>Tiempo de &amp;inactividad (segundos)</translation>
+    </message>
+    <message>
+        <source>&amp;Msgs. Before Disconnect</source>
+        <translation>&amp;Mensajes antes de desconectar</translation>
+    </message>
+    <message>
+        <source>&amp;Voice paging timeout (seconds)</source>
+        <translation>Tiempo límite de &amp;voceo (segundos)</translation>
+    </message>
+</context>
+<context>
+    <name>PortSettingsWindow</name>
+    <message>
+        <source>Com Port Settings</source>
+        <translation>Configuración del puerto COM</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Ninguna</translation>
+    </message>
+    <message>
+        <source>Odd</source>
+        <translation>Impar</translation>
+    </message>
+    <message>
+        <source>Even</source>
+        <translation>Par</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Puerto</translation>
+    </message>
+    <message>
+        <source>Speed</source>
+        <translation>Velocidad</translation>
+    </message>
+    <message>
+        <source>Data Bits</source>
+        <translation>Bits de datos</translation>
+    </message>
+    <message>
+        <source>Stop Bits</source>
+        <translation>Bits de parada</translation>
+    </message>
+    <message>
+        <source>Parity</source>
+        <translation>Paridad</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+    <message>
+        <source>Error: Cannot open port!</source>
+        <translation>Error: ¡No se puede abrir el puerto!</translation>
+    </message>
+    <message>
+        <source>The port is in use by another program.</source>
+        <translation>Otro programa está usando el puerto.</translation>
+    </message>
+    <message>
+        <source>The port does not exist.</source>
+        <translation>El puerto no existe.</translation>
+    </message>
+    <message>
+        <source>You are not allowed to use the port. Add your user to the "dialout" group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
+        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo "dialout" (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
+    </message>
+    <message>
+        <source>This is not a serial port.</source>
+        <translation>No es un puerto serie.</translation>
     </message>
 </context>
 <context>
@@ -1029,6 +1061,30 @@ Elija otro número</translation>
     <message>
         <source>Page %1.%2 of %3.%4</source>
         <translation>Página %1.%2 de %3.%4</translation>
+    </message>
+</context>
+<context>
+    <name>RecipientPickList</name>
+    <message>
+        <source>None</source>
+        <translation>Ninguno</translation>
+    </message>
+</context>
+<context>
+    <name>RecordEditing</name>
+    <message>
+        <source>Please enter a valid name</source>
+        <translation>Introduzca un nombre válido</translation>
+    </message>
+    <message>
+        <source>Please enter a valid Local ID</source>
+        <translation>Introduzca un ID local válido</translation>
+    </message>
+    <message>
+        <source>LocalID is already in use!
+Please choose another number</source>
+        <translation>¡El ID local ya está en uso!
+Elija otro número</translation>
     </message>
 </context>
 <context>
@@ -1166,6 +1222,41 @@ Elija otro número</translation>
     </message>
 </context>
 <context>
+    <name>SettingsSheet</name>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Guardar</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Ajustes</translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation>General</translation>
+    </message>
+    <message>
+        <source>PBX</source>
+        <translation>Centralita</translation>
+    </message>
+    <message>
+        <source>Interface Communications</source>
+        <translation>Comunicaciones de la interfaz</translation>
+    </message>
+    <message>
+        <source>Transmitter</source>
+        <translation>Transmisor</translation>
+    </message>
+    <message>
+        <source>Patron Pager</source>
+        <translation>Buscas de clientes</translation>
+    </message>
+</context>
+<context>
     <name>TablePrinter</name>
     <message>
         <source>The file %1 could not be written.</source>
@@ -1174,6 +1265,215 @@ Elija otro número</translation>
     <message>
         <source>The printer %1 could not be opened.</source>
         <translation>No se pudo abrir la impresora %1.</translation>
+    </message>
+</context>
+<context>
+    <name>TavoluxApp</name>
+    <message>
+        <source>Help is provided as separate document.
+Please check CD or install directory.</source>
+        <translation>La ayuda se proporciona como documento aparte.
+Consulte el CD o el directorio de instalación.</translation>
+    </message>
+</context>
+<context>
+    <name>TransferWindow</name>
+    <message>
+        <source>Transferring...</source>
+        <translation>Transfiriendo...</translation>
+    </message>
+    <message>
+        <source>&amp;Abort</source>
+        <translation>&amp;Anular</translation>
+    </message>
+</context>
+<context>
+    <name>TransmitterPage</name>
+    <message>
+        <source>Transmitter Type</source>
+        <translation>Tipo de transmisor</translation>
+    </message>
+    <message>
+        <source>Standard</source>
+        <translation>Estándar</translation>
+    </message>
+    <message>
+        <source>Inverted</source>
+        <translation>Invertido</translation>
+    </message>
+    <message>
+        <source>Tone</source>
+        <translation>Tono</translation>
+    </message>
+    <message>
+        <source>Numeric</source>
+        <translation>Numérico</translation>
+    </message>
+    <message>
+        <source>Alpha Numeric</source>
+        <translation>Alfanumérico</translation>
+    </message>
+    <message>
+        <source>sequential standard</source>
+        <translation>secuencial estándar</translation>
+    </message>
+    <message>
+        <source>sequential extended</source>
+        <translation>secuencial extendido</translation>
+    </message>
+    <message>
+        <source>Pocsag &amp;Data Rate</source>
+        <translation>Velocidad de datos &amp;POCSAG</translation>
+    </message>
+    <message>
+        <source>Default Beep &amp;Tone</source>
+        <translation>&amp;Tono de aviso predeterminado</translation>
+    </message>
+    <message>
+        <source>Two Tone Duration &amp;A (sec)</source>
+        <translation>Duración &amp;A de dos tonos (s)</translation>
+    </message>
+    <message>
+        <source>Two Tone Duration &amp;B (sec)</source>
+        <translation>Duración &amp;B de dos tonos (s)</translation>
+    </message>
+    <message>
+        <source>Two Tone &amp;Gap Duration (sec)</source>
+        <translation>Pausa &amp;entre dos tonos (s)</translation>
+    </message>
+    <message>
+        <source>System &amp;Encoding Method</source>
+        <translation>&amp;Método de codificación del sistema</translation>
+    </message>
+    <message>
+        <source>&amp;Voice Pager Type</source>
+        <translation>Tipo de buscas de &amp;voz</translation>
+    </message>
+</context>
+<context>
+    <name>UnitSession</name>
+    <message>
+        <source>Communications port not open, check configuration.</source>
+        <translation>El puerto de comunicaciones no está abierto; revise la configuración.</translation>
+    </message>
+    <message>
+        <source>Error sending connect command.</source>
+        <translation>Error al enviar la orden de conexión.</translation>
+    </message>
+    <message>
+        <source>Message not sent.  Not Connected!</source>
+        <translation>Mensaje no enviado.  ¡No conectado!</translation>
+    </message>
+    <message>
+        <source>ERROR: You must specify a communications port first!</source>
+        <translation>ERROR: ¡Primero debe indicar un puerto de comunicaciones!</translation>
+    </message>
+    <message>
+        <source>You must be Connected.</source>
+        <translation>Debe estar conectado.</translation>
+    </message>
+    <message>
+        <source>Please wait for all message to be sent.</source>
+        <translation>Espere a que se envíen todos los mensajes.</translation>
+    </message>
+    <message>
+        <source>Communications will be placed offline, continue?</source>
+        <translation>Las comunicaciones pasarán a fuera de línea. ¿Continuar?</translation>
+    </message>
+    <message>
+        <source>The line cannot be set to the saved %1 %2.
+Choose the settings again under Connection Settings.</source>
+        <translation>No se puede ajustar la línea al valor guardado %1 %2.
+Vuelva a elegir los ajustes en Configuración de conexión.</translation>
+    </message>
+</context>
+<context>
+    <name>UnitStatusWindow</name>
+    <message>
+        <source>Loading</source>
+        <translation>Cargando</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Estado</translation>
+    </message>
+</context>
+<context>
+    <name>VoicePrompts</name>
+    <message>
+        <source>English (Australia)</source>
+        <translation>Inglés (Australia)</translation>
+    </message>
+    <message>
+        <source>English (US)</source>
+        <translation>Inglés (EE. UU.)</translation>
+    </message>
+    <message>
+        <source>English (British)</source>
+        <translation>Inglés (británico)</translation>
+    </message>
+    <message>
+        <source>Spanish</source>
+        <translation>Español</translation>
+    </message>
+    <message>
+        <source>French</source>
+        <translation>Francés</translation>
+    </message>
+    <message>
+        <source>German</source>
+        <translation>Alemán</translation>
+    </message>
+    <message>
+        <source>Italian</source>
+        <translation>Italiano</translation>
+    </message>
+    <message>
+        <source>Arabic</source>
+        <translation>Árabe</translation>
+    </message>
+    <message>
+        <source>Mandarin</source>
+        <translation>Mandarín</translation>
+    </message>
+    <message>
+        <source>Cantonese</source>
+        <translation>Cantonés</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>Japonés</translation>
+    </message>
+    <message>
+        <source>Error: File not found!</source>
+        <translation>Error: ¡archivo no encontrado!</translation>
+    </message>
+    <message>
+        <source>The voice prompts are too large: the unit takes at most %1 bytes of sample data in all.</source>
+        <translation>Los mensajes de voz son demasiado grandes: la unidad admite como máximo %1 bytes de muestras en total.</translation>
+    </message>
+</context>
+<context>
+    <name>VoiceUpdateWindow</name>
+    <message>
+        <source>Transferring...</source>
+        <translation>Transfiriendo...</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>Voice Update</source>
+        <translation>Actualizar mensajes de voz</translation>
+    </message>
+    <message>
+        <source>&amp;Language</source>
+        <translation>&amp;Idioma</translation>
     </message>
 </context>
 </TS>
