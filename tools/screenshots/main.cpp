@@ -228,8 +228,7 @@ int main(int argc, char* argv[])
     }
     // The pictures that follow show the whole screen: nothing of these may stay on it.
     for (QWidget* shown : {static_cast<QWidget*>(&sheet), static_cast<QWidget*>(&members),
-                           static_cast<QWidget*>(&groups),
-                           static_cast<QWidget*>(&pagersDialog),
+                           static_cast<QWidget*>(&groups), static_cast<QWidget*>(&pagersDialog),
                            static_cast<QWidget*>(window.coasterPanel())})
         if (shown)
             shown->hide();
