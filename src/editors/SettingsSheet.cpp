@@ -36,6 +36,8 @@ SettingsSheet::SettingsSheet(Database& database, QWidget* parent)
         stack_->addWidget(pages_[index]);
     }
     tabs_->setExpanding(false);
+    // Every tab title stays readable: the sheet is as wide as its tabs, in either language.
+    tabs_->setUsesScrollButtons(false);
     tabs_->setCurrentIndex(General);
     stack_->setCurrentIndex(General);
 
