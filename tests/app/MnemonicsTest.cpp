@@ -10,6 +10,7 @@
 #include "MessageBox.h"
 #include "PortSettingsWindow.h"
 #include "SerialPort.h"
+#include "SettingsSheet.h"
 #include "TransferWindow.h"
 #include "UnitStatusWindow.h"
 
@@ -30,6 +31,7 @@ struct Surroundings {
     std::unique_ptr<SerialPort> port;
     std::unique_ptr<SerialPort> noPort;
     ConfigurationImage image;
+    Database database;
 };
 
 struct WindowToCheck {
@@ -56,6 +58,11 @@ const QList<WindowToCheck>& windowsToCheck()
         {"status",
          [](MainWindow& main, Surroundings& s) {
              return std::make_unique<UnitStatusWindow>(*s.port, &main);
+         }},
+        // Its other pages: SettingsSheetTest goes through them one by one.
+        {"settings",
+         [](MainWindow& main, Surroundings& s) {
+             return std::make_unique<SettingsSheet>(s.database, &main);
          }},
     };
     return windows;
