@@ -459,8 +459,12 @@ void MainWindow::runCommand(int id)
 void MainWindow::openEditor(int command)
 {
     openedWindows_ << command;
-    if (EditorLauncher::open(command, this, database_, *session_))
-        editorClosed();
+    if (!EditorLauncher::open(command, this, database_, *session_))
+        return;
+    editorClosed();
+    // The panel's rows and cap codes may have changed with the patron pager settings.
+    if (command == SettingsCommand)
+        recreateCoasterPanel();
 }
 
 void MainWindow::showReport(int viewCommand)

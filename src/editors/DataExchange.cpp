@@ -31,6 +31,25 @@ std::optional<int> DataExchange::integer(QLineEdit* field, int min, int max)
     return value;
 }
 
+std::optional<unsigned> DataExchange::unsignedInteger(QLineEdit* field, unsigned min, unsigned max)
+{
+    if (refused_)
+        return std::nullopt;
+    static const QRegularExpression number(QStringLiteral("^[+]?[0-9]+$"));
+    const QString text = field->text();
+    bool ok = false;
+    const unsigned value = text.toUInt(&ok, 10);
+    if (!number.match(text).hasMatch() || !ok) {
+        refuse(field, positiveIntegerMessage());
+        return std::nullopt;
+    }
+    if (value < min || value > max) {
+        refuse(field, integerRangeMessage(static_cast<int>(min), static_cast<int>(max)));
+        return std::nullopt;
+    }
+    return value;
+}
+
 std::optional<QString> DataExchange::text(QLineEdit* field, int maxLength)
 {
     return text(field, field->text(), maxLength);

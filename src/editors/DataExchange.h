@@ -33,6 +33,9 @@ public:
     std::optional<int> integer(QLineEdit* field);
     // As integer(), and within min..max: "Please enter an integer between %1 and %2."
     std::optional<int> integer(QLineEdit* field, int min, int max);
+    // Decimal digits that fit an unsigned int: "Please enter a positive integer.", and within
+    // min..max: "Please enter an integer between %1 and %2."
+    std::optional<unsigned> unsignedInteger(QLineEdit* field, unsigned min, unsigned max);
     // At most maxLength characters: "Please enter no more than %1 characters."
     std::optional<QString> text(QLineEdit* field, int maxLength);
     std::optional<QString> text(QWidget* field, const QString& value, int maxLength);
@@ -42,6 +45,7 @@ public:
     bool refused() const { return refused_; }
 
     static QString integerMessage() { return tr("Please enter an integer."); }
+    static QString positiveIntegerMessage() { return tr("Please enter a positive integer."); }
     static QString integerRangeMessage(int min, int max)
     {
         return tr("Please enter an integer between %1 and %2.").arg(min).arg(max);

@@ -8,6 +8,7 @@
 #include "ModalRunner.h"
 #include "PagersDialog.h"
 #include "ReminderMessagesDialog.h"
+#include "SettingsSheet.h"
 #include "UnitSession.h"
 
 bool EditorLauncher::open(int command, QWidget* parent, Database& database, UnitSession& session)
@@ -45,6 +46,11 @@ bool EditorLauncher::open(int command, QWidget* parent, Database& database, Unit
     case FunctionKeysCommand: {
         FunctionKeysDialog dialog(database, parent);
         ModalRunner::run(dialog);
+        return true;
+    }
+    case SettingsCommand: {
+        SettingsSheet sheet(database, parent);
+        ModalRunner::run(sheet);
         return true;
     }
     default:

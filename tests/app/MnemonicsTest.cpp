@@ -14,6 +14,7 @@
 #include "PortSettingsWindow.h"
 #include "ReminderMessagesDialog.h"
 #include "SerialPort.h"
+#include "SettingsSheet.h"
 #include "TransferWindow.h"
 #include "UnitStatusWindow.h"
 
@@ -77,6 +78,11 @@ const QList<WindowToCheck>& windowsToCheck()
         {"function keys",
          [](MainWindow& main, Surroundings& s) {
              return std::make_unique<FunctionKeysDialog>(s.database, &main);
+         }},
+        // Its other pages: SettingsSheetTest goes through them one by one.
+        {"settings",
+         [](MainWindow& main, Surroundings& s) {
+             return std::make_unique<SettingsSheet>(s.database, &main);
          }},
     };
     return windows;

@@ -72,18 +72,20 @@ QList<Widget*> ownWidgets(const QWidget& window)
 }
 
 // What Alt+letter can reach in one window: its buttons, the labels that lead to a field, group
-// box titles, tab titles and the titles of its menu bar.
+// box titles, tab titles and the titles of its menu bar. Only what would be on show counts: Qt
+// gives no shortcut to a widget that is not visible, so the pages of a tabbed window may share
+// letters.
 inline QStringList windowTexts(const QWidget& window)
 {
     QStringList texts;
     for (const QAbstractButton* button : ownWidgets<QAbstractButton>(window))
-        if (!button->isHidden())
+        if (button->isVisibleTo(&window))
             texts << button->text();
     for (const QLabel* label : ownWidgets<QLabel>(window))
-        if (label->buddy() && !label->isHidden())
+        if (label->buddy() && label->isVisibleTo(&window))
             texts << label->text();
     for (const QGroupBox* box : ownWidgets<QGroupBox>(window))
-        if (!box->isHidden())
+        if (box->isVisibleTo(&window))
             texts << box->title();
     for (const QTabBar* tabs : ownWidgets<QTabBar>(window))
         for (int i = 0; i < tabs->count(); ++i)

@@ -21,6 +21,7 @@
 #include "ReminderMessagesDialog.h"
 #include "ReportWindow.h"
 #include "SerialPort.h"
+#include "SettingsSheet.h"
 #include "SettingsStore.h"
 #include "Translations.h"
 #include "UnitSession.h"
@@ -34,6 +35,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTabBar>
 #include <QTest>
 
 #include <cstdlib>
@@ -234,12 +236,22 @@ int main(int argc, char* argv[])
         !pictures.take(commonMessages, QStringLiteral("common-messages")) ||
         !pictures.take(functionKeys, QStringLiteral("function-keys")))
         return 1;
+    // The settings sheet, page by page.
+    SettingsSheet sheet(database);
+    const char* const sheetPages[] = {"settings-general", "settings-pbx", "settings-interface",
+                                      "settings-transmitter", "settings-patron"};
+    for (int page = 0; page < SettingsSheet::PageCount; ++page) {
+        sheet.tabBar()->setCurrentIndex(page);
+        if (!pictures.take(sheet, QString::fromLatin1(sheetPages[page])))
+            return 1;
+    }
     // The pictures that follow show the whole screen: nothing of these may stay on it.
     for (QWidget* shown :
          {static_cast<QWidget*>(&alarms), static_cast<QWidget*>(&reminders),
           static_cast<QWidget*>(&commonMessages), static_cast<QWidget*>(&functionKeys),
-          static_cast<QWidget*>(&members), static_cast<QWidget*>(&groups),
-          static_cast<QWidget*>(&pagersDialog), static_cast<QWidget*>(window.coasterPanel())})
+          static_cast<QWidget*>(&sheet), static_cast<QWidget*>(&members),
+          static_cast<QWidget*>(&groups), static_cast<QWidget*>(&pagersDialog),
+          static_cast<QWidget*>(window.coasterPanel())})
         if (shown)
             shown->hide();
     const auto grabDialog = [&](QWidget& dialog, const char* name) {

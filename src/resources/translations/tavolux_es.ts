@@ -142,6 +142,10 @@
         <source>Please enter no more than %1 characters.</source>
         <translation>Introduzca %1 caracteres como máximo.</translation>
     </message>
+    <message>
+        <source>Please enter a positive integer.</source>
+        <translation>Introduzca un entero positivo.</translation>
+    </message>
 </context>
 <context>
     <name>DatabaseCommands</name>
@@ -377,6 +381,63 @@ Do you want to open them now? They become unsaved changes to %1.</source>
     </message>
 </context>
 <context>
+    <name>GeneralPage</name>
+    <message>
+        <source>Send on &amp;enter</source>
+        <translation>&amp;Enviar con Intro</translation>
+    </message>
+    <message>
+        <source>&amp;Maintenance password</source>
+        <translation>Contraseña de &amp;mantenimiento</translation>
+    </message>
+    <message>
+        <source>Password (confirmation)</source>
+        <translation>Contraseña (confirmación)</translation>
+    </message>
+    <message>
+        <source>&amp;Administrator password</source>
+        <translation>Contraseña de &amp;administrador</translation>
+    </message>
+    <message>
+        <source>&amp;Local ID length</source>
+        <translation>&amp;Longitud del ID local</translation>
+    </message>
+    <message>
+        <source>Screen &amp;1</source>
+        <translation>Pantalla &amp;1</translation>
+    </message>
+    <message>
+        <source>Screen 2, 1st L&amp;ine</source>
+        <translation>Pantalla 2, &amp;primera línea</translation>
+    </message>
+    <message>
+        <source>Screen 2, &amp;2nd Line</source>
+        <translation>Pantalla 2, seg&amp;unda línea</translation>
+    </message>
+    <message>
+        <source>Passwords must be either blank or 6 characters long.  Please try again.</source>
+        <translation>Las contraseñas deben estar en blanco o tener 6 caracteres.  Inténtelo de nuevo.</translation>
+    </message>
+    <message>
+        <source>ERROR: Maintenance and Administrator Passwords cannot be the same!
+Please change one password and confirm</source>
+        <translation>ERROR: ¡Las contraseñas de mantenimiento y de administrador no pueden ser iguales!
+Cambie una de ellas y confírmela</translation>
+    </message>
+    <message>
+        <source>ERROR: Maintenance Passwords do not match!
+Please re-enter password and confirm</source>
+        <translation>ERROR: ¡Las contraseñas de mantenimiento no coinciden!
+Vuelva a escribir la contraseña y confírmela</translation>
+    </message>
+    <message>
+        <source>ERROR: Administrator Passwords do not match!
+Please re-enter password and confirm</source>
+        <translation>ERROR: ¡Las contraseñas de administrador no coinciden!
+Vuelva a escribir la contraseña y confírmela</translation>
+    </message>
+</context>
+<context>
     <name>GroupsDialog</name>
     <message>
         <source>&amp;Edit</source>
@@ -431,6 +492,69 @@ Do you want to open them now? They become unsaved changes to %1.</source>
 Please add at least one member</source>
         <translation>No ha asignado ningún miembro a este grupo
 Añada al menos un miembro</translation>
+    </message>
+</context>
+<context>
+    <name>InterfacePage</name>
+    <message>
+        <source>None</source>
+        <translation>Ninguna</translation>
+    </message>
+    <message>
+        <source>Even</source>
+        <translation>Par</translation>
+    </message>
+    <message>
+        <source>Odd</source>
+        <translation>Impar</translation>
+    </message>
+    <message>
+        <source>&amp;Lookup Local ID</source>
+        <translation>Buscar ID &amp;local</translation>
+    </message>
+    <message>
+        <source>COMP1 Local &amp;ID</source>
+        <translation>&amp;ID local de COMP1</translation>
+    </message>
+    <message>
+        <source>Ignore Chec&amp;ksum</source>
+        <translation>Ignorar s&amp;uma de control</translation>
+    </message>
+    <message>
+        <source>&amp;Never disconnect</source>
+        <translation>&amp;Nunca desconectar</translation>
+    </message>
+    <message>
+        <source>Accept &amp;messages to invalid pagers</source>
+        <translation>Aceptar &amp;mensajes a buscas no válidos</translation>
+    </message>
+    <message>
+        <source>Send &apos;ID=&apos; every t&amp;wo seconds</source>
+        <translation>Enviar &apos;ID=&apos; cada &amp;dos segundos</translation>
+    </message>
+    <message>
+        <source>&amp;Protocol</source>
+        <translation>&amp;Protocolo</translation>
+    </message>
+    <message>
+        <source>Spee&amp;d</source>
+        <translation>&amp;Velocidad</translation>
+    </message>
+    <message>
+        <source>Data &amp;Bits</source>
+        <translation>&amp;Bits de datos</translation>
+    </message>
+    <message>
+        <source>S&amp;top Bits</source>
+        <translation>Bits de par&amp;ada</translation>
+    </message>
+    <message>
+        <source>P&amp;arity</source>
+        <translation>Pa&amp;ridad</translation>
+    </message>
+    <message>
+        <source>&amp;Flow Control</source>
+        <translation>Control de &amp;flujo</translation>
     </message>
 </context>
 <context>
@@ -834,6 +958,84 @@ NOTA: Los buscas de voz no pueden asignarse a grupos.
     </message>
 </context>
 <context>
+    <name>PatronPage</name>
+    <message>
+        <source>Anti-Theft mode &amp;enabled</source>
+        <translation>Modo antirrobo &amp;activado</translation>
+    </message>
+    <message>
+        <source>&amp;Alert mode control</source>
+        <translation>Control del modo de a&amp;viso</translation>
+    </message>
+    <message>
+        <source>Anti-Theft in&amp;dicator</source>
+        <translation>In&amp;dicador antirrobo</translation>
+    </message>
+    <message>
+        <source>Locate All &amp;Pagers</source>
+        <translation>Locali&amp;zar todos los buscas</translation>
+    </message>
+    <message>
+        <source>&amp;Locate coasters Cap Code</source>
+        <translation>Código CAP para &amp;localizar posavasos</translation>
+    </message>
+    <message>
+        <source>Anti-&amp;Theft Cap Code</source>
+        <translation>Código CAP a&amp;ntirrobo</translation>
+    </message>
+    <message>
+        <source>Anti-Theft &amp;Interval</source>
+        <translation>&amp;Intervalo antirrobo</translation>
+    </message>
+    <message>
+        <source>Anti-Theft Mode</source>
+        <translation>Modo antirrobo</translation>
+    </message>
+    <message>
+        <source>&amp;Group Cap Code</source>
+        <translation>Código CAP de g&amp;rupo</translation>
+    </message>
+    <message>
+        <source>Coaster control panel display</source>
+        <translation>Panel de control de posavasos</translation>
+    </message>
+    <message>
+        <source>Please enter a valid Anti Theft Cap Code</source>
+        <translation>Introduzca un código CAP antirrobo válido</translation>
+    </message>
+    <message>
+        <source>Please enter a valid locate coasters Cap Code</source>
+        <translation>Introduzca un código CAP válido para localizar posavasos</translation>
+    </message>
+    <message>
+        <source>Please enter a valid Common Cap Code</source>
+        <translation>Introduzca un código CAP común válido</translation>
+    </message>
+</context>
+<context>
+    <name>PbxPage</name>
+    <message>
+        <source>Answer &amp;Rings</source>
+        <translation>&amp;Tonos antes de contestar</translation>
+    </message>
+    <message>
+        <source>&amp;Prompt Delay (seconds)</source>
+        <translation>&amp;Retardo del aviso (segundos)</translation>
+    </message>
+    <message>
+        <source>&amp;Inactivity Time (seconds)</source>
+        <translation>Tiempo de &amp;inactividad (segundos)</translation>
+    </message>
+    <message>
+        <source>&amp;Msgs. Before Disconnect</source>
+        <translation>&amp;Mensajes antes de desconectar</translation>
+    </message>
+    <message>
+        <source>&amp;Voice paging timeout (seconds)</source>
+        <translation>Tiempo límite de &amp;voceo (segundos)</translation>
+    </message>
+</context>
+<context>
     <name>PortSettingsWindow</name>
     <message>
         <source>Com Port Settings</source>
@@ -1167,6 +1369,41 @@ Elija otro número</translation>
     </message>
 </context>
 <context>
+    <name>SettingsSheet</name>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Guardar</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Ajustes</translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation>General</translation>
+    </message>
+    <message>
+        <source>PBX</source>
+        <translation>Centralita</translation>
+    </message>
+    <message>
+        <source>Interface Communications</source>
+        <translation>Comunicaciones de la interfaz</translation>
+    </message>
+    <message>
+        <source>Transmitter</source>
+        <translation>Transmisor</translation>
+    </message>
+    <message>
+        <source>Patron Pager</source>
+        <translation>Buscas de clientes</translation>
+    </message>
+</context>
+<context>
     <name>TablePrinter</name>
     <message>
         <source>The file %1 could not be written.</source>
@@ -1195,6 +1432,69 @@ Consulte el CD o el directorio de instalación.</translation>
     <message>
         <source>&amp;Abort</source>
         <translation>&amp;Anular</translation>
+    </message>
+</context>
+<context>
+    <name>TransmitterPage</name>
+    <message>
+        <source>Transmitter Type</source>
+        <translation>Tipo de transmisor</translation>
+    </message>
+    <message>
+        <source>Standard</source>
+        <translation>Estándar</translation>
+    </message>
+    <message>
+        <source>Inverted</source>
+        <translation>Invertido</translation>
+    </message>
+    <message>
+        <source>Tone</source>
+        <translation>Tono</translation>
+    </message>
+    <message>
+        <source>Numeric</source>
+        <translation>Numérico</translation>
+    </message>
+    <message>
+        <source>Alpha Numeric</source>
+        <translation>Alfanumérico</translation>
+    </message>
+    <message>
+        <source>sequential standard</source>
+        <translation>secuencial estándar</translation>
+    </message>
+    <message>
+        <source>sequential extended</source>
+        <translation>secuencial extendido</translation>
+    </message>
+    <message>
+        <source>Pocsag &amp;Data Rate</source>
+        <translation>Velocidad de datos &amp;POCSAG</translation>
+    </message>
+    <message>
+        <source>Default Beep &amp;Tone</source>
+        <translation>&amp;Tono de aviso predeterminado</translation>
+    </message>
+    <message>
+        <source>Two Tone Duration &amp;A (sec)</source>
+        <translation>Duración &amp;A de dos tonos (s)</translation>
+    </message>
+    <message>
+        <source>Two Tone Duration &amp;B (sec)</source>
+        <translation>Duración &amp;B de dos tonos (s)</translation>
+    </message>
+    <message>
+        <source>Two Tone &amp;Gap Duration (sec)</source>
+        <translation>Pausa &amp;entre dos tonos (s)</translation>
+    </message>
+    <message>
+        <source>System &amp;Encoding Method</source>
+        <translation>&amp;Método de codificación del sistema</translation>
+    </message>
+    <message>
+        <source>&amp;Voice Pager Type</source>
+        <translation>Tipo de buscas de &amp;voz</translation>
     </message>
 </context>
 <context>
