@@ -108,7 +108,8 @@ void AlarmsDialog::accept()
         alarm.setEscalation(static_cast<uint16_t>(*numbers[2 * index + 1]));
         if (row.tone->currentIndex() >= 0)
             alarm.setTone(row.tone->currentIndex());
-        alarm.setMessage(row.message->text());
+        if (DataExchange::edited(row.message, alarm.message()))
+            alarm.setMessage(row.message->text());
         alarm.setSendReset(row.sendReset->isChecked());
     }
     EditorRows::markIfChanged(database_, before);

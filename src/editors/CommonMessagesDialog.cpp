@@ -1,5 +1,6 @@
 #include "CommonMessagesDialog.h"
 
+#include "DataExchange.h"
 #include "Database.h"
 #include "EditorRows.h"
 #include "RecordEditing.h"
@@ -25,8 +26,11 @@ void CommonMessagesDialog::accept()
 {
     ConfigurationImage& image = database_.image();
     const auto before = image.bytes();
-    for (int index = 0; index < ConfigurationImage::CommonMessageCount; ++index)
-        image.commonMessage(index).setText(RecordEditing::trimmedRight(fields_[index]->text()));
+    for (int index = 0; index < ConfigurationImage::CommonMessageCount; ++index) {
+        CommonMessageRecord message = image.commonMessage(index);
+        if (DataExchange::edited(fields_[index], message.text()))
+            message.setText(RecordEditing::trimmedRight(fields_[index]->text()));
+    }
     EditorRows::markIfChanged(database_, before);
     QDialog::accept();
 }

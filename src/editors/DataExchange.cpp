@@ -66,6 +66,11 @@ std::optional<QString> DataExchange::text(QWidget* field, const QString& value, 
     return value;
 }
 
+bool DataExchange::edited(const QLineEdit* field, const QString& stored)
+{
+    return field->text() != stored.left(field->maxLength());
+}
+
 void DataExchange::refuse(QWidget* field, const QString& message)
 {
     refused_ = true;

@@ -40,6 +40,11 @@ public:
     std::optional<QString> text(QLineEdit* field, int maxLength);
     std::optional<QString> text(QWidget* field, const QString& value, int maxLength);
 
+    // Whether a text field no longer shows `stored` as it was loaded. A stored text that fills
+    // its record to the last byte, with no end marker, shows cut to the field's length; left as
+    // it was, it must stay whole.
+    static bool edited(const QLineEdit* field, const QString& stored);
+
     // Shows message as a warning with an OK button and puts the focus on field.
     void refuse(QWidget* field, const QString& message);
     bool refused() const { return refused_; }

@@ -1,5 +1,6 @@
 #include "FunctionKeysDialog.h"
 
+#include "DataExchange.h"
 #include "Database.h"
 #include "EditorRows.h"
 #include "RecipientPickList.h"
@@ -56,7 +57,8 @@ void FunctionKeysDialog::accept()
             functionKey.setTarget(*target);
         if (row.tone->currentIndex() >= 0)
             functionKey.setTone(row.tone->currentIndex());
-        functionKey.setMessage(row.message->text());
+        if (DataExchange::edited(row.message, functionKey.message()))
+            functionKey.setMessage(row.message->text());
     }
     EditorRows::markIfChanged(database_, before);
     QDialog::accept();

@@ -13,6 +13,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 constexpr int PasswordLength = 6;
 constexpr int LabelLength = 16;
@@ -98,9 +100,14 @@ bool GeneralPage::apply()
     ConfigurationImage& image = database_.image();
     UnitSettings settings = image.settings();
     settings.setValue(UnitSettings::localIdLength, static_cast<uint32_t>(*length));
-    image.setTextAt(ConfigurationImage::startupLabel1, screen1_->text());
-    image.setTextAt(ConfigurationImage::startupLabel2Line1, screen2Line1_->text());
-    image.setTextAt(ConfigurationImage::startupLabel2Line2, screen2Line2_->text());
+    const std::pair<ImageField, QLineEdit*> labels[] = {
+        {ConfigurationImage::startupLabel1, screen1_},
+        {ConfigurationImage::startupLabel2Line1, screen2Line1_},
+        {ConfigurationImage::startupLabel2Line2, screen2Line2_},
+    };
+    for (const auto& [field, edit] : labels)
+        if (DataExchange::edited(edit, image.textAt(field)))
+            image.setTextAt(field, edit->text());
 
     const QString maintenance = maintenance_->text();
     const QString administrator = administrator_->text();
@@ -116,11 +123,13 @@ bool GeneralPage::apply()
     if (maintenance != maintenanceAgain_->text())
         return refuse(maintenanceAgain_, tr("ERROR: Maintenance Passwords do not match!\nPlease "
                                             "re-enter password and confirm"));
-    settings.setText(UnitSettings::maintenancePassword, maintenance);
+    if (DataExchange::edited(maintenance_, settings.text(UnitSettings::maintenancePassword)))
+        settings.setText(UnitSettings::maintenancePassword, maintenance);
     if (administrator != administratorAgain_->text())
         return refuse(administratorAgain_, tr("ERROR: Administrator Passwords do not match!\n"
                                               "Please re-enter password and confirm"));
-    settings.setText(UnitSettings::administratorPassword, administrator);
+    if (DataExchange::edited(administrator_, settings.text(UnitSettings::administratorPassword)))
+        settings.setText(UnitSettings::administratorPassword, administrator);
     SettingsStore::setInteger(SettingsStore::SendOnEnter, sendOnEnter_->isChecked() ? 1 : 0);
     return true;
 }

@@ -1,5 +1,6 @@
 #include "ReminderMessagesDialog.h"
 
+#include "DataExchange.h"
 #include "Database.h"
 #include "EditorRows.h"
 #include "RecipientPickList.h"
@@ -57,7 +58,8 @@ void ReminderMessagesDialog::accept()
         // A target the list does not offer stays as stored, so that OK alone changes nothing.
         if (const auto target = RecipientPickList::selectedLocalId(row.target))
             reminder.setTarget(*target);
-        reminder.setMessage(RecordEditing::trimmedRight(row.message->text()));
+        if (DataExchange::edited(row.message, reminder.message()))
+            reminder.setMessage(RecordEditing::trimmedRight(row.message->text()));
         // A stored value past the end of the day keeps itself unless a time was picked.
         if (row.time->time() != wallClockTime(reminder.timeOfDay()))
             reminder.setTimeOfDay(minutesAfterMidnight(row.time->time()));

@@ -27,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -146,6 +147,27 @@ TEST_F(SettingsSheetTest, ALocalIdLengthThatIsNoNumberIsRefusedFirstAndNothingIs
     retype(page->localIdLengthField(), QStringLiteral("4"));
     page->localIdLengthBox()->stepUp();
     EXPECT_EQ(page->localIdLengthBox()->value(), 1);
+}
+
+// A foreign file can fill a label or a password to its last byte, with no end marker: one
+// character more than the field takes. Applying the page unedited must not cut it short.
+TEST_F(SettingsSheetTest, GeneralPageKeepsTextsThatFillTheirFieldsWhole)
+{
+    settings().resetToDefaults();
+    const std::pair<ImageField, char> texts[] = {
+        {ConfigurationImage::startupLabel1, 'A'},
+        {ConfigurationImage::startupLabel2Line1, 'a'},
+        {ConfigurationImage::startupLabel2Line2, 'A'},
+        {UnitSettings::maintenancePassword, '1'},
+        {UnitSettings::administratorPassword, '2'},
+    };
+    for (const auto& [field, first] : texts)
+        for (int at = 0; at < field.size; ++at)
+            image().setU8At(field.offset + at, static_cast<uint8_t>(first + at % 8));
+    const auto before = image().bytes();
+    auto page = openPage<GeneralPage>();
+    EXPECT_TRUE(page->apply());
+    EXPECT_TRUE(image().bytes() == before);
 }
 
 TEST_F(SettingsSheetTest, TabChangesApplyThePageAndARefusalKeepsItByMouseAndKeyboard)
