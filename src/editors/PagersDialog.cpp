@@ -121,6 +121,8 @@ void PagersDialog::setReceiverType(int type)
 
 void PagersDialog::showSelected()
 {
+    // A confirmed voice warning was for the pager shown until now.
+    removeFromGroups_ = false;
     save_->setEnabled(false);
     const auto id = RecipientPickList::selectedLocalId(list_);
     if (!id) {
@@ -249,6 +251,7 @@ void PagersDialog::deleteSelected()
     database_.image().deleteLocalId(*id);
     database_.markModified();
     edited_ = false;
+    removeFromGroups_ = false;
     new_->setEnabled(true);
     fillList(std::nullopt);
     if (list_->count() == 0) {

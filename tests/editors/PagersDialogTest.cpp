@@ -248,6 +248,50 @@ TEST_F(PagersDialogTest, AVoiceTypeLeavesEveryGroupOnlyWhenConfirmed)
     EXPECT_EQ(members(0), (std::vector<uint16_t>{5, 9}));
 }
 
+// The confirmed voice warning belongs to the pager it was given for: whatever shows another
+// pager, or gives up that pager, ends it before a Save of another pager could act on it.
+TEST_F(PagersDialogTest, AConfirmedVoiceWarningEndsWithThePagerItWasGivenFor)
+{
+    struct Case {
+        const char* what;
+        bool newPager; // the warning is confirmed for a New instead of pager 5
+        std::function<void(PagersDialog&)> leave;
+        std::vector<uint16_t> members;
+    };
+    const Case cases[] = {
+        {"another pager shown",
+         false,
+         [](PagersDialog& d) { RecipientPickList::select(d.list(), 7); },
+         {5, 7, 9}},
+        {"Delete", false, [](PagersDialog& d) { d.deleteSelected(); }, {7, 9}},
+        {"a pending New dropped", true, [](PagersDialog& d) { d.list()->setFocus(); }, {5, 7, 9}},
+    };
+    for (const Case& c : cases) {
+        image().resetToDefaults();
+        database.names().clear();
+        MessageBox::resetScript();
+        addPager(0, 5, "a");
+        addPager(1, 7, "b");
+        addPager(2, 9, "c");
+        addGroup(0, 100, "G", {5, 7, 9});
+        auto dialog = open();
+        RecipientPickList::select(dialog->list(), 5);
+        if (c.newPager)
+            dialog->newPager();
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        dialog->receiverTypeList()->setCurrentIndex(PagerRecord::Voice);
+        emit dialog->receiverTypeList()->activated(PagerRecord::Voice);
+        c.leave(*dialog);
+
+        const int shown = selectedId(dialog->list());
+        retype(dialog->nameField(), QStringLiteral("Renamed"));
+        dialog->save();
+        EXPECT_EQ(members(0), c.members) << c.what;
+        EXPECT_EQ(database.names().name(static_cast<uint16_t>(shown)), QStringLiteral("Renamed"))
+            << c.what;
+    }
+}
+
 TEST_F(PagersDialogTest, GivingTheListTheFocusDropsANewPagerAndShowsTheSelectedOne)
 {
     addPager(0, 5, "Five", PagerRecord::Numeric, 1234);
