@@ -1,6 +1,7 @@
 #include "EditorRows.h"
 
 #include "Database.h"
+#include "UnitTextValidator.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -57,6 +58,7 @@ QLineEdit* EditorRows::messageField(int maxLength, QWidget* parent)
 {
     auto* field = new QLineEdit(parent);
     field->setMaxLength(maxLength);
+    UnitTextValidator::guard(field);
     field->setMinimumWidth(field->fontMetrics().averageCharWidth() * (maxLength + 2));
     return field;
 }

@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "MessageBox.h"
 #include "SettingsStore.h"
+#include "UnitTextValidator.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -35,6 +36,7 @@ QLineEdit* labelField(const QString& stored)
 {
     auto* field = new QLineEdit(stored);
     field->setMaxLength(LabelLength);
+    UnitTextValidator::guard(field);
     return field;
 }
 } // namespace

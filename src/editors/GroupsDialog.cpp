@@ -7,6 +7,7 @@
 #include "ModalRunner.h"
 #include "RecipientPickList.h"
 #include "RecordEditing.h"
+#include "UnitTextValidator.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -42,6 +43,7 @@ GroupsDialog::GroupsDialog(Database& database, TestPage testPage, QWidget* paren
     for (QPushButton* button : {edit_, test_, new_, delete_, save_, close})
         button->setAutoDefault(false);
     name_->setMaxLength(RecordEditing::MaxNameLength);
+    UnitTextValidator::guard(name_);
     const int idDigits = RecordEditing::localIdLength(database_.image());
     localId_->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(idDigits)), localId_));

@@ -5,6 +5,7 @@
 #include "MessageBox.h"
 #include "RecipientPickList.h"
 #include "RecordEditing.h"
+#include "UnitTextValidator.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -41,6 +42,7 @@ PagersDialog::PagersDialog(Database& database, TestPage testPage, QWidget* paren
         button->setAutoDefault(false);
 
     name_->setMaxLength(RecordEditing::MaxNameLength);
+    UnitTextValidator::guard(name_);
     // Typing stops at the limits; a suggested local ID may still be longer, and Save says so.
     capcode_->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(CapcodeDigits)), capcode_));

@@ -24,6 +24,11 @@ std::optional<char32_t> UnitText::firstUnshowable(QStringView text)
     return std::nullopt;
 }
 
+bool UnitText::fitsField(QStringView text)
+{
+    return !text.contains(u'\n') && !firstUnshowable(text);
+}
+
 QString UnitText::describe(char32_t character)
 {
     const QString code = QStringLiteral("U+%1").arg(

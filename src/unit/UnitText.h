@@ -19,6 +19,9 @@ public:
     // The first character of text that the unit cannot show, as a whole code point (an emoji
     // is one character here, not two halves of a surrogate pair).
     static std::optional<char32_t> firstUnshowable(QStringView text);
+    // A text field of the image (a name, a message, a label) holds one line: what the unit can
+    // show, without a line break.
+    static bool fitsField(QStringView text);
     // "U+03B1 'α'", or "U+001E" for a character that has no picture of its own.
     static QString describe(char32_t character);
 
