@@ -272,6 +272,14 @@ void ConfigurationImage::replaceReferences(uint16_t oldId, uint16_t newId)
         if (entry.secondTarget() == oldId)
             entry.setSecondTarget(newId);
     }
+    for (int i = 0; i < ReminderCount; ++i) {
+        ReminderRecord entry = reminder(i);
+        if (entry.target() == oldId)
+            entry.setTarget(newId);
+    }
+    UnitSettings unit = settings();
+    if (unit.value(UnitSettings::comp1LocalId) == oldId)
+        unit.setValue(UnitSettings::comp1LocalId, newId);
     // Every member slot, also those behind an empty one.
     for (int slot = 0; slot < GroupCount; ++slot) {
         GroupRecord record = group(slot);

@@ -119,10 +119,12 @@ public:
     void clearPager(int slot);
     void clearGroup(int slot);
     void clearGroupMembers(int slot);
-    // Refuses (false, nothing changed) to renumber from or to 0xFFFF: it marks every free slot
-    // and every empty reference, so no pager or group goes by it.
+    // Every reference follows the number: group members, alarm, function-key and reminder
+    // targets and the COMP1 pager. Refuses (false, nothing changed) to renumber from or to
+    // 0xFFFF: it marks every free slot and every empty reference, so no pager or group goes by it.
     bool renumberLocalId(uint16_t oldId, uint16_t newId);
-    // Member lists close the gap the deleted local ID leaves, so no member behind it is lost.
+    // Every reference to the deleted local ID is emptied, so that no pager later given the number
+    // inherits it; member lists close the gap, so no member behind it is lost.
     void deleteLocalId(uint16_t localId);
     // Takes the local ID out of every group's member list, closing the gaps.
     void removeFromAllGroups(uint16_t localId);

@@ -31,7 +31,12 @@ ReminderMessagesDialog::ReminderMessagesDialog(Database& database, QWidget* pare
         grid.addRow(QString::number(index + 1), {row.target, row.time, row.message});
 
         const ReminderRecord reminder = image.reminder(index);
-        RecipientPickList::select(row.target, reminder.target());
+        // A number that no pager or group holds (a file from elsewhere) shows as itself rather
+        // than as a blank box, and OK keeps it.
+        if (!RecipientPickList::select(row.target, reminder.target())) {
+            row.target->addItem(QString::number(reminder.target()), reminder.target());
+            RecipientPickList::select(row.target, reminder.target());
+        }
         row.time->setTime(wallClockTime(reminder.timeOfDay()));
         row.message->setText(reminder.message());
     }

@@ -323,7 +323,7 @@ TEST(ConfigurationImageIteration, VisitsAscendingLocalIdsAndSkipsWhatTheIndexHid
     EXPECT_EQ(image.pager(*image.nextPager(*slot)).capcode(), 555u);
 }
 
-TEST(ConfigurationImageReferences, RenumberMovesEveryReferenceButRemindersAndComp1)
+TEST(ConfigurationImageReferences, RenumberMovesEveryReferenceRemindersAndComp1Too)
 {
     ConfigurationImage image;
     addPager(image, 0, 12);
@@ -345,8 +345,8 @@ TEST(ConfigurationImageReferences, RenumberMovesEveryReferenceButRemindersAndCom
     EXPECT_EQ(image.functionKey(7).target(), 40);
     EXPECT_EQ(image.alarm(0).firstTarget(), 40);
     EXPECT_EQ(image.alarm(3).secondTarget(), 40);
-    EXPECT_EQ(image.reminder(0).target(), 12);
-    EXPECT_EQ(image.settings().value(UnitSettings::comp1LocalId), 12u);
+    EXPECT_EQ(image.reminder(0).target(), 40);
+    EXPECT_EQ(image.settings().value(UnitSettings::comp1LocalId), 40u);
 
     // Nothing holds 77: no reference changes.
     image.functionKey(1).setTarget(77);
@@ -368,6 +368,8 @@ TEST(ConfigurationImageReferences, DeleteClosesTheGapItLeavesInMemberLists)
     image.functionKey(2).setTarget(7);
     image.alarm(1).setFirstTarget(7);
     image.reminder(4).setTarget(7);
+    image.reminder(9).setTarget(7);
+    image.settings().setValue(UnitSettings::comp1LocalId, 7);
 
     image.deleteLocalId(7);
 
@@ -380,7 +382,10 @@ TEST(ConfigurationImageReferences, DeleteClosesTheGapItLeavesInMemberLists)
     EXPECT_EQ(members(image, 1), std::vector<uint16_t>{});
     EXPECT_EQ(image.functionKey(2).target(), None);
     EXPECT_EQ(image.alarm(1).firstTarget(), None);
-    EXPECT_EQ(image.reminder(4).target(), 7);
+    // Nothing may keep the freed number: a later pager given it would inherit these.
+    EXPECT_EQ(image.reminder(4).target(), None);
+    EXPECT_EQ(image.reminder(9).target(), None);
+    EXPECT_EQ(image.settings().value(UnitSettings::comp1LocalId), None);
 
     image.deleteLocalId(100);
     EXPECT_TRUE(image.group(0).isFree());

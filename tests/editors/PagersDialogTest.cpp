@@ -148,7 +148,7 @@ TEST_F(PagersDialogTest, ALocalIdAboveTheNumberSpaceIsRefused)
     EXPECT_EQ(shownTexts(), QStringList{QStringLiteral("Please enter no more than 4 characters.")});
 }
 
-TEST_F(PagersDialogTest, RenumberingMovesReferencesButNotReminders)
+TEST_F(PagersDialogTest, RenumberingMovesEveryReference)
 {
     addPager(0, 12, "Twelve");
     addPager(1, 13, "Thirteen");
@@ -157,6 +157,7 @@ TEST_F(PagersDialogTest, RenumberingMovesReferencesButNotReminders)
     image().functionKey(0).setTarget(12);
     image().functionKey(7).setTarget(12);
     image().reminder(0).setTarget(12);
+    image().settings().setValue(UnitSettings::comp1LocalId, 12);
     auto dialog = open();
     RecipientPickList::select(dialog->list(), 12);
     saveWith(*dialog, QStringLiteral("Twelve"), QStringLiteral("1000"), QStringLiteral("40"));
@@ -166,7 +167,8 @@ TEST_F(PagersDialogTest, RenumberingMovesReferencesButNotReminders)
     EXPECT_EQ(image().alarm(0).firstTarget(), 40);
     EXPECT_EQ(image().functionKey(0).target(), 40);
     EXPECT_EQ(image().functionKey(7).target(), 40);
-    EXPECT_EQ(image().reminder(0).target(), 12);
+    EXPECT_EQ(image().reminder(0).target(), 40);
+    EXPECT_EQ(image().settings().value(UnitSettings::comp1LocalId), 40u);
     EXPECT_EQ(selectedId(dialog->list()), 40);
 
     // A field reading 013 for pager 13 counts as a change, and 13 is in use.
@@ -198,9 +200,13 @@ TEST_F(PagersDialogTest, DeleteEmptiesReferencesAndKeepsTheOtherMembers)
     addGroup(0, 100, "G", {5, 7, 9});
     image().alarm(1).setSecondTarget(7);
     image().functionKey(3).setTarget(7);
+    image().reminder(2).setTarget(7);
+    image().settings().setValue(UnitSettings::comp1LocalId, 7);
     auto dialog = open();
     RecipientPickList::select(dialog->list(), 7);
     dialog->deleteSelected();
+    EXPECT_EQ(image().reminder(2).target(), 0xFFFF);
+    EXPECT_EQ(image().settings().value(UnitSettings::comp1LocalId), 0xFFFFu);
     EXPECT_EQ(members(0), (std::vector<uint16_t>{5, 9}));
     EXPECT_EQ(image().alarm(1).secondTarget(), 0xFFFF);
     EXPECT_EQ(image().functionKey(3).target(), 0xFFFF);

@@ -108,7 +108,9 @@ TEST_F(ReminderMessagesDialogTest, OkTrimsMessagesAndKeepsTargetsByLocalId)
     auto dialog = open();
     EXPECT_EQ(RecipientPickList::selectedLocalId(dialog->row(0).target), 7);
     EXPECT_EQ(dialog->row(1).target->currentText(), QStringLiteral("9"));
-    EXPECT_EQ(dialog->row(3).target->currentIndex(), -1);
+    // A number no list offers shows as itself, in its own row only, and stays as stored.
+    EXPECT_EQ(dialog->row(3).target->currentText(), QStringLiteral("1234"));
+    EXPECT_EQ(dialog->row(2).target->findText(QStringLiteral("1234")), -1);
     dialog->accept();
     EXPECT_EQ(image().bytes(), before);
     EXPECT_FALSE(database.isModified());
