@@ -99,18 +99,8 @@ bool GeneralPage::apply()
     const auto length = exchange.integer(localIdLengthField(), MinLocalIdLength, MaxLocalIdLength);
     if (!length)
         return false;
-    ConfigurationImage& image = database_.image();
-    UnitSettings settings = image.settings();
-    settings.setValue(UnitSettings::localIdLength, static_cast<uint32_t>(*length));
-    const std::pair<ImageField, QLineEdit*> labels[] = {
-        {ConfigurationImage::startupLabel1, screen1_},
-        {ConfigurationImage::startupLabel2Line1, screen2Line1_},
-        {ConfigurationImage::startupLabel2Line2, screen2Line2_},
-    };
-    for (const auto& [field, edit] : labels)
-        if (DataExchange::edited(edit, image.textAt(field)))
-            image.setTextAt(field, edit->text());
-
+    // Everything is checked before anything is stored: a refused page leaves the image as it
+    // was, so that Close drops all of its edits.
     const QString maintenance = maintenance_->text();
     const QString administrator = administrator_->text();
     for (QLineEdit* field : {maintenance_, administrator_}) {
@@ -125,11 +115,23 @@ bool GeneralPage::apply()
     if (maintenance != maintenanceAgain_->text())
         return refuse(maintenanceAgain_, tr("ERROR: Maintenance Passwords do not match!\nPlease "
                                             "re-enter password and confirm"));
-    if (DataExchange::edited(maintenance_, settings.text(UnitSettings::maintenancePassword)))
-        settings.setText(UnitSettings::maintenancePassword, maintenance);
     if (administrator != administratorAgain_->text())
         return refuse(administratorAgain_, tr("ERROR: Administrator Passwords do not match!\n"
                                               "Please re-enter password and confirm"));
+
+    ConfigurationImage& image = database_.image();
+    UnitSettings settings = image.settings();
+    settings.setValue(UnitSettings::localIdLength, static_cast<uint32_t>(*length));
+    const std::pair<ImageField, QLineEdit*> labels[] = {
+        {ConfigurationImage::startupLabel1, screen1_},
+        {ConfigurationImage::startupLabel2Line1, screen2Line1_},
+        {ConfigurationImage::startupLabel2Line2, screen2Line2_},
+    };
+    for (const auto& [field, edit] : labels)
+        if (DataExchange::edited(edit, image.textAt(field)))
+            image.setTextAt(field, edit->text());
+    if (DataExchange::edited(maintenance_, settings.text(UnitSettings::maintenancePassword)))
+        settings.setText(UnitSettings::maintenancePassword, maintenance);
     if (DataExchange::edited(administrator_, settings.text(UnitSettings::administratorPassword)))
         settings.setText(UnitSettings::administratorPassword, administrator);
     SettingsStore::setInteger(SettingsStore::SendOnEnter, sendOnEnter_->isChecked() ? 1 : 0);

@@ -11,8 +11,8 @@ class QLayout;
 class UnitSettings;
 
 // One page of the settings sheet. A page loads its values from the image (and the settings
-// store) when it is built; apply() takes them back, checking them in the page's own order. What
-// apply() stored before a refusal stays stored, so the order is part of each page's behaviour.
+// store) when it is built; apply() takes them back, checking them in the page's own order. A page
+// checks all of its values before it stores any, so a refused page has changed nothing.
 class SettingsPage : public QWidget {
     Q_OBJECT
 public:

@@ -85,13 +85,13 @@ struct PasswordCase {
     const char* storedAdministrator;
 };
 
-TEST_F(SettingsSheetTest, GeneralPageChecksInItsOrderAndKeepsWhatItStoredBeforeARefusal)
+TEST_F(SettingsSheetTest, GeneralPageChecksInItsOrderAndStoresNothingUntilAllIsRight)
 {
     const PasswordCase cases[] = {
         {"both blank", "", "", "", "", &SamePasswords, "482915", ""},
         {"five digits", "12345", "12345", "", "", &BlankOrSix, "482915", ""},
         {"administrator confirmation differs", "111111", "111111", "222222", "222223",
-         &AdministratorMismatch, "111111", ""},
+         &AdministratorMismatch, "482915", ""},
         {"maintenance confirmation differs", "111111", "111112", "222222", "222222",
          &MaintenanceMismatch, "482915", ""},
         {"taken", "111111", "111111", "222222", "222222", nullptr, "111111", "222222"},
@@ -103,6 +103,7 @@ TEST_F(SettingsSheetTest, GeneralPageChecksInItsOrderAndKeepsWhatItStoredBeforeA
         settings().resetToDefaults();
         image().setTextAt(ConfigurationImage::startupLabel1, QString());
         SettingsStore::setInteger(SettingsStore::SendOnEnter, 0);
+        const uint32_t length = settings().value(UnitSettings::localIdLength);
         auto page = openPage<GeneralPage>();
         retype(page->maintenancePassword(), QString::fromLatin1(c.maintenance));
         retype(page->maintenanceConfirmation(), QString::fromLatin1(c.maintenanceAgain));
@@ -117,15 +118,34 @@ TEST_F(SettingsSheetTest, GeneralPageChecksInItsOrderAndKeepsWhatItStoredBeforeA
         if (c.message) {
             EXPECT_EQ(MessageBox::shown().first().icon, MessageBox::Icon::None);
         }
-        // The length and the labels come before the passwords, so they are stored either way.
-        EXPECT_EQ(settings().value(UnitSettings::localIdLength), 2u);
-        EXPECT_EQ(image().textAt(ConfigurationImage::startupLabel1), QStringLiteral("Welcome"));
+        // A refused page has stored nothing at all: Close must be able to drop all of it.
+        EXPECT_EQ(settings().value(UnitSettings::localIdLength), c.message ? length : 2u);
+        EXPECT_EQ(image().textAt(ConfigurationImage::startupLabel1),
+                  c.message ? QString() : QStringLiteral("Welcome"));
         EXPECT_EQ(settings().text(UnitSettings::maintenancePassword),
                   QString::fromLatin1(c.storedMaintenance));
         EXPECT_EQ(settings().text(UnitSettings::administratorPassword),
                   QString::fromLatin1(c.storedAdministrator));
         EXPECT_EQ(SettingsStore::integer(SettingsStore::SendOnEnter, 0), c.message ? 0 : 1);
     }
+}
+
+TEST_F(SettingsSheetTest, CloseAfterARefusedSaveLeavesTheImageAndTheSaveQuestionAlone)
+{
+    const auto before = image().bytes();
+    auto sheet = openSheet();
+    GeneralPage& page = general(*sheet);
+    retype(page.screen1(), QStringLiteral("Changed"));
+    retype(page.localIdLengthField(), QStringLiteral("2"));
+    retype(page.maintenancePassword(), QStringLiteral("111111"));
+    retype(page.maintenanceConfirmation(), QStringLiteral("111111"));
+    retype(page.administratorPassword(), QStringLiteral("222222"));
+    retype(page.administratorConfirmation(), QStringLiteral("222223"));
+    sheet->saveButton()->click();
+    EXPECT_EQ(shownTexts(), QStringList{AdministratorMismatch});
+    sheet->closeButton()->click();
+    EXPECT_TRUE(image().bytes() == before);
+    EXPECT_FALSE(database.isModified());
 }
 
 TEST_F(SettingsSheetTest, ALocalIdLengthThatIsNoNumberIsRefusedFirstAndNothingIsStored)
