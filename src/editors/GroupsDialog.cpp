@@ -210,8 +210,8 @@ void GroupsDialog::save()
     ConfigurationImage& image = database_.image();
     DataExchange exchange(this);
     const auto nameText = exchange.text(name_, RecordEditing::MaxNameLength);
-    exchange.text(localId_, RecordEditing::localIdLength(image));
-    if (exchange.refused())
+    if (exchange.refused() || !RecordEditing::checkLength(exchange, localId_, image,
+                                                          pendingSlot_ ? std::nullopt : remembered))
         return;
     const QString name = RecordEditing::trimmedRight(*nameText);
     if (!RecordEditing::checkName(this, name_, name))
@@ -246,13 +246,11 @@ void GroupsDialog::save()
     new_->setEnabled(true);
 }
 
+// Delete takes the entry the list selects; what the fields hold has no say in it.
 void GroupsDialog::deleteSelected()
 {
-    DataExchange exchange(this);
-    exchange.text(name_, RecordEditing::MaxNameLength);
-    exchange.text(localId_, RecordEditing::localIdLength(database_.image()));
     const auto id = RecipientPickList::selectedLocalId(list_);
-    if (exchange.refused() || !id)
+    if (!id)
         return;
     const int row = list_->currentRow();
     database_.names().remove(*id);

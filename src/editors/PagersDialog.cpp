@@ -201,8 +201,8 @@ void PagersDialog::save()
     DataExchange exchange(this);
     const auto nameText = exchange.text(name_, RecordEditing::MaxNameLength);
     const auto capcodeText = exchange.text(capcode_, CapcodeDigits);
-    exchange.text(localId_, RecordEditing::localIdLength(image));
-    if (exchange.refused())
+    if (exchange.refused() || !RecordEditing::checkLength(exchange, localId_, image,
+                                                          pendingSlot_ ? std::nullopt : remembered))
         return;
     const QString name = RecordEditing::trimmedRight(*nameText);
     if (!RecordEditing::checkName(this, name_, name))
@@ -239,14 +239,11 @@ void PagersDialog::save()
     new_->setEnabled(true);
 }
 
+// Delete takes the entry the list selects; what the fields hold has no say in it.
 void PagersDialog::deleteSelected()
 {
-    DataExchange exchange(this);
-    exchange.text(name_, RecordEditing::MaxNameLength);
-    exchange.text(capcode_, CapcodeDigits);
-    exchange.text(localId_, RecordEditing::localIdLength(database_.image()));
     const auto id = RecipientPickList::selectedLocalId(list_);
-    if (exchange.refused() || !id)
+    if (!id)
         return;
     const int row = list_->currentRow();
     database_.names().remove(*id);

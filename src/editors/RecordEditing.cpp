@@ -1,21 +1,42 @@
 #include "RecordEditing.h"
 
 #include "ConfigurationImage.h"
+#include "DataExchange.h"
 #include "MessageBox.h"
 
 #include <QLineEdit>
 
-int RecordEditing::suggestedLocalId(const ConfigurationImage& image, int lastShown)
+#include <algorithm>
+
+int RecordEditing::suggestedLocalId(ConfigurationImage& image, int lastShown)
 {
-    int candidate = lastShown < 1 ? 1 : lastShown + 1;
-    while (candidate < 0xFFFF && image.isLocalIdInUse(static_cast<uint16_t>(candidate)))
-        ++candidate;
-    return candidate;
+    auto firstFree = [&image](int candidate) {
+        while (candidate < 0xFFFF && image.isLocalIdInUse(static_cast<uint16_t>(candidate)))
+            ++candidate;
+        return candidate;
+    };
+    const int next = firstFree(lastShown < 1 ? 1 : lastShown + 1);
+    int largest = 1;
+    for (int digit = 0; digit < std::min(localIdLength(image), 5); ++digit)
+        largest *= 10;
+    largest -= 1;
+    if (next <= largest)
+        return next;
+    const int fitting = firstFree(1);
+    return fitting <= largest ? fitting : next;
 }
 
 int RecordEditing::localIdLength(ConfigurationImage& image)
 {
     return static_cast<int>(image.settings().value(UnitSettings::localIdLength));
+}
+
+bool RecordEditing::checkLength(DataExchange& exchange, QLineEdit* field, ConfigurationImage& image,
+                                std::optional<uint16_t> stored)
+{
+    if (stored && field->text() == QString::number(*stored))
+        return true;
+    return exchange.text(field, localIdLength(image)).has_value();
 }
 
 bool RecordEditing::checkName(QWidget* dialog, QLineEdit* field, const QString& name)

@@ -6,6 +6,7 @@
 #include <optional>
 
 class ConfigurationImage;
+class DataExchange;
 class QLineEdit;
 class QWidget;
 
@@ -16,10 +17,17 @@ class RecordEditing {
 public:
     static constexpr int MaxNameLength = 32;
 
-    // The first local ID above the one last shown (from 1) that no pager or group holds.
-    static int suggestedLocalId(const ConfigurationImage& image, int lastShown);
+    // The first local ID above the one last shown (from 1) that no pager or group holds; when
+    // that one has more digits than the Local ID length allows, the first free one from 1 that
+    // fits, if there is one.
+    static int suggestedLocalId(ConfigurationImage& image, int lastShown);
     // The Local ID field's digit limit, from the unit's settings.
     static int localIdLength(ConfigurationImage& image);
+    // The digit limit applies to a Local ID the user gives, not to the one an entry already
+    // holds (the setting may have gone down since): false, with the data exchange's message,
+    // when the field holds more digits and differs from `stored`.
+    static bool checkLength(DataExchange& exchange, QLineEdit* field, ConfigurationImage& image,
+                            std::optional<uint16_t> stored);
 
     // Each shows its message with an OK button and focuses the field when the value is refused.
     static bool checkName(QWidget* dialog, QLineEdit* field, const QString& name);

@@ -264,6 +264,25 @@ TEST_F(GroupsDialogTest, RenumberingAGroupMovesItsReferences)
     EXPECT_EQ(image().functionKey(4).target(), 301);
 }
 
+TEST_F(GroupsDialogTest, AStoredLocalIdLongerThanTheLengthSettingStaysEditable)
+{
+    image().settings().setValue(UnitSettings::localIdLength, 2);
+    addPager(0, 1, "one");
+    addGroup(0, 1234, "Long", {1});
+    auto dialog = open();
+    dialog->rotaryBox()->click();
+    dialog->save();
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    EXPECT_TRUE(image().group(0).isRotary());
+
+    dialog->newGroup();
+    EXPECT_EQ(dialog->localIdField()->text(), QStringLiteral("2"));
+    dialog->list()->setFocus();
+    dialog->deleteSelected();
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    EXPECT_EQ(image().countGroups(), 0);
+}
+
 TEST_F(GroupsDialogTest, TwentyGroupsAreTheLimitAndDeleteWalksOn)
 {
     addPager(0, 1, "one");

@@ -148,6 +148,35 @@ TEST_F(PagersDialogTest, ALocalIdAboveTheNumberSpaceIsRefused)
     EXPECT_EQ(shownTexts(), QStringList{QStringLiteral("Please enter no more than 4 characters.")});
 }
 
+// The Local ID length limits what the user types, not what is already stored: after the setting
+// went down from 4 to 2, pager 1234 must still take a new capcode and go away with Delete.
+TEST_F(PagersDialogTest, AStoredLocalIdLongerThanTheLengthSettingStaysEditable)
+{
+    image().settings().setValue(UnitSettings::localIdLength, 2);
+    addPager(0, 1234, "Long", PagerRecord::Numeric, 1000);
+    addPager(1, 1, "One");
+    auto dialog = open();
+    RecipientPickList::select(dialog->list(), 1234);
+    retype(dialog->capcodeField(), QStringLiteral("4321"));
+    dialog->save();
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    EXPECT_EQ(image().pager(0).capcode(), 4321u);
+    EXPECT_EQ(image().pager(0).localId(), 1234);
+
+    // New suggests a number that the field can hold and Save takes.
+    dialog->newPager();
+    EXPECT_EQ(dialog->localIdField()->text(), QStringLiteral("2"));
+    retype(dialog->nameField(), QStringLiteral("Two"));
+    dialog->save();
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    EXPECT_TRUE(image().findPager(2).has_value());
+
+    RecipientPickList::select(dialog->list(), 1234);
+    dialog->deleteSelected();
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    EXPECT_FALSE(image().findPager(1234).has_value());
+}
+
 TEST_F(PagersDialogTest, RenumberingMovesEveryReference)
 {
     addPager(0, 12, "Twelve");
