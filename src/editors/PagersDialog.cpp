@@ -225,7 +225,9 @@ void PagersDialog::save()
         PagerRecord pager = image.pager(*target);
         pager.setLocalId(*newId);
         pager.setCapcode(capcode);
-        pager.setReceiverType(type_->currentIndex());
+        // A stored type that no entry stands for shows none, and stays as it is.
+        if (type_->currentIndex() >= 0)
+            pager.setReceiverType(type_->currentIndex());
         database_.names().setName(*newId, name);
     }
     if (removeFromGroups_) {

@@ -177,6 +177,22 @@ TEST_F(PagersDialogTest, AStoredLocalIdLongerThanTheLengthSettingStaysEditable)
     EXPECT_FALSE(image().findPager(1234).has_value());
 }
 
+// A type no list entry stands for (a file from elsewhere) stays as stored unless one is chosen.
+TEST_F(PagersDialogTest, AStoredReceiverTypeTheListDoesNotOfferIsKept)
+{
+    for (const int type : {6, 7}) {
+        SCOPED_TRACE(type);
+        image().resetToDefaults();
+        addPager(0, 5, "Five", type);
+        auto dialog = open();
+        EXPECT_EQ(dialog->receiverTypeList()->currentIndex(), -1);
+        retype(dialog->nameField(), QStringLiteral("Renamed"));
+        dialog->save();
+        EXPECT_EQ(image().pager(0).receiverType(), type);
+        EXPECT_EQ(database.names().name(5), QStringLiteral("Renamed"));
+    }
+}
+
 TEST_F(PagersDialogTest, RenumberingMovesEveryReference)
 {
     addPager(0, 12, "Twelve");
