@@ -15,7 +15,7 @@ int RecordEditing::suggestedLocalId(ConfigurationImage& image, int lastShown)
             ++candidate;
         return candidate;
     };
-    const int next = firstFree(lastShown < 1 ? 1 : lastShown + 1);
+    const int next = firstFree(lastShown <= 1 ? 1 : lastShown + 1);
     int largest = 1;
     for (int digit = 0; digit < std::min(localIdLength(image), 5); ++digit)
         largest *= 10;

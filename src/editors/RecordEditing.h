@@ -17,9 +17,9 @@ class RecordEditing {
 public:
     static constexpr int MaxNameLength = 32;
 
-    // The first local ID above the one last shown (from 1) that no pager or group holds; when
-    // that one has more digits than the Local ID length allows, the first free one from 1 that
-    // fits, if there is one.
+    // The first local ID above the one last shown (from 1 when that is 1 or less, as it is with
+    // nothing shown) that no pager or group holds; when that one has more digits than the Local
+    // ID length allows, the first free one from 1 that fits, if there is one.
     static int suggestedLocalId(ConfigurationImage& image, int lastShown);
     // The Local ID field's digit limit, from the unit's settings.
     static int localIdLength(ConfigurationImage& image);

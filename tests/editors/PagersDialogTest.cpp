@@ -67,6 +67,13 @@ TEST_F(PagersDialogTest, AnEmptyTableOffersOnlyNewWhichSuggestsTheFirstFreeNumbe
     EXPECT_EQ(testPages, std::vector<uint16_t>{2});
 }
 
+TEST_F(PagersDialogTest, NewInAnEmptyDatabaseSuggestsOne)
+{
+    auto dialog = open();
+    dialog->newPager();
+    EXPECT_EQ(dialog->localIdField()->text(), QStringLiteral("1"));
+}
+
 TEST_F(PagersDialogTest, NewSuggestsTheNextFreeNumberAndKeepsTheCapcode)
 {
     addPager(0, 5, "Five", PagerRecord::Numeric, 1234);
