@@ -171,6 +171,11 @@ void GroupsDialog::showSelected()
     setGroupControlsEnabled(true);
     delete_->setEnabled(true);
     test_->setEnabled(true);
+    // Unsaved edits of the group shown before are given up with it.
+    if (!pendingSlot_) {
+        edited_ = false;
+        new_->setEnabled(true);
+    }
 }
 
 void GroupsDialog::markEdited()

@@ -150,6 +150,11 @@ void PagersDialog::showSelected()
     setFieldsEnabled(true);
     delete_->setEnabled(true);
     test_->setEnabled(true);
+    // Unsaved edits of the pager shown before are given up with it.
+    if (!pendingSlot_) {
+        edited_ = false;
+        new_->setEnabled(true);
+    }
 }
 
 void PagersDialog::markEdited()

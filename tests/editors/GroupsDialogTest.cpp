@@ -283,6 +283,21 @@ TEST_F(GroupsDialogTest, AStoredLocalIdLongerThanTheLengthSettingStaysEditable)
     EXPECT_EQ(image().countGroups(), 0);
 }
 
+TEST_F(GroupsDialogTest, AnEditAbandonedForAnotherGroupLeavesNewUsable)
+{
+    addPager(0, 1, "one");
+    addGroup(0, 100, "A", {1});
+    addGroup(1, 200, "B", {1});
+    auto dialog = open();
+    retype(dialog->nameField(), QStringLiteral("changed"));
+    EXPECT_FALSE(dialog->newButton()->isEnabled());
+    RecipientPickList::select(dialog->list(), 200);
+    EXPECT_TRUE(dialog->newButton()->isEnabled());
+    EXPECT_FALSE(dialog->saveButton()->isEnabled());
+    dialog->newGroup();
+    EXPECT_TRUE(dialog->hasPendingNew());
+}
+
 TEST_F(GroupsDialogTest, TwentyGroupsAreTheLimitAndDeleteWalksOn)
 {
     addPager(0, 1, "one");

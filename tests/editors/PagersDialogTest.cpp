@@ -74,6 +74,22 @@ TEST_F(PagersDialogTest, NewInAnEmptyDatabaseSuggestsOne)
     EXPECT_EQ(dialog->localIdField()->text(), QStringLiteral("1"));
 }
 
+TEST_F(PagersDialogTest, AnEditAbandonedForAnotherPagerLeavesNewUsable)
+{
+    addPager(0, 5, "a");
+    addPager(1, 7, "b");
+    auto dialog = open();
+    RecipientPickList::select(dialog->list(), 5);
+    retype(dialog->nameField(), QStringLiteral("changed"));
+    EXPECT_FALSE(dialog->newButton()->isEnabled());
+    RecipientPickList::select(dialog->list(), 7);
+    EXPECT_TRUE(dialog->newButton()->isEnabled());
+    EXPECT_FALSE(dialog->saveButton()->isEnabled());
+    EXPECT_EQ(dialog->nameField()->text(), QStringLiteral("b"));
+    dialog->newPager();
+    EXPECT_TRUE(dialog->hasPendingNew());
+}
+
 TEST_F(PagersDialogTest, NewSuggestsTheNextFreeNumberAndKeepsTheCapcode)
 {
     addPager(0, 5, "Five", PagerRecord::Numeric, 1234);
