@@ -85,8 +85,17 @@ void AlarmsDialog::accept()
     DataExchange exchange(this);
     std::array<std::optional<int>, 2 * ConfigurationImage::AlarmCount> numbers;
     for (int index = 0; index < ConfigurationImage::AlarmCount; ++index) {
-        numbers[2 * index] = exchange.integer(rows_[index].delay, 0, MaxDelay);
-        numbers[2 * index + 1] = exchange.integer(rows_[index].escalation, 0, MaxEscalation);
+        const Row& row = rows_[index];
+        // A disabled row's boxes cannot take the focus to be mended: a number there that OK
+        // cannot take stays as stored instead of blocking OK.
+        if (row.delay->isEnabled()) {
+            numbers[2 * index] = exchange.integer(row.delay, 0, MaxDelay);
+            numbers[2 * index + 1] = exchange.integer(row.escalation, 0, MaxEscalation);
+        } else {
+            numbers[2 * index] = DataExchange::integerIn(row.delay->text(), 0, MaxDelay);
+            numbers[2 * index + 1] =
+                DataExchange::integerIn(row.escalation->text(), 0, MaxEscalation);
+        }
     }
     if (exchange.refused())
         return;
@@ -100,12 +109,14 @@ void AlarmsDialog::accept()
         // stored, so that OK alone never changes a record.
         if (row.type->currentIndex() >= 0)
             alarm.setInputType(row.type->currentIndex());
-        alarm.setDelay(static_cast<uint16_t>(*numbers[2 * index]));
+        if (numbers[2 * index])
+            alarm.setDelay(static_cast<uint16_t>(*numbers[2 * index]));
         if (const auto target = RecipientPickList::selectedLocalId(row.firstTarget))
             alarm.setFirstTarget(*target);
         if (const auto target = RecipientPickList::selectedLocalId(row.secondTarget))
             alarm.setSecondTarget(*target);
-        alarm.setEscalation(static_cast<uint16_t>(*numbers[2 * index + 1]));
+        if (numbers[2 * index + 1])
+            alarm.setEscalation(static_cast<uint16_t>(*numbers[2 * index + 1]));
         if (row.tone->currentIndex() >= 0)
             alarm.setTone(row.tone->currentIndex());
         if (DataExchange::edited(row.message, alarm.message()))

@@ -5,19 +5,36 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 
+namespace {
+
+std::optional<int> parsedInteger(const QString& text)
+{
+    // toInt alone would also take blanks around the digits; the field must hold a number only.
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!number.match(text).hasMatch() || !ok)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
 std::optional<int> DataExchange::integer(QLineEdit* field)
 {
     if (refused_)
         return std::nullopt;
-    // toInt alone would also take blanks around the digits; the field must hold a number only.
-    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
-    const QString text = field->text();
-    bool ok = false;
-    const int value = text.toInt(&ok, 10);
-    if (!number.match(text).hasMatch() || !ok) {
+    const auto value = parsedInteger(field->text());
+    if (!value)
         refuse(field, integerMessage());
+    return value;
+}
+
+std::optional<int> DataExchange::integerIn(const QString& text, int min, int max)
+{
+    const auto value = parsedInteger(text);
+    if (value && (*value < min || *value > max))
         return std::nullopt;
-    }
     return value;
 }
 

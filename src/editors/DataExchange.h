@@ -31,6 +31,9 @@ public:
 
     // Optional sign and decimal digits that fit an int; anything else: "Please enter an integer."
     std::optional<int> integer(QLineEdit* field);
+    // The same reading without a message: nothing when the text is no such number or lies
+    // outside min..max.
+    static std::optional<int> integerIn(const QString& text, int min, int max);
     // As integer(), and within min..max: "Please enter an integer between %1 and %2."
     std::optional<int> integer(QLineEdit* field, int min, int max);
     // Decimal digits that fit an unsigned int: "Please enter a positive integer.", and within

@@ -184,6 +184,21 @@ TEST_F(AlarmsDialogTest, NumbersOkRefusesShowTheirMessageWithTheFocusOnTheField)
     }
 }
 
+// A disabled row's boxes cannot take the focus: a value out of range there must not block OK,
+// and OK keeps it as stored.
+TEST_F(AlarmsDialogTest, AStoredNumberOutOfRangeInADisabledRowIsKept)
+{
+    image().alarm(1).setDelay(5000);
+    image().alarm(3).setEscalation(10000);
+    const auto before = image().bytes();
+    auto dialog = open();
+    EXPECT_FALSE(dialog->row(1).delay->isEnabled());
+    dialog->accept();
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(image().bytes(), before);
+}
+
 TEST_F(AlarmsDialogTest, TypingIsLimitedInAdvance)
 {
     auto dialog = open();
