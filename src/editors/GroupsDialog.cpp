@@ -96,7 +96,6 @@ void GroupsDialog::fillList(std::optional<uint16_t> select)
     RecipientPickList::Options options;
     options.pagers = false;
     options.sortByText = true;
-    options.unnamed = RecipientPickList::Unnamed::ShowEmptyUnlessNoNames;
     RecipientPickList::fill(list_, database_.image(), database_.names(), options);
     if (select) {
         const QSignalBlocker quiet(list_);
@@ -126,10 +125,7 @@ void GroupsDialog::fillMembers(std::optional<int> groupSlot)
     if (groupSlot) {
         for (uint16_t id = image.firstMember(*groupSlot); id != ConfigurationImage::NoLocalId;
              id = image.nextMember())
-            entries.append(
-                {RecipientPickList::displayText(database_.names(), id,
-                                                RecipientPickList::Unnamed::ShowEmptyUnlessNoNames),
-                 id});
+            entries.append({RecipientPickList::displayText(database_.names(), id), id});
     }
     RecipientPickList::sortByText(entries);
     RecipientPickList::fill(members_, entries);
@@ -140,7 +136,6 @@ void GroupsDialog::fillCandidates(std::optional<int> groupSlot)
     ConfigurationImage& image = database_.image();
     RecipientPickList::Options options;
     options.sortByText = true;
-    options.unnamed = RecipientPickList::Unnamed::ShowEmptyUnlessNoNames;
     // No voice pager, no member already in, and no group that would make the membership loop;
     // a group not yet saved belongs to none, so every saved group may join it.
     options.accept = [&image, groupSlot](uint16_t id) {
@@ -163,7 +158,7 @@ void GroupsDialog::showSelected()
     if (!slot)
         return;
     shownLocalId_ = *id;
-    name_->setText(list_->selectedItems().first()->text());
+    name_->setText(database_.names().name(*id));
     localId_->setText(QString::number(*id));
     rotary_->setChecked(database_.image().group(*slot).isRotary());
     fillMembers(slot);

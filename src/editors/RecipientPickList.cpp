@@ -8,13 +8,9 @@
 
 #include <algorithm>
 
-QString RecipientPickList::displayText(const NameTable& names, uint16_t localId, Unnamed unnamed)
+QString RecipientPickList::displayText(const NameTable& names, uint16_t localId)
 {
-    if (names.contains(localId))
-        return names.name(localId);
-    if (unnamed == Unnamed::ShowEmptyUnlessNoNames && names.size() > 0)
-        return QString();
-    return QString::number(localId);
+    return names.contains(localId) ? names.name(localId) : QString::number(localId);
 }
 
 QList<RecipientPickList::Entry> RecipientPickList::entries(ConfigurationImage& image,
@@ -24,7 +20,7 @@ QList<RecipientPickList::Entry> RecipientPickList::entries(ConfigurationImage& i
     QList<Entry> list;
     auto add = [&](uint16_t localId) {
         if (!options.accept || options.accept(localId))
-            list.append({displayText(names, localId, options.unnamed), localId});
+            list.append({displayText(names, localId), localId});
     };
     if (options.pagers) {
         for (auto slot = image.firstPager(); slot; slot = image.nextPager(*slot))

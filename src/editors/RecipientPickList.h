@@ -34,16 +34,12 @@ public:
     static constexpr int LocalIdRole = Qt::UserRole;
 
     enum class NonePlacement { Absent, First, AmongNames };
-    // What an entry without a name shows: its local ID, or (the groups and members lists) an
-    // empty text unless the name table is empty altogether, when it shows its local ID.
-    enum class Unnamed { ShowLocalId, ShowEmptyUnlessNoNames };
 
     struct Options {
         bool pagers = true;
         bool groups = true;
         bool sortByText = false;
         NonePlacement none = NonePlacement::Absent;
-        Unnamed unnamed = Unnamed::ShowLocalId;
         std::function<bool(uint16_t localId)> accept;
     };
 
@@ -53,8 +49,8 @@ public:
     };
 
     static QString noneText() { return tr("None"); }
-    static QString displayText(const NameTable& names, uint16_t localId,
-                               Unnamed unnamed = Unnamed::ShowLocalId);
+    // The name, or the local ID of an entry without one.
+    static QString displayText(const NameTable& names, uint16_t localId);
 
     // Not const: the image's ordered iteration rebuilds its index.
     static QList<Entry> entries(ConfigurationImage& image, const NameTable& names,

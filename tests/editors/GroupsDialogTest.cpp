@@ -316,18 +316,32 @@ TEST_F(GroupsDialogTest, TwentyGroupsAreTheLimitAndDeleteWalksOn)
     EXPECT_TRUE(dialog->newButton()->isEnabled());
 }
 
-TEST_F(GroupsDialogTest, DisplayTextsAreNameEmptyOrLocalId)
+// An entry without a name shows its local ID, as in every other list, whether or not other
+// entries have names.
+TEST_F(GroupsDialogTest, EntriesWithoutANameShowTheirLocalId)
 {
     addPager(0, 1, nullptr);
-    addGroup(0, 100, nullptr, {1});
-    {
+    addPager(1, 2, "Two");
+    addGroup(0, 100, nullptr, {1, 2});
+    addGroup(1, 200, "Named", {100});
+    for (const bool otherNames : {false, true}) {
+        SCOPED_TRACE(otherNames);
+        if (!otherNames) {
+            database.names().remove(2);
+            database.names().remove(200);
+        }
         auto dialog = open();
-        EXPECT_EQ(texts(dialog->list()), QStringList{QStringLiteral("100")});
-        EXPECT_EQ(texts(dialog->membersList()), QStringList{QStringLiteral("1")});
+        RecipientPickList::select(dialog->list(), 100);
+        EXPECT_TRUE(texts(dialog->list()).contains(QStringLiteral("100")));
+        EXPECT_TRUE(texts(dialog->membersList()).contains(QStringLiteral("1")));
+        // The name field shows the name, and an unnamed group has none.
+        EXPECT_EQ(dialog->nameField()->text(), QString());
+        database.names().setName(2, QStringLiteral("Two"));
+        database.names().setName(200, QStringLiteral("Named"));
     }
-    database.names().setName(7, QStringLiteral("elsewhere"));
     auto dialog = open();
-    EXPECT_EQ(texts(dialog->list()), QStringList{QString()});
+    RecipientPickList::select(dialog->list(), 200);
+    EXPECT_TRUE(texts(dialog->candidateList()).contains(QStringLiteral("1")));
 }
 
 TEST_F(GroupsDialogTest, NoTwoControlsShareAMnemonicInEitherLanguage)

@@ -11,7 +11,6 @@ namespace {
 
 using Options = RecipientPickList::Options;
 using NonePlacement = RecipientPickList::NonePlacement;
-using Unnamed = RecipientPickList::Unnamed;
 constexpr uint16_t None = ConfigurationImage::NoLocalId;
 
 // Pagers 30 "bar", 10 "Zed", 20 (no name) in slots out of local-ID order; groups 50 "alpha" and
@@ -108,15 +107,10 @@ TEST_F(RecipientPickListTest, OrdersEntriesAsDescribed)
         EXPECT_EQ(ids(RecipientPickList::entries(image, names, c.options)), c.expected) << c.what;
 }
 
-TEST_F(RecipientPickListTest, UnnamedEntriesShowTheirLocalIdOrNothing)
+TEST_F(RecipientPickListTest, UnnamedEntriesShowTheirLocalId)
 {
     EXPECT_EQ(RecipientPickList::displayText(names, 30), QStringLiteral("bar"));
     EXPECT_EQ(RecipientPickList::displayText(names, 20), QStringLiteral("20"));
-    EXPECT_EQ(RecipientPickList::displayText(names, 20, Unnamed::ShowEmptyUnlessNoNames),
-              QString());
-    const NameTable noNames;
-    EXPECT_EQ(RecipientPickList::displayText(noNames, 20, Unnamed::ShowEmptyUnlessNoNames),
-              QStringLiteral("20"));
 }
 
 TEST_F(RecipientPickListTest, ControlsCarryTheLocalIdAndSelectByIt)
