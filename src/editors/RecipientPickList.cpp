@@ -1,6 +1,7 @@
 #include "RecipientPickList.h"
 
 #include "ConfigurationImage.h"
+#include "NameCollation.h"
 #include "NameTable.h"
 
 #include <QComboBox>
@@ -43,7 +44,7 @@ QList<RecipientPickList::Entry> RecipientPickList::entries(ConfigurationImage& i
 void RecipientPickList::sortByText(QList<Entry>& entries)
 {
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        const int order = QString::compare(a.text, b.text, Qt::CaseInsensitive);
+        const int order = NameCollation::compare(a.text, b.text);
         return order != 0 ? order < 0 : a.localId < b.localId;
     });
 }

@@ -25,8 +25,8 @@ class QListWidgetItem;
 //
 // Every item carries its local ID (0xFFFF for "None") as item data under LocalIdRole. Without
 // sorting, pagers come first in ascending local ID, then groups in ascending local ID; with
-// sortByText the whole list ("None" too when it is NonePlacement::AmongNames) is in alphabetical
-// order, case-insensitive, equal texts by local ID. A filter keeps only the local IDs it accepts
+// sortByText the whole list ("None" too when it is NonePlacement::AmongNames) is in the order of
+// NameCollation, equal texts by local ID. A filter keeps only the local IDs it accepts
 // (candidates of a group, for instance); "None" is never filtered.
 class RecipientPickList {
     Q_DECLARE_TR_FUNCTIONS(RecipientPickList)

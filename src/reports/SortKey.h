@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NameCollation.h"
+
 #include <QString>
 
 // How report cells compare when a column is sorted; the window's list and the command line's
@@ -29,7 +31,7 @@ inline int compareNumbers(qint64 a, qint64 b)
 
 inline int compareTexts(const QString& a, const QString& b)
 {
-    return QString::compare(a, b, Qt::CaseInsensitive);
+    return NameCollation::compare(a, b);
 }
 
 } // namespace SortKey

@@ -107,6 +107,20 @@ TEST_F(RecipientPickListTest, OrdersEntriesAsDescribed)
         EXPECT_EQ(ids(RecipientPickList::entries(image, names, c.options)), c.expected) << c.what;
 }
 
+// Names sort as the user's language sorts them: an accented letter beside its plain one, not
+// after "Z" as its code point would put it.
+TEST_F(RecipientPickListTest, NamesSortInTheUsersCollation)
+{
+    names.setName(30, QStringLiteral("\u00C1lvaro"));
+    names.setName(10, QStringLiteral("Zoe"));
+    names.setName(50, QStringLiteral("\u00E9mile"));
+    names.setName(40, QStringLiteral("bob"));
+    Options options;
+    options.sortByText = true;
+    EXPECT_EQ(ids(RecipientPickList::entries(image, names, options)),
+              (QList<uint16_t>{20, 30, 40, 50, 10}));
+}
+
 TEST_F(RecipientPickListTest, UnnamedEntriesShowTheirLocalId)
 {
     EXPECT_EQ(RecipientPickList::displayText(names, 30), QStringLiteral("bar"));

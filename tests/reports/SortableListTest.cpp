@@ -154,3 +154,16 @@ TEST(SortableList, RowsAddedAtOnceGoWhereOneByOneTheyWould)
         EXPECT_EQ(atOnce.rowValues().size(), 7);
     }
 }
+
+TEST(SortableList, NamesSortInTheUsersCollation)
+{
+    SortableList list;
+    list.setInsertSorted(true);
+    list.insertColumn(0, QStringLiteral("Name"), Qt::AlignLeft, 150, SortableList::TextSort);
+    list.addRow(1, {QStringLiteral("Zoe")});
+    list.addRow(2, {QStringLiteral("\u00C1lvaro")});
+    list.addRows({{3, {QStringLiteral("bob")}}, {4, {QStringLiteral("\u00E9mile")}}});
+    EXPECT_EQ(list.rowValues(), (QList<qint64>{2, 3, 4, 1}));
+    list.sortByColumn(0);
+    EXPECT_EQ(list.rowValues(), (QList<qint64>{1, 4, 3, 2}));
+}
