@@ -506,7 +506,6 @@ void MainWindow::editorClosed()
     refreshOpenReports();
 }
 
-
 void MainWindow::login(const QString& password)
 {
     UnitSettings settings = database_.image().settings();
@@ -590,7 +589,9 @@ QMenu* MainWindow::buildCommonMenu()
     for (int i : filled) {
         const QString text = image.commonMessage(i).text();
         const QString shown = text.size() <= 50 ? text : text.left(30) + QStringLiteral("...");
-        QAction* action = commonMenu_->addAction(shown);
+        // A menu would take "&" for the mark of a mnemonic and hide it.
+        QAction* action =
+            commonMenu_->addAction(QString(shown).replace(u'&', QStringLiteral("&&")));
         action->setData(CommonMessageCommandBase + i);
         connect(action, &QAction::triggered, this, [this, text] { insertIntoMessage(text); });
     }

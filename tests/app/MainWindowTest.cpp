@@ -352,6 +352,19 @@ TEST_F(MainWindowTest, MessageBoxLengthTimeDateAndCommonMessages)
     EXPECT_EQ(message->toPlainText(), QStringLiteral("> next"));
 }
 
+TEST_F(MainWindowTest, AnAmpersandInACommonMessageIsShownAsWritten)
+{
+    auto window = open();
+    database_.image().commonMessage(0).setText(QStringLiteral("Fish & Chips"));
+    QMenu* menu = window->buildCommonMenu();
+    ASSERT_NE(menu, nullptr);
+    // Doubled, it is no mnemonic marker: the menu shows one "&".
+    EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("Fish && Chips"));
+    window->messageBox()->clear();
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(window->messageBox()->toPlainText(), QStringLiteral("Fish & Chips"));
+}
+
 TEST_F(MainWindowTest, RecipientListSelectionSendAndTheNotConnectedPath)
 {
     auto window = open();
