@@ -149,6 +149,9 @@ void CoasterPanel::sendWaitingMode()
 void CoasterPanel::sendMode()
 {
     settle_.stop();
+    // The mode is refused as a whole, before any of its pages is offered to the queue.
+    if (session_.refusedWhileOffline())
+        return;
     const UnitSettings settings = image_.settings();
     const uint32_t group = settings.value(UnitSettings::groupCapCode);
     const QByteArray code =
@@ -156,7 +159,8 @@ void CoasterPanel::sendMode()
                   isOn(SettingsStore::VibeState));
     if (!code.isEmpty()) {
         session_.QueuePage(coasterPage(group, code));
-        // Offline, the page queue has said so; the range page would only say it again.
+        // The line may have gone with that page, and the queue has said so; the range page
+        // would only say it again.
         if (!session_.isOnline())
             return;
     }

@@ -59,6 +59,8 @@ public:
     void setPagePause(int ms) { pagePauseMs_ = ms; }
 
     bool isOnline() const { return online_; }
+    // Offline, says "You must be Connected." (with its beep) and returns true.
+    bool refusedWhileOffline();
     bool isPageBusy() const { return pageBusy_; }
     const QList<QByteArray>& pageQueue() const { return queue_; }
 
@@ -97,7 +99,6 @@ private:
     class PortInUse;
 
     bool refusedWithoutPort();
-    bool refusedWhileOffline();
     bool refusedWhilePaging();
     Answer waitForAnswer();
     void setOnlineLineSettings();

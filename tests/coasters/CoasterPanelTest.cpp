@@ -285,9 +285,9 @@ TEST_F(CoasterPanelTest, OfflineTheModeAndLocateAreRefusedOnceEach)
     ASSERT_NE(panel, nullptr);
     click(*panel, CoasterPanel::Beep);
     panel->sendWaitingMode();
-    // The alert page is refused; the range page behind it is not offered to say it again.
+    // The mode is refused as a whole before any of its pages is offered.
     ASSERT_EQ(MessageBox::shown().size(), 1);
-    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("Message not sent.  Not Connected!"));
+    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("You must be Connected."));
     EXPECT_EQ(MessageBox::beeps(), QList<MessageBox::Beep>{MessageBox::Beep::Default});
     EXPECT_EQ(SettingsStore::integer(SettingsStore::BeepState, -1), 1);
     EXPECT_TRUE(panel->button(CoasterPanel::Beep)->isLatched());
@@ -296,7 +296,8 @@ TEST_F(CoasterPanelTest, OfflineTheModeAndLocateAreRefusedOnceEach)
     MessageBox::resetScript();
     click(*panel, CoasterPanel::Beep);
     panel->sendWaitingMode();
-    EXPECT_EQ(MessageBox::shown().size(), 1);
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("You must be Connected."));
 
     MessageBox::resetScript();
     click(*panel, CoasterPanel::Locate);
@@ -348,7 +349,7 @@ TEST_F(CoasterPanelTest, AWaitingModeThatCannotGoOutAtExitIsSaidAndTheExitGoesOn
         QString said;
     };
     const Case cases[] = {
-        {"offline", {}, QStringLiteral("Message not sent.  Not Connected!")},
+        {"offline", {}, QStringLiteral("You must be Connected.")},
         {"a unit that never confirms",
          {QStringLiteral("--silent-after"), QStringLiteral("3"), QStringLiteral("--fault-type"),
           QStringLiteral("4")},
