@@ -26,6 +26,8 @@ struct ReportRow {
     QStringList shown;
     QStringList written;
     QList<int> pictures;
+
+    bool operator==(const ReportRow&) const = default;
 };
 
 // What the pagers, groups and alarms reports hold, without a window: the window fills its list

@@ -56,9 +56,13 @@ ReportWindow::ReportWindow(ReportKind kind, Database& database, QWidget* parent)
 
 void ReportWindow::refresh()
 {
+    const QList<ReportRow> rows = Report::rows(kind_, database_.image(), database_.names());
+    // Nothing it shows has changed: the user's sort stays.
+    if (rows == built_)
+        return;
+    built_ = rows;
     list_->clearRows();
     rows_.clear();
-    const QList<ReportRow> rows = Report::rows(kind_, database_.image(), database_.names());
     QList<std::pair<qint64, QStringList>> texts;
     for (const ReportRow& row : rows)
         texts.append({row.key, row.shown});

@@ -30,7 +30,8 @@ public:
     // The export or print options dialog while it is up.
     QDialog* runningDialog() const { return dialog_; }
 
-    // Rebuilds the rows from the database, back in first-column order.
+    // Rebuilds the rows from the database, back in first-column order, when they differ from
+    // those shown.
     void refresh();
     // The rows in the list's on-screen order (only the selected ones when asked).
     QList<ReportRow> rowsOnScreen(bool selectedOnly = false) const;
@@ -55,6 +56,8 @@ private:
     Database& database_;
     QList<ReportColumn> columns_;
     QHash<qint64, ReportRow> rows_;
+    // The rows as the last refresh built them, in the database's order.
+    QList<ReportRow> built_;
     SortableList* list_;
     QPushButton* export_;
     QPushButton* print_;

@@ -1,7 +1,7 @@
 #include "SortableList.h"
 
-#include <QEvent>
 #include "SortKey.h"
+#include <QEvent>
 
 #include <QHeaderView>
 
@@ -124,6 +124,14 @@ QList<qint64> SortableList::rowValues() const
     for (int i = 0; i < topLevelItemCount(); ++i)
         values << itemValue(topLevelItem(i));
     return values;
+}
+
+void SortableList::clearRows()
+{
+    clear();
+    sortColumn_ = 0;
+    ascending_ = true;
+    header()->setSortIndicatorShown(false);
 }
 
 void SortableList::sortByColumn(int column)

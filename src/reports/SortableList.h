@@ -30,7 +30,9 @@ public:
     // Shows picture `index` of the picture list in a cell (-1: none); picture columns sort by it.
     void setPicture(QTreeWidgetItem* row, int column, int index);
     void setPictures(const QList<QIcon>& pictures) { pictures_ = pictures; }
-    void clearRows() { clear(); }
+    // Empties the list and puts its order back to the first column, ascending, with no arrow
+    // on the header: the rows added next are in no order a click chose.
+    void clearRows();
     // Columns that share the visible width in these proportions, set again whenever it changes
     // (a scroll bar coming or going, the list resized); a width dragged by hand lasts till then.
     void setColumnShares(const QList<int>& shares);

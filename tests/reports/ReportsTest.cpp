@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -184,6 +185,30 @@ TEST_F(ReportsTest, ReportsListTheDatabaseInNameOrderAndSortByTheClickedColumn)
             EXPECT_EQ(window.list()->rowValues(), c.afterClick);
         }
     }
+}
+
+// The main window asks every open report to refresh after any editor closes, even one that
+// changed nothing: the user's sort must survive that, and only a real change resets it.
+TEST_F(ReportsTest, ARefreshKeepsTheUsersSortUntilTheRowsChange)
+{
+    ReportWindow window(ReportKind::Pagers, database_);
+    window.show();
+    QHeaderView* header = window.list()->header();
+    window.list()->sortByColumn(1);
+    window.list()->sortByColumn(1);
+    const QList<qint64> sorted = window.list()->rowValues();
+    EXPECT_EQ(sorted, (QList<qint64>{100, 12, 9, 10}));
+    window.refresh();
+    EXPECT_EQ(window.list()->rowValues(), sorted);
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+
+    database_.names().setName(9, QStringLiteral("Zulu"));
+    window.refresh();
+    EXPECT_EQ(window.list()->rowValues(), (QList<qint64>{100, 12, 10, 9}));
+    EXPECT_EQ(window.list()->sortColumn(), 0);
+    EXPECT_TRUE(window.list()->ascending());
+    EXPECT_FALSE(header->isSortIndicatorShown());
 }
 
 TEST_F(ReportsTest, TheExportFileIsTabSeparatedWithCrLfLineEnds)
