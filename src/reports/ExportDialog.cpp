@@ -105,10 +105,10 @@ void ExportDialog::browse()
 
 void ExportDialog::exportPressed()
 {
-    // The row count is read even when no limit is asked for, as the box has always been.
+    // Without a limit the box is disabled, and what it holds cannot stop the export.
     bool ok = false;
     const int limit = rowLimit_->text().toInt(&ok);
-    if (!ok) {
+    if (!ok && limit_->isChecked()) {
         MessageBox::warning(this, tr("Please enter an integer."));
         rowLimit_->setFocus();
         return;

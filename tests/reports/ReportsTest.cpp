@@ -591,6 +591,20 @@ TEST_F(ReportsTest, TheExportDialogReadsItsControls)
     EXPECT_FALSE(s.columns[1].ticked);
 }
 
+TEST_F(ReportsTest, AnEmptyRowCountIsNoObstacleOnceTheLimitIsUnticked)
+{
+    ExportDialog dialog(ExportDialog::defaultTitle(), Report::columnTitles(ReportKind::Groups));
+    dialog.show();
+    dialog.fileNameEdit()->setText(file("all.tsv"));
+    dialog.limitBox()->setChecked(true);
+    dialog.rowLimitEdit()->clear();
+    dialog.limitBox()->setChecked(false);
+    dialog.exportPressed();
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(dialog.settings().limitRows);
+}
+
 TEST_F(ReportsTest, ExportFromTheButtonAndClosingWithTheDialogUp)
 {
     auto* window = new ReportWindow(ReportKind::Groups, database_);
