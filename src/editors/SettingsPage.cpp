@@ -2,9 +2,11 @@
 
 #include "UnitSettings.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 
 SettingsPage::SettingsPage(Database& database, QWidget* parent)
@@ -32,6 +34,19 @@ void SettingsPage::focusFirstField()
             return;
         }
     }
+}
+
+void SettingsPage::watchForEdits()
+{
+    const auto edited = [this] {
+        edited_ = true;
+    };
+    for (QLineEdit* field : findChildren<QLineEdit*>())
+        connect(field, &QLineEdit::textChanged, this, edited);
+    for (QComboBox* list : findChildren<QComboBox*>())
+        connect(list, &QComboBox::currentIndexChanged, this, edited);
+    for (QAbstractButton* box : findChildren<QAbstractButton*>())
+        connect(box, &QAbstractButton::toggled, this, edited);
 }
 
 QComboBox* SettingsPage::listOf(const QStringList& entries)

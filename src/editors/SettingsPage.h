@@ -25,6 +25,11 @@ public:
     // Where the focus goes when the page comes on show.
     void focusFirstField();
 
+    // From now on, any change to a field, list or box of the page counts as an edit.
+    void watchForEdits();
+    bool isEdited() const { return edited_; }
+    void clearEdited() { edited_ = false; }
+
     // The lists whose entry index is the stored number. A number the list has no entry for
     // shows no entry, and with no entry selected the stored number stays as it was.
     static QComboBox* listOf(const QStringList& entries);
@@ -36,4 +41,7 @@ protected:
     void setContent(QLayout* content);
 
     Database& database_;
+
+private:
+    bool edited_ = false;
 };

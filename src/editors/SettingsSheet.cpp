@@ -34,6 +34,7 @@ SettingsSheet::SettingsSheet(Database& database, QWidget* parent)
     for (int index = 0; index < PageCount; ++index) {
         tabs_->addTab(titles[index]);
         stack_->addWidget(pages_[index]);
+        pages_[index]->watchForEdits();
     }
     tabs_->setExpanding(false);
     // Every tab title stays readable: the sheet is as wide as its tabs, in either language.
@@ -64,12 +65,11 @@ void SettingsSheet::tabChosen(int index)
 {
     if (index == currentPage_ || index < 0)
         return;
-    if (!pages_[currentPage_]->apply()) {
+    if (!applyCurrentPage()) {
         const QSignalBlocker quiet(tabs_);
         tabs_->setCurrentIndex(currentPage_);
         return;
     }
-    database_.markModified();
     currentPage_ = index;
     stack_->setCurrentIndex(index);
     // Arrows on the tab bar go on moving through the tabs; a click or Ctrl+Tab goes to the page.
@@ -77,12 +77,26 @@ void SettingsSheet::tabChosen(int index)
         pages_[index]->focusFirstField();
 }
 
+bool SettingsSheet::applyCurrentPage()
+{
+    SettingsPage* page = pages_[currentPage_];
+    // What a list shows for a value it has no entry for (a count of 0 shows as 2, for one) is
+    // no reason to write over that value.
+    if (!page->isEdited())
+        return true;
+    const auto before = database_.image().bytes();
+    if (!page->apply())
+        return false;
+    page->clearEdited();
+    if (database_.image().bytes() != before)
+        database_.markModified();
+    return true;
+}
+
 void SettingsSheet::save()
 {
-    if (!pages_[currentPage_]->apply())
-        return;
-    database_.markModified();
-    accept();
+    if (applyCurrentPage())
+        accept();
 }
 
 void SettingsSheet::keyPressEvent(QKeyEvent* event)

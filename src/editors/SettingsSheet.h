@@ -12,8 +12,9 @@ class SettingsPage;
 // The Settings sheet: the unit-wide settings of the image and a few of this computer's, on five
 // pages (General, PBX, Interface Communications, Transmitter, Patron Pager). Leaving a page
 // applies it, and a page that refuses its values keeps the sheet on it; Save applies the page
-// on show and closes, Close drops only that page's edits. Every page that applies marks the
-// database modified: the sheet keeps no copy, so nothing applied is undone on closing.
+// on show and closes, Close drops only that page's edits. A page the user did not edit stores
+// nothing; a page that changes the image marks the database modified: the sheet keeps no copy,
+// so nothing applied is undone on closing.
 class SettingsSheet : public QDialog {
     Q_OBJECT
 public:
@@ -35,6 +36,8 @@ protected:
 
 private:
     void tabChosen(int index);
+    // Applies the page on show when the user edited it; false when it refused its values.
+    bool applyCurrentPage();
 
     Database& database_;
     QTabBar* tabs_;

@@ -281,6 +281,37 @@ TEST_F(SettingsSheetTest, CloseKeepsWhatTabChangesAppliedAndDropsOnlyThePageOnSh
     EXPECT_TRUE(database.isModified());
 }
 
+// Stored values the lists show otherwise (a count of 0 shows as 2, an unknown code as the first
+// entry) must not be written over merely by passing through the pages.
+TEST_F(SettingsSheetTest, APageTheUserDidNotEditStoresNothing)
+{
+    settings().setValue(UnitSettings::answerRings, 0);
+    settings().setValue(UnitSettings::messagesBeforeDisconnect, 0);
+    settings().setValue(UnitSettings::interfaceDataBits, 5);
+    settings().setValue(UnitSettings::encodingMethod, 9);
+    settings().setValue(UnitSettings::reservedFlagA, 1);
+    const auto before = image().bytes();
+    auto sheet = openSheet();
+    for (int index : {SettingsSheet::Pbx, SettingsSheet::Interface, SettingsSheet::Transmitter,
+                      SettingsSheet::Patron, SettingsSheet::General, SettingsSheet::Pbx})
+        clickTab(*sheet, index);
+    EXPECT_EQ(sheet->currentPage(), SettingsSheet::Pbx);
+    sheet->saveButton()->click();
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    EXPECT_TRUE(image().bytes() == before);
+    EXPECT_FALSE(database.isModified());
+    EXPECT_FALSE(SettingsStore::contains(SettingsStore::Alert));
+
+    // An edit to one list stores the page.
+    sheet = openSheet();
+    clickTab(*sheet, SettingsSheet::Pbx);
+    auto& pbx = static_cast<PbxPage&>(*sheet->page(SettingsSheet::Pbx));
+    pbx.list(PbxPage::PromptDelay)->setCurrentIndex(4);
+    clickTab(*sheet, SettingsSheet::General);
+    EXPECT_EQ(settings().value(UnitSettings::promptDelay), 4u);
+    EXPECT_TRUE(database.isModified());
+}
+
 TEST_F(SettingsSheetTest, PbxListsStandForTheirNumbers)
 {
     settings().setValue(UnitSettings::answerRings, 0);
