@@ -599,6 +599,8 @@ TEST_F(SettingsInConsoleTest, LeavingAfterASettingsChangeAsksToSave)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
         QFile::remove(dir_.filePath(QStringLiteral("site.dat")));
+        // A label already reading "Changed" would change nothing, and bring no question.
+        image().setTextAt(ConfigurationImage::startupLabel1, QString());
         database.clearModified();
         auto window = openConsole();
         saveSettings(*window, [this](SettingsSheet& sheet) {
