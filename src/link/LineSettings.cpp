@@ -228,10 +228,8 @@ QString LineSettings::describe(int fields) const
     if (fields & DataBits)
         words << tr("%1 data bits").arg(byteSize);
     if (fields & ParityField) {
-        static const char* const names[] = {QT_TR_NOOP("no parity"),
-                                            QT_TR_NOOP("odd parity"),
-                                            QT_TR_NOOP("even parity"),
-                                            QT_TR_NOOP("mark parity"),
+        static const char* const names[] = {QT_TR_NOOP("no parity"), QT_TR_NOOP("odd parity"),
+                                            QT_TR_NOOP("even parity"), QT_TR_NOOP("mark parity"),
                                             QT_TR_NOOP("space parity")};
         words << (parity < 5 ? tr(names[parity]) : tr("parity %1").arg(parity));
     }

@@ -158,7 +158,8 @@ bool UnitSession::Connect()
         return false;
     }
     // Saved settings the device does not take are said once; the line runs with what it took.
-    if (const QString refusal = port_->TakeRefusal(); !refusal.isEmpty() && refusal != refusalSaid_) {
+    if (const QString refusal = port_->TakeRefusal();
+        !refusal.isEmpty() && refusal != refusalSaid_) {
         refusalSaid_ = refusal;
         host_.notice(refusal);
     }

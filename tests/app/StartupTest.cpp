@@ -105,7 +105,8 @@ TEST_F(StartupDatabaseTest, SaveFileNamesTheDatabaseToOpen)
     SettingsStore::setText(SettingsStore::SaveFile, QString());
     QFile::copy(site, dir_.filePath(QStringLiteral("tavoluxDB.dat")));
     Database fresh;
-    EXPECT_EQ(TavoluxApp::openLastDatabase(fresh).path, dir_.filePath(QStringLiteral("tavoluxDB.dat")));
+    EXPECT_EQ(TavoluxApp::openLastDatabase(fresh).path,
+              dir_.filePath(QStringLiteral("tavoluxDB.dat")));
     EXPECT_FALSE(fresh.image().findPager(42));
 }
 

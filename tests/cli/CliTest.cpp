@@ -197,9 +197,10 @@ TEST_F(CliTest, AfterAFailureTheUnitIsToldGoodbye)
     };
     const Case cases[] = {
         {"a refused page",
-         {QStringLiteral("--nak-checksum"), QStringLiteral("always"), QStringLiteral("--fault-type"),
-          QStringLiteral("4")},
-         {QStringLiteral("page"), QStringLiteral("--to"), QStringLiteral("5"), QStringLiteral("hi")}},
+         {QStringLiteral("--nak-checksum"), QStringLiteral("always"),
+          QStringLiteral("--fault-type"), QStringLiteral("4")},
+         {QStringLiteral("page"), QStringLiteral("--to"), QStringLiteral("5"),
+          QStringLiteral("hi")}},
         {"a refused download",
          {QStringLiteral("--refuse-length"), QStringLiteral("f9"), QStringLiteral("--fault-type"),
           QStringLiteral("2")},
@@ -209,7 +210,8 @@ TEST_F(CliTest, AfterAFailureTheUnitIsToldGoodbye)
           QStringLiteral("3")},
          {QStringLiteral("upload"), file("uploaded.dat")}},
         {"a status with a bad checksum",
-         {QStringLiteral("--corrupt-checksum"), QStringLiteral("--fault-type"), QStringLiteral("8")},
+         {QStringLiteral("--corrupt-checksum"), QStringLiteral("--fault-type"),
+          QStringLiteral("8")},
          {QStringLiteral("status")}},
     };
     for (const Case& c : cases) {

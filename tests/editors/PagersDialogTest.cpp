@@ -306,7 +306,8 @@ TEST_F(PagersDialogTest, DuplicatedLocalIdsAreSaidAndTheListedPagerIsTheOneEdite
     EXPECT_TRUE(dialog->duplicatesNote()->text().contains(QStringLiteral(": 12, 30.")))
         << dialog->duplicatesNote()->text().toStdString();
 
-    ASSERT_EQ(texts(dialog->list()), (QStringList{QStringLiteral("Late"), QStringLiteral("Single")}));
+    ASSERT_EQ(texts(dialog->list()),
+              (QStringList{QStringLiteral("Late"), QStringLiteral("Single")}));
     dialog->list()->setCurrentRow(0);
     EXPECT_EQ(dialog->capcodeField()->text(), QStringLiteral("500"));
     retype(dialog->capcodeField(), QStringLiteral("555"));

@@ -62,7 +62,8 @@ void walkRecords(ConfigurationImage& image)
         FUZZ_CHECK(!shownTwice);
     }
     const uint16_t deleted = image.group(0).localId();
-    if (const auto group = image.findGroup(deleted); group && deleted != ConfigurationImage::NoLocalId) {
+    if (const auto group = image.findGroup(deleted);
+        group && deleted != ConfigurationImage::NoLocalId) {
         image.deleteLocalId(deleted);
         FUZZ_CHECK(image.group(*group).isFree());
     }

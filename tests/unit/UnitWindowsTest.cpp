@@ -173,9 +173,18 @@ TEST_F(UnitWindowsTest, StatusAnswers)
     };
     const Case cases[] = {
         {"a status text", {}, {}, false},
-        {"a bad checksum", {QStringLiteral("--corrupt-checksum")}, QStringLiteral("Error: Bad Checksum!"), false},
-        {"silence", {QStringLiteral("--silent-after"), QStringLiteral("5")}, QStringLiteral("No response from unit."), true},
-        {"a lost line", {QStringLiteral("--hangup-after"), QStringLiteral("5")}, QStringLiteral("The connection to the unit was lost."), true},
+        {"a bad checksum",
+         {QStringLiteral("--corrupt-checksum")},
+         QStringLiteral("Error: Bad Checksum!"),
+         false},
+        {"silence",
+         {QStringLiteral("--silent-after"), QStringLiteral("5")},
+         QStringLiteral("No response from unit."),
+         true},
+        {"a lost line",
+         {QStringLiteral("--hangup-after"), QStringLiteral("5")},
+         QStringLiteral("The connection to the unit was lost."),
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
