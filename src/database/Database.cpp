@@ -7,6 +7,20 @@
 #include <QFile>
 #include <QFileInfo>
 
+namespace {
+
+bool sameContents(const QString& a, const QString& b)
+{
+    QFile first(a);
+    QFile second(b);
+    if (!QFileInfo(b).isFile() || first.size() != second.size() ||
+        !first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly))
+        return false;
+    return first.readAll() == second.readAll();
+}
+
+} // namespace
+
 Database& Database::instance()
 {
     static Database database;
@@ -18,10 +32,14 @@ QString Database::keepDamagedCopy(const QString& path)
     // Copying a FIFO would wait for a writer; a folder or a device is nothing to keep.
     if (!QFileInfo(path).isFile())
         return {};
-    // An earlier copy is not overwritten.
+    // An earlier copy is not overwritten; one that holds these very bytes already (kept at an
+    // earlier start) serves again rather than piling up a copy per start.
     QString copyPath = path + QStringLiteral(".damaged");
-    for (int n = 2; QFileInfo::exists(copyPath); ++n)
+    for (int n = 2; QFileInfo::exists(copyPath); ++n) {
+        if (sameContents(path, copyPath))
+            return copyPath;
         copyPath = path + QStringLiteral(".damaged.%1").arg(n);
+    }
     return QFile::copy(path, copyPath) ? copyPath : QString();
 }
 

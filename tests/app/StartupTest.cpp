@@ -265,6 +265,12 @@ TEST_F(StartupDatabaseTest, ChoosingTheUnreadFileAgainSavesOverIt)
     Database database;
     const TavoluxApp::StartupDatabase opened = TavoluxApp::openLastDatabase(database);
     ASSERT_TRUE(opened.fileUnread);
+    // Started again without the file mended: the copy kept at the first start serves again.
+    ASSERT_TRUE(TavoluxApp::openLastDatabase(database).fileUnread);
+    EXPECT_TRUE(QFileInfo::exists(site + QStringLiteral(".damaged")));
+    EXPECT_FALSE(QFileInfo::exists(site + QStringLiteral(".damaged.2")));
+    ASSERT_EQ(MessageBox::shown().size(), 2);
+    EXPECT_TRUE(MessageBox::shown()[1].text.contains(site + QStringLiteral(".damaged")));
     DatabaseCommands commands(database, nullptr);
     commands.setCurrentPathUnread(opened.path);
     FileDialog::resetScript();
