@@ -15,10 +15,17 @@ DatabaseCommands::DatabaseCommands(Database& database, QWidget* window)
 
 void DatabaseCommands::setCurrentPath(const QString& path)
 {
+    currentFileUnread_ = false;
     if (path == currentPath_)
         return;
     currentPath_ = path;
     emit currentPathChanged(path);
+}
+
+void DatabaseCommands::setCurrentPathUnread(const QString& path)
+{
+    setCurrentPath(path);
+    currentFileUnread_ = true;
 }
 
 FileDialog::Request DatabaseCommands::dialogRequest(FileDialog::Mode mode,
@@ -41,7 +48,7 @@ bool DatabaseCommands::promptSaveChanges()
                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     switch (answer) {
     case QMessageBox::Yes:
-        return currentPath_.isEmpty() ? fileSaveAs() : saveTo(currentPath_);
+        return fileSave();
     case QMessageBox::No:
         database_.clearModified();
         return true;
@@ -126,10 +133,9 @@ void DatabaseCommands::fileNew()
     setCurrentPath(path);
     database_.image().createImage();
     database_.names().clear();
-    QString error;
-    if (!database_.writeDatabaseFile(path, &error))
-        MessageBox::warning(window_,
-                            tr("The database could not be saved to %1.\n%2").arg(path, error));
+    // The names file goes with it: names left from the file replaced would be given to the new
+    // database's pagers when it is opened again.
+    saveTo(path);
     emit databaseReplaced();
 }
 
@@ -156,7 +162,7 @@ void DatabaseCommands::fileOpen()
 
 bool DatabaseCommands::fileSave()
 {
-    if (currentPath_.isEmpty())
+    if (currentPath_.isEmpty() || currentFileUnread_)
         return fileSaveAs();
     return saveTo(currentPath_);
 }
@@ -181,5 +187,36 @@ void DatabaseCommands::warnDamaged(QWidget* parent, const QString& path,
     text += result.damagedCopyPath.isEmpty()
                 ? tr("The damaged file could not be copied; do not save over it if you need it.")
                 : tr("The damaged file has been kept as %1.").arg(result.damagedCopyPath);
+    MessageBox::warning(parent, text);
+}
+
+void DatabaseCommands::warnUnread(QWidget* parent, const QString& path,
+                                  const DatabaseReadResult& result)
+{
+    QString reason;
+    switch (result.refusal) {
+    case DatabaseReadResult::NotAFile:
+        reason = tr("it is not a regular file");
+        break;
+    case DatabaseReadResult::CannotOpen:
+        reason = tr("it cannot be opened for reading and writing (%1)").arg(result.openError);
+        break;
+    case DatabaseReadResult::OtherVersion:
+        reason = tr("it has the version byte %1, not %2")
+                     .arg(result.versionByte)
+                     .arg(Database::VersionByte);
+        break;
+    default:
+        reason = tr("it is too short (%1 bytes; a database file has %2)")
+                     .arg(QFileInfo(path).size())
+                     .arg(Database::FileSize);
+        break;
+    }
+    QString text = tr("The database file %1 could not be read: %2.\n"
+                      "The console has started with the default contents. The file is left as "
+                      "it is; Save asks for a name until you choose a file.")
+                       .arg(path, reason);
+    if (!result.damagedCopyPath.isEmpty())
+        text += u'\n' + tr("A copy of it has been kept as %1.").arg(result.damagedCopyPath);
     MessageBox::warning(parent, text);
 }

@@ -17,6 +17,9 @@ public:
 
     QString currentPath() const { return currentPath_; }
     void setCurrentPath(const QString& path);
+    // Start-up could not read the file at path: it stays the current database path, but Save
+    // and the save question ask for a name (as Save As) until the user chooses a file.
+    void setCurrentPathUnread(const QString& path);
 
     // Asks "Do You wish to save your current database?" when there are unsaved changes.
     // False means the operation that asked must not go on: the user cancelled, or the save failed.
@@ -38,6 +41,9 @@ public:
 
     // The warning for a database file that opened with the default contents.
     static void warnDamaged(QWidget* parent, const QString& path, const DatabaseReadResult& result);
+    // The warning for a database file that start-up could not read: which, why, and that it is
+    // left as it is.
+    static void warnUnread(QWidget* parent, const QString& path, const DatabaseReadResult& result);
 
 signals:
     // The image was replaced (New, Open): lists built from it must be rebuilt.
@@ -51,6 +57,7 @@ private:
     Database& database_;
     QWidget* window_;
     QString currentPath_;
+    bool currentFileUnread_ = false;
     // The recovery files that the unsaved changes came from; gone once the database is saved.
     QString recoveryInUse_;
 };

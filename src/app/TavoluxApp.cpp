@@ -119,10 +119,13 @@ int TavoluxApp::run()
     }
 
     Database& database = Database::instance();
-    const QString path = openLastDatabase(database);
+    const StartupDatabase opened = openLastDatabase(database);
 
     MainWindow window(database);
-    window.setDatabasePath(path);
+    if (opened.fileUnread)
+        window.databaseCommands().setCurrentPathUnread(opened.path);
+    else
+        window.setDatabasePath(opened.path);
     installHelp(&window);
     connect(&instance, &SingleInstance::activationRequested, &window, &MainWindow::bringToFront);
     window.databaseCommands().offerRecovery();
@@ -142,22 +145,30 @@ int TavoluxApp::run()
     return 0;
 }
 
-QString TavoluxApp::openLastDatabase(Database& database)
+TavoluxApp::StartupDatabase TavoluxApp::openLastDatabase(Database& database)
 {
     database.image().createImage();
     programDirectoryValue() = QDir::currentPath();
 
-    // A missing or refused file is not reported: the console runs with the default contents
-    // under that path, and a later save creates the file there.
+    // A missing file is the first start: the console runs with the default contents under that
+    // path, and a later save creates the file there.
     const QString defaultPath = Database::defaultDatabasePath(programDirectoryValue());
-    QString path = SettingsStore::text(SettingsStore::SaveFile).value_or(defaultPath);
-    const DatabaseReadResult read = database.readDatabaseFile(path);
-    if (read.status == DatabaseReadResult::ChecksumMismatch)
-        DatabaseCommands::warnDamaged(nullptr, path, read);
-    if (path.isEmpty())
-        path = defaultPath;
-    database.readNamesFile(path);
-    return path;
+    StartupDatabase opened{SettingsStore::text(SettingsStore::SaveFile).value_or(defaultPath)};
+    DatabaseReadResult read = database.readDatabaseFile(opened.path);
+    if (read.status == DatabaseReadResult::ChecksumMismatch) {
+        DatabaseCommands::warnDamaged(nullptr, opened.path, read);
+    } else if (!read.opened() && read.refusal != DatabaseReadResult::Missing) {
+        // A venue's file that this console cannot read stays as it is, its names included: the
+        // defaults in use must not reach it unless the user says so.
+        read.damagedCopyPath = Database::keepDamagedCopy(opened.path);
+        DatabaseCommands::warnUnread(nullptr, opened.path, read);
+        opened.fileUnread = true;
+        return opened;
+    }
+    if (opened.path.isEmpty())
+        opened.path = defaultPath;
+    database.readNamesFile(opened.path);
+    return opened;
 }
 
 void TavoluxApp::rememberDatabase(const QString& path)

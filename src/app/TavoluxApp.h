@@ -35,9 +35,15 @@ public:
     // F1 anywhere in the program shows the help box over window.
     static void installHelp(QWidget* window);
 
+    struct StartupDatabase {
+        QString path; // the database path to work with
+        // The file there exists but could not be read: the console runs with the default
+        // contents, and the file is saved over only when the user chooses it again.
+        bool fileUnread = false;
+    };
     // Start-up's database steps: the default image, the program directory, the database named by
-    // "SaveFile" (or the default one) and its names. Returns the database path to work with.
-    static QString openLastDatabase(Database& database);
+    // "SaveFile" (or the default one) and its names. A file that cannot be read is said.
+    static StartupDatabase openLastDatabase(Database& database);
     // Remembers the database path for the next start.
     static void rememberDatabase(const QString& path);
 

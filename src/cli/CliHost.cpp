@@ -84,7 +84,7 @@ bool CliHost::runStatusWindow()
     request.receive(BlockTransfer::StatusText);
     loop.exec();
     request.stop();
-    return !failed_;
+    return !linkFailed_;
 }
 
 namespace {

@@ -22,6 +22,8 @@ public:
 
     void inform(const QString& text) override;
     void alert(const QString& text) override;
+    // Said on stderr; the command goes on and may still succeed.
+    void notice(const QString& text) override { say(text); }
     bool confirm(const QString& text) override;
     PortSettings savedPortSettings() override { return saved_; }
     // The file on the command line is what goes to the unit; there is nothing to save first.

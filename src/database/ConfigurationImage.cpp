@@ -141,17 +141,47 @@ uint16_t ConfigurationImage::computeChecksum() const
     return static_cast<uint16_t>(sum & 0xFFFF);
 }
 
+bool ConfigurationImage::isListedPager(int slot) const
+{
+    const uint32_t capcode =
+        u32At(PagersOffset + PagerRecord::Size * slot + 2) & PagerRecord::CapcodeMask;
+    return pagerLocalId(slot) <= MaxLocalId && isValidCapcode(capcode);
+}
+
 ConfigurationImage::Slot ConfigurationImage::findPager(uint16_t localId) const
 {
-    for (int slot = 0; slot < PagerCount; ++slot)
-        if (pagerLocalId(slot) == localId)
+    if (localId == NoLocalId) {
+        for (int slot = 0; slot < PagerCount; ++slot)
+            if (pagerLocalId(slot) == NoLocalId)
+                return slot;
+        return std::nullopt;
+    }
+    // The pager the lists show by this local ID (see rebuildLocalIdIndex): none when a group
+    // holds it, else the last listed slot that does. A pager the lists leave out is found only
+    // when no listed one holds the ID.
+    if (findGroup(localId))
+        return std::nullopt;
+    Slot unlisted;
+    for (int slot = PagerCount - 1; slot >= 0; --slot) {
+        if (pagerLocalId(slot) != localId)
+            continue;
+        if (isListedPager(slot))
             return slot;
-    return std::nullopt;
+        if (!unlisted)
+            unlisted = slot;
+    }
+    return unlisted;
 }
 
 ConfigurationImage::Slot ConfigurationImage::findGroup(uint16_t localId) const
 {
-    for (int slot = 0; slot < GroupCount; ++slot)
+    if (localId == NoLocalId) {
+        for (int slot = 0; slot < GroupCount; ++slot)
+            if (groupLocalId(slot) == NoLocalId)
+                return slot;
+        return std::nullopt;
+    }
+    for (int slot = GroupCount - 1; slot >= 0; --slot)
         if (groupLocalId(slot) == localId)
             return slot;
     return std::nullopt;
@@ -159,7 +189,32 @@ ConfigurationImage::Slot ConfigurationImage::findGroup(uint16_t localId) const
 
 bool ConfigurationImage::isLocalIdInUse(uint16_t localId) const
 {
-    return findPager(localId).has_value() || findGroup(localId).has_value();
+    // Hidden records count too: a new record must not make a third of one local ID.
+    for (int slot = 0; slot < PagerCount; ++slot)
+        if (pagerLocalId(slot) == localId)
+            return true;
+    for (int slot = 0; slot < GroupCount; ++slot)
+        if (groupLocalId(slot) == localId)
+            return true;
+    return false;
+}
+
+std::vector<uint16_t> ConfigurationImage::duplicatedLocalIds() const
+{
+    std::array<uint8_t, MaxLocalId + 1> holders{};
+    auto count = [&holders](uint16_t id) {
+        if (id <= MaxLocalId && holders[id] < 2)
+            ++holders[id];
+    };
+    for (int slot = 0; slot < PagerCount; ++slot)
+        count(pagerLocalId(slot));
+    for (int slot = 0; slot < GroupCount; ++slot)
+        count(groupLocalId(slot));
+    std::vector<uint16_t> duplicated;
+    for (int id = 0; id <= MaxLocalId; ++id)
+        if (holders[id] > 1)
+            duplicated.push_back(static_cast<uint16_t>(id));
+    return duplicated;
 }
 
 int ConfigurationImage::countPagers() const
@@ -182,13 +237,9 @@ void ConfigurationImage::rebuildLocalIdIndex()
 {
     localIdIndex_.fill(NoIndexEntry);
     // Later slots overwrite earlier ones, and groups overwrite pagers with the same local ID.
-    for (int slot = 0; slot < PagerCount; ++slot) {
-        const uint16_t id = pagerLocalId(slot);
-        const uint32_t capcode =
-            u32At(PagersOffset + PagerRecord::Size * slot + 2) & PagerRecord::CapcodeMask;
-        if (id <= MaxLocalId && isValidCapcode(capcode))
-            localIdIndex_[id] = static_cast<uint16_t>(slot);
-    }
+    for (int slot = 0; slot < PagerCount; ++slot)
+        if (isListedPager(slot))
+            localIdIndex_[pagerLocalId(slot)] = static_cast<uint16_t>(slot);
     for (int slot = 0; slot < GroupCount; ++slot) {
         const uint16_t id = groupLocalId(slot);
         if (id <= MaxLocalId)
@@ -313,9 +364,13 @@ void ConfigurationImage::deleteLocalId(uint16_t localId)
         clearGroup(*groupSlot);
     else
         return;
+    std::array<bool, GroupCount> held{};
+    for (int slot = 0; slot < GroupCount; ++slot)
+        for (int i = 0; i < GroupRecord::MemberCount; ++i)
+            held[slot] = held[slot] || groupMember(slot, i) == localId;
     replaceReferences(localId, NoLocalId);
     for (int slot = 0; slot < GroupCount; ++slot)
-        closeMemberGaps(slot);
+        closeMemberGaps(slot, held[slot]);
 }
 
 void ConfigurationImage::removeFromAllGroups(uint16_t localId)
@@ -324,24 +379,37 @@ void ConfigurationImage::removeFromAllGroups(uint16_t localId)
         return;
     for (int slot = 0; slot < GroupCount; ++slot) {
         GroupRecord record = group(slot);
-        for (int i = 0; i < GroupRecord::MemberCount; ++i)
-            if (record.member(i) == localId)
+        bool held = false;
+        for (int i = 0; i < GroupRecord::MemberCount; ++i) {
+            if (record.member(i) == localId) {
                 record.setMember(i, NoLocalId);
-        closeMemberGaps(slot);
+                held = true;
+            }
+        }
+        closeMemberGaps(slot, held);
     }
 }
 
-void ConfigurationImage::closeMemberGaps(int groupSlot)
+void ConfigurationImage::closeMemberGaps(int groupSlot, bool lostMember)
 {
-    GroupRecord record = group(groupSlot);
-    int kept = 0;
+    std::array<uint16_t, GroupRecord::MemberCount> kept;
+    kept.fill(NoLocalId);
+    int count = 0;
+    bool moved = false;
     for (int i = 0; i < GroupRecord::MemberCount; ++i) {
-        const uint16_t member = record.member(i);
-        if (member != NoLocalId)
-            record.setMember(kept++, member);
+        const uint16_t member = groupMember(groupSlot, i);
+        if (member == NoLocalId)
+            continue;
+        moved = moved || count != i;
+        kept[count++] = member;
     }
-    for (int i = kept; i < GroupRecord::MemberCount; ++i)
-        record.setMember(i, NoLocalId);
+    if (!moved && !lostMember)
+        return;
+    // Rewritten as the groups editor writes a list, flag bits 0-3 cleared with it.
+    clearGroupMembers(groupSlot);
+    GroupRecord record = group(groupSlot);
+    for (int i = 0; i < count; ++i)
+        record.setMember(i, kept[i]);
 }
 
 bool ConfigurationImage::groupContains(int groupSlot, uint16_t localId) const

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 // The unit's whole configuration as the 7738 bytes that travel to and from the unit and sit in
 // the database file behind the version byte. The layout is a wire format: every offset counts.
@@ -104,9 +105,17 @@ public:
     void repairImage();
     uint16_t computeChecksum() const;
 
+    // The record a local ID stands for everywhere in the console is the one the lists show (an
+    // image from a file or the unit may give one ID to several): a group hides a pager with its
+    // ID, and of two records of a kind the later slot counts. A pager the lists leave out (an
+    // invalid capcode) is found only when no listed pager has its ID. 0xFFFF finds the first
+    // free slot.
     Slot findPager(uint16_t localId) const;
     Slot findGroup(uint16_t localId) const;
+    // Any slot counts, a hidden one too.
     bool isLocalIdInUse(uint16_t localId) const;
+    // Local IDs (0 to 9999) that more than one pager or group slot holds, in ascending order.
+    std::vector<uint16_t> duplicatedLocalIds() const;
     int countPagers() const;
     int countGroups() const;
 
@@ -155,8 +164,11 @@ private:
         return u16At(GroupsOffset + GroupRecord::Size * slot +
                      GroupRecord::memberField(index).offset);
     }
+    // Whether the ordered iteration visits this pager slot (when no later slot or group hides it).
+    bool isListedPager(int slot) const;
     void rebuildLocalIdIndex();
-    void closeMemberGaps(int groupSlot);
+    // Moves the members up over empty slots; a list that changes or lost a member is rewritten.
+    void closeMemberGaps(int groupSlot, bool lostMember);
     Slot scanIndex(int fromLocalId, bool groups) const;
     void replaceReferences(uint16_t oldId, uint16_t newId);
 

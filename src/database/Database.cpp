@@ -9,13 +9,14 @@
 
 namespace {
 
-// The damaged file is kept beside the original; an earlier copy is not overwritten.
-QString keepDamagedCopy(const QString& path)
+bool sameContents(const QString& a, const QString& b)
 {
-    QString copyPath = path + QStringLiteral(".damaged");
-    for (int n = 2; QFileInfo::exists(copyPath); ++n)
-        copyPath = path + QStringLiteral(".damaged.%1").arg(n);
-    return QFile::copy(path, copyPath) ? copyPath : QString();
+    QFile first(a);
+    QFile second(b);
+    if (!QFileInfo(b).isFile() || first.size() != second.size() ||
+        !first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly))
+        return false;
+    return first.readAll() == second.readAll();
 }
 
 } // namespace
@@ -26,44 +27,80 @@ Database& Database::instance()
     return database;
 }
 
+QString Database::keepDamagedCopy(const QString& path)
+{
+    // Copying a FIFO would wait for a writer; a folder or a device is nothing to keep.
+    if (!QFileInfo(path).isFile())
+        return {};
+    // An earlier copy is not overwritten; one that holds these very bytes already (kept at an
+    // earlier start) serves again rather than piling up a copy per start.
+    QString copyPath = path + QStringLiteral(".damaged");
+    for (int n = 2; QFileInfo::exists(copyPath); ++n) {
+        if (sameContents(path, copyPath))
+            return copyPath;
+        copyPath = path + QStringLiteral(".damaged.%1").arg(n);
+    }
+    return QFile::copy(path, copyPath) ? copyPath : QString();
+}
+
 QString Database::defaultDatabasePath(const QString& directory)
 {
     return directory + QDir::separator() + QStringLiteral("tavoluxDB.dat");
 }
 
-DatabaseReadResult::Status Database::readDatabaseFrom(QIODevice& device)
+DatabaseReadResult Database::readDatabaseFrom(QIODevice& device)
 {
+    DatabaseReadResult result;
     char version = 0;
-    if (!device.getChar(&version) || static_cast<uint8_t>(version) != VersionByte)
-        return DatabaseReadResult::Refused;
+    if (!device.getChar(&version)) {
+        result.refusal = DatabaseReadResult::TooShort;
+        return result;
+    }
+    if (static_cast<uint8_t>(version) != VersionByte) {
+        result.refusal = DatabaseReadResult::OtherVersion;
+        result.versionByte = static_cast<uint8_t>(version);
+        return result;
+    }
     ConfigurationImage::Bytes bytes;
     if (device.read(reinterpret_cast<char*>(bytes.data()), bytes.size()) !=
-        static_cast<qint64>(bytes.size()))
-        return DatabaseReadResult::Refused;
+        static_cast<qint64>(bytes.size())) {
+        result.refusal = DatabaseReadResult::TooShort;
+        return result;
+    }
 
     image_.setBytes(bytes);
-    DatabaseReadResult::Status status = DatabaseReadResult::Read;
+    result.status = DatabaseReadResult::Read;
     if (image_.computeChecksum() != image_.checksum()) {
         image_.resetToDefaults();
-        status = DatabaseReadResult::ChecksumMismatch;
+        result.status = DatabaseReadResult::ChecksumMismatch;
     }
     image_.repairImage();
     modified_ = false;
-    return status;
+    return result;
 }
 
 DatabaseReadResult Database::readDatabaseFile(const QString& path, ReadPurpose purpose)
 {
     DatabaseReadResult result;
-    // A FIFO or a device would keep the read waiting for bytes that may never come.
-    if (!QFileInfo(path).isFile())
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        result.refusal = DatabaseReadResult::Missing;
         return result;
+    }
+    // A FIFO or a device would keep the read waiting for bytes that may never come.
+    if (!info.isFile()) {
+        result.refusal = DatabaseReadResult::NotAFile;
+        return result;
+    }
     const bool editing = purpose == ReadPurpose::Edit;
     QFile file(path);
     if (!file.open((editing ? QIODevice::ReadWrite : QIODevice::ReadOnly) |
-                   QIODevice::ExistingOnly))
+                   QIODevice::ExistingOnly)) {
+        result.refusal = DatabaseReadResult::CannotOpen;
+        result.openError = file.errorString();
         return result;
-    result.status = readDatabaseFrom(file);
+    }
+    result = readDatabaseFrom(file);
     file.close();
     if (editing && result.status == DatabaseReadResult::ChecksumMismatch)
         result.damagedCopyPath = keepDamagedCopy(path);

@@ -12,8 +12,21 @@ struct DatabaseReadResult {
         Read,             // the file's image is now in use
         ChecksumMismatch, // the file opened, but its image was damaged: default contents in use
     };
+    // Why a file was refused.
+    enum Refusal {
+        NotRefused,
+        Missing,
+        NotAFile,     // a folder, a FIFO, a device
+        CannotOpen,   // openError says why
+        TooShort,     // fewer bytes than the version byte and the image
+        OtherVersion, // versionByte holds what the file has
+    };
     Status status = Refused;
-    // For ChecksumMismatch: where the damaged file was kept, empty when it could not be copied.
+    Refusal refusal = NotRefused;
+    QString openError;
+    uint8_t versionByte = 0;
+    // Where the file was kept, empty when it could not be copied: for ChecksumMismatch, and for
+    // a refused file when the caller kept it (see Database::keepDamagedCopy).
     QString damagedCopyPath;
 
     bool opened() const { return status != Refused; }
@@ -59,7 +72,12 @@ public:
     bool writeNamesFile(const QString& databasePath, QString* error = nullptr);
 
     // Reads the version byte and the image from a device, as readDatabaseFile does from a file.
-    DatabaseReadResult::Status readDatabaseFrom(QIODevice& device);
+    DatabaseReadResult readDatabaseFrom(QIODevice& device);
+
+    // Copies a database file that could not be used to <path>.damaged (.damaged.2, ... when
+    // that exists), so that what the user had survives whatever is saved later. Only a regular
+    // file is copied. The copy's path, or empty when there is none.
+    static QString keepDamagedCopy(const QString& path);
 
     static QString namesFilePath(const QString& databasePath)
     {

@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -30,6 +31,7 @@ PagersDialog::PagersDialog(Database& database, TestPage testPage, QWidget* paren
     , capcode_(new QLineEdit)
     , localId_(new QLineEdit)
     , type_(new QComboBox)
+    , duplicates_(new QLabel)
     , test_(new QPushButton(tr("&Test")))
     , new_(new QPushButton(tr("&New")))
     , delete_(new QPushButton(tr("De&lete")))
@@ -62,6 +64,9 @@ PagersDialog::PagersDialog(Database& database, TestPage testPage, QWidget* paren
         buttons->addWidget(button);
     auto* right = new QVBoxLayout;
     right->addLayout(fields);
+    duplicates_->setWordWrap(true);
+    duplicates_->setTextFormat(Qt::PlainText);
+    right->addWidget(duplicates_);
     right->addStretch();
     right->addLayout(buttons);
     auto* layout = new QHBoxLayout(this);
@@ -102,10 +107,29 @@ void PagersDialog::fillList(std::optional<uint16_t> select)
     options.groups = false;
     options.sortByText = true;
     RecipientPickList::fill(list_, database_.image(), database_.names(), options);
+    showDuplicates();
     if (select) {
         const QSignalBlocker quiet(list_);
         RecipientPickList::select(list_, *select);
     }
+}
+
+// A file or the unit may give one local ID to several records; the lists show one of them, and
+// the user reaches the others only by renumbering or deleting that one.
+void PagersDialog::showDuplicates()
+{
+    constexpr size_t MaxNamed = 10;
+    const std::vector<uint16_t> duplicated = database_.image().duplicatedLocalIds();
+    QStringList ids;
+    for (size_t i = 0; i < duplicated.size() && i < MaxNamed; ++i)
+        ids << QString::number(duplicated[i]);
+    if (duplicated.size() > MaxNamed)
+        ids << QStringLiteral("...");
+    duplicates_->setText(tr("More than one pager or group holds each of these local IDs: %1.\n"
+                            "The list shows one of each; renumber or delete it to reach the "
+                            "other.")
+                             .arg(ids.join(QStringLiteral(", "))));
+    duplicates_->setHidden(duplicated.empty());
 }
 
 void PagersDialog::setFieldsEnabled(bool enabled)

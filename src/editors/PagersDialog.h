@@ -7,6 +7,7 @@
 
 class Database;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -31,6 +32,8 @@ public:
     QPushButton* deleteButton() const { return delete_; }
     QPushButton* saveButton() const { return save_; }
     bool hasPendingNew() const { return pendingSlot_.has_value(); }
+    // Names the local IDs that more than one pager or group holds; hidden when there are none.
+    QLabel* duplicatesNote() const { return duplicates_; }
 
     void newPager();
     void save();
@@ -45,6 +48,7 @@ protected:
 
 private:
     void fillList(std::optional<uint16_t> select);
+    void showDuplicates();
     void showSelected();
     void markEdited();
     void receiverTypeChosen(int type);
@@ -59,6 +63,7 @@ private:
     QLineEdit* capcode_;
     QLineEdit* localId_;
     QComboBox* type_;
+    QLabel* duplicates_;
     QPushButton* test_;
     QPushButton* new_;
     QPushButton* delete_;

@@ -172,3 +172,71 @@ bool LineSettings::toTermios(termios& t) const
     cfsetospeed(&t, *speed);
     return true;
 }
+
+int LineSettings::adoptHeld(const termios& held)
+{
+    int refused = 0;
+    const uint32_t heldRate = baudRateOf(held);
+    if (heldRate != 0 && heldRate != baudRate) {
+        baudRate = heldRate;
+        refused |= Speed;
+    }
+    uint8_t heldBits = 8;
+    switch (held.c_cflag & CSIZE) {
+    case CS5:
+        heldBits = 5;
+        break;
+    case CS6:
+        heldBits = 6;
+        break;
+    case CS7:
+        heldBits = 7;
+        break;
+    default:
+        break;
+    }
+    if (heldBits != byteSize) {
+        byteSize = heldBits;
+        refused |= DataBits;
+    }
+    uint8_t heldParity = NoParity;
+    if (held.c_cflag & PARENB) {
+        const bool odd = (held.c_cflag & PARODD) != 0;
+        if (held.c_cflag & CMSPAR)
+            heldParity = odd ? MarkParity : SpaceParity;
+        else
+            heldParity = odd ? OddParity : EvenParity;
+    }
+    if (heldParity != parity) {
+        parity = heldParity;
+        refused |= ParityField;
+    }
+    // One and a half stop bits go out as CSTOPB too.
+    const bool heldLongStop = (held.c_cflag & CSTOPB) != 0;
+    if (heldLongStop != (stopBits != OneStopBit)) {
+        stopBits = heldLongStop ? TwoStopBits : OneStopBit;
+        refused |= StopBitsField;
+    }
+    return refused;
+}
+
+QString LineSettings::describe(int fields) const
+{
+    QStringList words;
+    if (fields & Speed)
+        words << tr("%1 baud").arg(baudRate);
+    if (fields & DataBits)
+        words << tr("%1 data bits").arg(byteSize);
+    if (fields & ParityField) {
+        static const char* const names[] = {QT_TR_NOOP("no parity"), QT_TR_NOOP("odd parity"),
+                                            QT_TR_NOOP("even parity"), QT_TR_NOOP("mark parity"),
+                                            QT_TR_NOOP("space parity")};
+        words << (parity < 5 ? tr(names[parity]) : tr("parity %1").arg(parity));
+    }
+    if (fields & StopBitsField) {
+        words << (stopBits == OneStopBit           ? tr("1 stop bit")
+                  : stopBits == OneAndHalfStopBits ? tr("1.5 stop bits")
+                                                   : tr("2 stop bits"));
+    }
+    return words.join(QStringLiteral(", "));
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <cstdint>
@@ -17,6 +18,9 @@ struct termios;
 // sent as CSTOPB, which a UART turns into 1.5 stop bits at 5 data bits and 2 otherwise.
 // Transmit-continue-on-XOFF has no Linux setting and is only kept.
 struct LineSettings {
+    Q_DECLARE_TR_FUNCTIONS(LineSettings)
+
+public:
     enum Parity : uint8_t {
         NoParity = 0,
         OddParity = 1,
@@ -66,5 +70,13 @@ struct LineSettings {
     static bool isSupportedBaudRate(qint64 rate);
     // The speed a termios structure is set to, in bits per second; 0 for one without a known code.
     static uint32_t baudRateOf(const termios& t);
+
+    // The settings a device may leave as they were while it takes the others.
+    enum Field { Speed = 1, DataBits = 2, ParityField = 4, StopBitsField = 8 };
+    // Takes the speed and framing a device holds (read back after setting it); returns the
+    // fields (Field bits) in which it differs from what these settings asked for.
+    int adoptHeld(const termios& held);
+    // The named fields in words, for the user: "7 data bits, even parity".
+    QString describe(int fields) const;
     bool operator==(const LineSettings&) const = default;
 };

@@ -172,6 +172,16 @@ void PortSettingsWindow::accept()
         port.SetWriteTimeout(Channel::NoTimeLimit);
         port.PurgeInput();
         port.PurgeOutput();
+        // Stored as the line runs, so that this window and the next start show what it does.
+        const QString refusal = port.TakeRefusal();
+        if (!refusal.isEmpty()) {
+            chosen.dataBits = port.GetByteSize();
+            chosen.parity = port.GetParity();
+            chosen.stopBits = port.GetStopBits();
+            if (chosen.baudRate != 0)
+                chosen.baudRate = port.GetBaudRate();
+            MessageBox::information(this, refusal);
+        }
         // A path typed relative to where the console runs now must lead to the same port
         // when it is started from somewhere else.
         if (chosen.port.contains(u'/'))

@@ -13,6 +13,7 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -155,6 +156,7 @@ bool SerialPort::Reopen()
 bool SerialPort::Configure(uint32_t baudRate, int byteSize, int parity, int stopBits,
                            int handshakeMode, int flowMode)
 {
+    const LineSettings before = settings_;
     LineSettings& s = settings_;
     s.binary = true;
     s.parityCheck = false;
@@ -209,7 +211,13 @@ bool SerialPort::Configure(uint32_t baudRate, int byteSize, int parity, int stop
     default:
         break;
     }
-    return IsOpen() ? applySettings() : true;
+    if (!IsOpen() || applySettings())
+        return true;
+    // Settings the device refuses leave it as it runs. A device that has gone (the line hung
+    // up) runs nothing: the settings are kept for opening it anew.
+    if (lastError_ == EINVAL)
+        settings_ = before;
+    return false;
 }
 
 bool SerialPort::applySettings()
@@ -221,10 +229,42 @@ bool SerialPort::applySettings()
     if (!settings_.toTermios(t))
         return recordFailure(EINVAL);
     ++systemCalls_;
-    if (::tcsetattr(handle_, TCSANOW, &t) != 0)
-        return recordFailure(errno);
+    const bool set = ::tcsetattr(handle_, TCSANOW, &t) == 0;
+    const int setError = errno;
+    // A device may take part of the settings: a pseudo-terminal (as a network serial bridge
+    // presents) runs 8 data bits without parity whatever it is told, and the C library then
+    // reports EINVAL although the speed and the rest were set. What the device holds now is
+    // what the line runs with, so that is what the port records.
+    termios held{};
+    ++systemCalls_;
+    if (::tcgetattr(handle_, &held) != 0)
+        return recordFailure(set ? errno : setError);
+    if (!set && setError != EINVAL)
+        return recordFailure(setError);
+    const LineSettings asked = settings_;
+    const int refused = settings_.adoptHeld(held);
+    if (!set && refused == 0)
+        return recordFailure(setError);
+    if (refused & LineSettings::Speed)
+        refusedAsked_.baudRate = asked.baudRate;
+    if (refused & LineSettings::DataBits)
+        refusedAsked_.byteSize = asked.byteSize;
+    if (refused & LineSettings::ParityField)
+        refusedAsked_.parity = asked.parity;
+    if (refused & LineSettings::StopBitsField)
+        refusedAsked_.stopBits = asked.stopBits;
+    refusedFields_ |= refused;
     applyModemLines();
     return true;
+}
+
+QString SerialPort::TakeRefusal()
+{
+    if (refusedFields_ == 0)
+        return {};
+    const int fields = std::exchange(refusedFields_, 0);
+    return tr("The port does not take %1; it runs with %2.")
+        .arg(refusedAsked_.describe(fields), settings_.describe(fields));
 }
 
 // DTR and RTS follow their settings where the line is not handed to a handshake. A

@@ -3,6 +3,8 @@
 #include "Channel.h"
 #include "LineSettings.h"
 
+#include <QCoreApplication>
+
 #include <vector>
 
 // An RS-232 port on POSIX termios: a real adapter (/dev/ttyUSB0, /dev/ttyS0) or a pseudo-terminal.
@@ -14,6 +16,8 @@
 // The port is opened exclusively: TIOCEXCL against other openers and an flock() that also holds
 // against processes running as root, so a second program gets "busy" rather than a shared line.
 class SerialPort : public Channel {
+    Q_DECLARE_TR_FUNCTIONS(SerialPort)
+
 public:
     // The handshake and flow modes of the settings (see SetHandshakeMode / SetFlowMode).
     static constexpr int KeepMode = 0;
@@ -63,7 +67,12 @@ public:
     int GetFlowMode() const;
     bool SetFlowMode(int mode);
 
+    // What the line runs with: only what the device took of the settings asked for.
     const LineSettings& GetLineSettings() const { return settings_; }
+    // Says which settings the device did not take since this was last asked ("The port does not
+    // take 7 data bits, even parity; it runs with 8 data bits, no parity."); empty when it took
+    // them all.
+    QString TakeRefusal();
 
     // A name with a slash is a path, made absolute from the working directory (build/demo/unit,
     // ./unit, /dev/pts/3). "COM3" (any case, with or without a colon) is /dev/ttyS2, as settings
@@ -85,6 +94,10 @@ private:
     bool recordFailure(int errorNumber);
 
     LineSettings settings_ = LineSettings::defaults();
+    // Since TakeRefusal: the fields the device did not take (LineSettings::Field bits), and what
+    // was asked for in them.
+    int refusedFields_ = 0;
+    LineSettings refusedAsked_;
     // Receive buffer: bytes [bufferHead_, size) are waiting to be handed out.
     std::vector<uint8_t> buffer_;
     size_t bufferHead_ = 0;

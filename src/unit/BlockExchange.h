@@ -32,6 +32,8 @@ public:
 
     // After done: the bytes received.
     QByteArray received() const;
+    // After failed: why.
+    BlockTransfer::Failure failure() const { return transfer_->failure(); }
 
 signals:
     void progress(int percent);

@@ -58,6 +58,7 @@ void BlockTransfer::Start(uint8_t type, uint8_t* data, uint32_t length)
     length_ = length;
     stopRequest_ = false;
     workerEnded_ = false;
+    failure_ = Failure::None;
     worker_ = std::thread([this] {
         Run();
         workerEnded_ = true;
@@ -124,13 +125,13 @@ void BlockTransfer::Run()
             if (handleByte(byte))
                 sinceAnswer_.restart();
         } else if (lineLost()) {
-            fail(lineLostText());
+            fail(Failure::LineLost, lineLostText());
             continue;
         }
         if (state_ == State::Sending && !stopRequest_)
             sendStep();
         if (state_ != State::Finished && !stopRequest_ && sinceAnswer_.hasExpired(answerTimeoutMs_))
-            fail(noResponseText());
+            fail(Failure::Silence, noResponseText());
     }
 }
 
@@ -156,23 +157,24 @@ bool BlockTransfer::sendBytes(const uint8_t* bytes, int count)
         port_.Write(bytes + sent, count - sent);
         const int written = port_.LastWriteCount();
         if (lineLost()) {
-            fail(lineLostText());
+            fail(Failure::LineLost, lineLostText());
             return false;
         }
         if (written > 0) {
             sent += written;
             sinceAnswer_.restart();
         } else if (sinceAnswer_.hasExpired(answerTimeoutMs_)) {
-            fail(noResponseText());
+            fail(Failure::Silence, noResponseText());
             return false;
         }
     }
     return true;
 }
 
-void BlockTransfer::fail(const QString& text)
+void BlockTransfer::fail(Failure failure, const QString& text)
 {
     state_ = State::Finished;
+    failure_ = failure;
     listener_.transferMessage(text);
     listener_.transferFailed();
 }
@@ -195,9 +197,9 @@ bool BlockTransfer::handleByte(uint8_t byte)
             sentCount_ = 0;
             state_ = State::Sending;
         } else if (byte == InvalidLength) {
-            fail(QStringLiteral("Invalid data length received for sent data"));
+            fail(Failure::Refused, QStringLiteral("Invalid data length received for sent data"));
         } else if (byte == OutOfMemory) {
-            fail(QStringLiteral("Out of memory received for sent data"));
+            fail(Failure::Refused, QStringLiteral("Out of memory received for sent data"));
         } else {
             return false;
         }
@@ -214,7 +216,7 @@ bool BlockTransfer::handleByte(uint8_t byte)
             state_ = State::Finished;
             listener_.transferDone();
         } else if (byte == Nak) {
-            fail(badChecksumText());
+            fail(Failure::Refused, badChecksumText());
         } else {
             return false;
         }
@@ -251,7 +253,7 @@ bool BlockTransfer::handleByte(uint8_t byte)
                 listener_.transferDone();
             }
         } else if (sendByte(Nak)) {
-            fail(badChecksumText());
+            fail(Failure::Refused, badChecksumText());
         }
         return true;
     case State::Finished:
@@ -268,7 +270,7 @@ void BlockTransfer::checkReceivedLength()
         length_ = receivedLength_;
     } else if (receivedLength_ != length_) {
         if (sendByte(Nak))
-            fail(QStringLiteral("Invalid length for received data"));
+            fail(Failure::Refused, QStringLiteral("Invalid length for received data"));
         return;
     }
     if (!sendByte(Ack))
@@ -287,7 +289,7 @@ void BlockTransfer::sendStep()
     port_.Write(data_ + sentCount_, static_cast<int>(blockEnd - sentCount_));
     const int written = port_.LastWriteCount();
     if (lineLost()) {
-        fail(lineLostText());
+        fail(Failure::LineLost, lineLostText());
         return;
     }
     if (written <= 0)

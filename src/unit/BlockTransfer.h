@@ -63,6 +63,10 @@ public:
     static QString noResponseText();
     static QString lineLostText();
 
+    // How a transfer failed: the unit answered against the protocol (a NAK, a refused length, a
+    // bad checksum), it left an awaited answer unsaid, or the line broke.
+    enum class Failure { None, Refused, Silence, LineLost };
+
     BlockTransfer(Channel& port, TransferListener& listener);
     ~BlockTransfer();
     BlockTransfer(const BlockTransfer&) = delete;
@@ -83,6 +87,8 @@ public:
     // After done: the received bytes (the caller's buffer or the transfer's own).
     const uint8_t* Data() const { return data_; }
     uint32_t Length() const { return length_; }
+    // After failed: why.
+    Failure failure() const { return failure_; }
 
     static uint16_t checksum(const uint8_t* data, uint32_t length);
     static bool isReceiveType(uint8_t type) { return type == ImageFromUnit || type == StatusText; }
@@ -98,7 +104,7 @@ private:
     bool sendByte(uint8_t byte) { return sendBytes(&byte, 1); }
     // A device call failed since the port's error was last taken: the line is gone.
     bool lineLost() const;
-    void fail(const QString& text);
+    void fail(Failure failure, const QString& text);
     void progress(uint64_t moved);
 
     Channel& port_;
@@ -106,6 +112,7 @@ private:
     std::thread worker_;
     std::atomic<bool> stopRequest_{false};
     std::atomic<bool> workerEnded_{false};
+    std::atomic<Failure> failure_{Failure::None};
     std::mutex stopMutex_;
     std::condition_variable stopped_;
 

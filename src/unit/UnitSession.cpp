@@ -9,6 +9,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <optional>
+
 // The port's line settings and time-outs, taken before the console changes them for a while.
 struct UnitSession::LineSnapshot {
     uint32_t baudRate;
@@ -78,6 +80,10 @@ UnitSession::UnitSession(UnitSessionHost& host, QObject* parent)
 UnitSession::~UnitSession()
 {
     pageExchange_.reset();
+    // Whichever way the program ends (a failed command of the command line too), a unit that
+    // heard a connect is told goodbye, so that the next connect finds it at its own speed.
+    if (unitListensOnline_)
+        Disconnect();
 }
 
 QString UnitSession::unusableSettingText(const PortSettings& settings)
@@ -151,6 +157,12 @@ bool UnitSession::Connect()
                                     : unusableSettingText(saved));
         return false;
     }
+    // Saved settings the device does not take are said once; the line runs with what it took.
+    if (const QString refusal = port_->TakeRefusal();
+        !refusal.isEmpty() && refusal != refusalSaid_) {
+        refusalSaid_ = refusal;
+        host_.notice(refusal);
+    }
     SerialPort& port = *port_;
     const LineSnapshot before = LineSnapshot::of(port);
     auto giveUp = [&](const QString& text) {
@@ -168,6 +180,7 @@ bool UnitSession::Connect()
     Answer answer = waitForAnswer();
     if (answer == Answer::Heard) {
         setOnlineLineSettings();
+        unitListensOnline_ = true;
         return true;
     }
     if (answer == Answer::LineLost)
@@ -183,8 +196,10 @@ bool UnitSession::Connect()
     if (port.LastWriteCount() != 4)
         return giveUp(tr("Error sending connect command."));
     answer = waitForAnswer();
-    if (answer == Answer::Heard)
+    if (answer == Answer::Heard) {
+        unitListensOnline_ = true;
         return true;
+    }
     return giveUp(answer == Answer::LineLost ? BlockTransfer::lineLostText()
                                              : BlockTransfer::noResponseText());
 }
@@ -199,10 +214,21 @@ bool UnitSession::Disconnect()
 {
     if (!hasOpenPort())
         return false;
+    // After a failure the line is back at the saved settings while the unit still listens at
+    // the online speed: the goodbye goes at the speed it listens at.
+    std::optional<LineSnapshot> offline;
+    if (unitListensOnline_ && !online_) {
+        offline = LineSnapshot::of(*port_);
+        setOnlineLineSettings();
+    }
     port_->SetWriteTimeout(1000);
     port_->WriteString(disconnectCommand());
-    if (port_->LastWriteCount() == 4)
+    if (port_->LastWriteCount() == 4) {
+        unitListensOnline_ = false;
         waitForAnswer();
+    }
+    if (offline)
+        offline->restore(*port_);
     return true;
 }
 

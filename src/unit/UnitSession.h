@@ -107,10 +107,14 @@ private:
     UnitSessionHost& host_;
     std::unique_ptr<SerialPort> port_;
     bool online_ = false;
+    // The unit answered a connect and has heard no disconnect since: it listens at the online
+    // speed, also after a failure has taken the console offline.
+    bool unitListensOnline_ = false;
     bool pageBusy_ = false;
     QList<QByteArray> queue_;
     std::unique_ptr<BlockExchange> pageExchange_;
     int portUsers_ = 0;
+    QString refusalSaid_;
     int answerTimeoutMs_;
     int pagePauseMs_ = PagePauseMs;
 };

@@ -56,10 +56,18 @@ void UnitStatusWindow::ask()
         }
     });
     connect(request_, &BlockExchange::failed, this, [this] {
-        requestFailed_ = true;
-        timer_.stop();
+        // An answer against the protocol (the user has been told) is asked for again on the next
+        // tick; a unit gone quiet or a line gone would only repeat the same message.
+        const bool linkFailed = request_->failure() != BlockTransfer::Failure::Refused;
         endRequest();
-        QDialog::reject();
+        if (!linkFailed && !closeRequested_)
+            return;
+        requestFailed_ = linkFailed;
+        timer_.stop();
+        if (linkFailed)
+            QDialog::reject();
+        else
+            QDialog::accept();
     });
     request_->setAnswerTimeout(answerTimeoutMs_);
     request_->receive(BlockTransfer::StatusText);

@@ -224,6 +224,10 @@ TEST_F(DatabaseCommandsTest, NewReplacesAnExistingFileWithDefaults)
     EXPECT_EQ(reread.readDatabaseFile(file).status, DatabaseReadResult::Read);
     EXPECT_EQ(reread.image().bytes(), database_.image().bytes());
     EXPECT_EQ(FileDialog::requests().first().mode, FileDialog::Mode::Create);
+    // The old database's names go with it: reopened, the new pagers get none of them.
+    reread.readNamesFile(file, Database::ReadPurpose::Inspect);
+    EXPECT_EQ(reread.names().size(), 0);
+    EXPECT_TRUE(QFileInfo(file + QStringLiteral(".nam")).isFile());
 
     // Cancelling the dialog changes nothing.
     database_.image().pager(3).setLocalId(301);

@@ -1,9 +1,13 @@
 #include "Database.h"
+#include "DatabaseCommands.h"
+#include "FileDialog.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
 #include "SettingsStore.h"
 #include "TavoluxApp.h"
 
+#include "../support/FileBytes.h"
+#include "../support/UnprivilegedUser.h"
 #include "../unit/ChildProcess.h"
 #include "../unit/SimulatedUnit.h"
 
@@ -68,7 +72,7 @@ TEST_F(StartupDatabaseTest, WithoutSaveFileTheDefaultPathIsUsedAndRemembered)
 {
     Database database;
     database.image().pager(0).setLocalId(5); // start-up begins from a fresh image
-    const QString path = TavoluxApp::openLastDatabase(database);
+    const QString path = TavoluxApp::openLastDatabase(database).path;
 
     const QString expected = QDir(dir_.path()).filePath(QStringLiteral("tavoluxDB.dat"));
     EXPECT_EQ(path, expected);
@@ -93,7 +97,7 @@ TEST_F(StartupDatabaseTest, SaveFileNamesTheDatabaseToOpen)
     SettingsStore::setText(SettingsStore::SaveFile, site);
 
     Database database;
-    EXPECT_EQ(TavoluxApp::openLastDatabase(database), site);
+    EXPECT_EQ(TavoluxApp::openLastDatabase(database).path, site);
     EXPECT_TRUE(database.image().findPager(42));
     EXPECT_EQ(database.names().name(42), QStringLiteral("Bar"));
 
@@ -101,7 +105,8 @@ TEST_F(StartupDatabaseTest, SaveFileNamesTheDatabaseToOpen)
     SettingsStore::setText(SettingsStore::SaveFile, QString());
     QFile::copy(site, dir_.filePath(QStringLiteral("tavoluxDB.dat")));
     Database fresh;
-    EXPECT_EQ(TavoluxApp::openLastDatabase(fresh), dir_.filePath(QStringLiteral("tavoluxDB.dat")));
+    EXPECT_EQ(TavoluxApp::openLastDatabase(fresh).path,
+              dir_.filePath(QStringLiteral("tavoluxDB.dat")));
     EXPECT_FALSE(fresh.image().findPager(42));
 }
 
@@ -118,10 +123,164 @@ TEST_F(StartupDatabaseTest, ADamagedDatabaseIsReportedOnce)
     SettingsStore::setText(SettingsStore::SaveFile, site);
 
     Database database;
-    EXPECT_EQ(TavoluxApp::openLastDatabase(database), site);
+    EXPECT_EQ(TavoluxApp::openLastDatabase(database).path, site);
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(MessageBox::shown()[0].icon, MessageBox::Icon::Warning);
     EXPECT_TRUE(QFileInfo::exists(site + ".damaged"));
+}
+
+// A venue's database that start-up cannot read is said, kept as it is, and not saved over
+// unless the user chooses it again: Save and the save question ask for a name first.
+TEST_F(StartupDatabaseTest, AnUnreadableDatabaseIsSaidKeptAndNotSavedOver)
+{
+    Database source;
+    source.image().pager(0).setLocalId(42);
+    source.image().pager(0).setCapcode(4200);
+    const QString sourceFile = dir_.filePath(QStringLiteral("source.dat"));
+    ASSERT_TRUE(source.writeDatabaseFile(sourceFile));
+    const QByteArray good = filebytes::readAll(sourceFile);
+    QByteArray otherVersion = good;
+    otherVersion[0] = 4;
+
+    enum Kind { File, ReadOnlyFile, Folder, Fifo };
+    struct Case {
+        const char* what;
+        Kind kind;
+        QByteArray content;
+        const char* reason; // empty: nothing to say
+        bool copied;
+    };
+    const Case cases[] = {
+        {"100 bytes", File, good.left(100), "too short", true},
+        {"one byte short", File, good.left(Database::FileSize - 1), "too short", true},
+        {"empty", File, QByteArray(), "too short", true},
+        {"version byte 4", File, otherVersion, "version byte 4", true},
+        {"read-only for its user", ReadOnlyFile, good, "cannot be opened", true},
+        {"a folder", Folder, QByteArray(), "not a regular file", false},
+        {"a FIFO", Fifo, QByteArray(), "not a regular file", false},
+    };
+    // Nobody must reach the folders to play the user of the read-only file.
+    QFile::setPermissions(dir_.path(), QFile::Permissions(0x7777));
+    int caseNumber = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Each case starts in a working folder of its own.
+        const QString folder = dir_.filePath(QStringLiteral("case%1").arg(++caseNumber));
+        ASSERT_TRUE(QDir().mkdir(folder));
+        QFile::setPermissions(folder, QFile::Permissions(0x7777));
+        ASSERT_TRUE(QDir::setCurrent(folder));
+        const QString site = Database::defaultDatabasePath(folder);
+        switch (c.kind) {
+        case File:
+        case ReadOnlyFile:
+            filebytes::writeAll(site, c.content);
+            if (c.kind == ReadOnlyFile)
+                QFile::setPermissions(site, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+            break;
+        case Folder:
+            ASSERT_TRUE(QDir().mkdir(site));
+            break;
+        case Fifo:
+            ASSERT_EQ(::mkfifo(QFile::encodeName(site).constData(), 0666), 0);
+            break;
+        }
+        MessageBox::resetScript();
+        FileDialog::resetScript();
+
+        // In a child: a FIFO must not hold the test, and the read-only file needs a user that
+        // permissions apply to. Without "SaveFile" start-up takes the working folder's database.
+        const int outcome = runInForkedChild(
+            [&] {
+                int failures = 0;
+                Database database;
+                const TavoluxApp::StartupDatabase opened = TavoluxApp::openLastDatabase(database);
+                if (opened.path != site || !opened.fileUnread)
+                    failures |= 1;
+                const auto& shown = MessageBox::shown();
+                if (shown.size() != 1 || shown[0].icon != MessageBox::Icon::Warning ||
+                    !shown[0].text.contains(site) ||
+                    !shown[0].text.contains(QLatin1String(c.reason))) {
+                    for (const auto& box : shown)
+                        std::fprintf(stderr, "said: %s\n", qPrintable(box.text));
+                    failures |= 2;
+                }
+                if (database.image().countPagers() != 0)
+                    failures |= 4;
+                const QString copy = site + QStringLiteral(".damaged");
+                if (QFileInfo::exists(copy) != c.copied ||
+                    (c.copied && filebytes::readAll(copy) != c.content))
+                    failures |= 8;
+
+                // An edit brings the save question; neither it nor Save writes over the file.
+                DatabaseCommands commands(database, nullptr);
+                commands.setCurrentPathUnread(opened.path);
+                database.image().pager(3).setLocalId(7);
+                database.markModified();
+                MessageBox::resetScript();
+                MessageBox::setNextAnswer(QMessageBox::Yes);
+                if (commands.promptSaveChanges() || commands.fileSave())
+                    failures |= 16;
+                const auto& asked = FileDialog::requests();
+                if (asked.size() != 2 || asked[0].mode != FileDialog::Mode::Save ||
+                    asked[1].mode != FileDialog::Mode::Save || asked[0].initialPath != site)
+                    failures |= 32;
+                return failures;
+            },
+            20, c.kind == ReadOnlyFile && ::geteuid() == 0);
+        EXPECT_EQ(outcome, 0) << "1: path or state, 2: the warning, 4: image, 8: the copy kept, "
+                                 "16: saved, 32: no name asked for, 124: waited on the file";
+        switch (c.kind) {
+        case File:
+        case ReadOnlyFile:
+            EXPECT_EQ(filebytes::readAll(site), c.content);
+            break;
+        case Folder:
+            EXPECT_TRUE(QFileInfo(site).isDir());
+            break;
+        case Fifo:
+            EXPECT_TRUE(QFileInfo::exists(site));
+            EXPECT_FALSE(QFileInfo(site).isFile());
+            break;
+        }
+        // Its names are not taken into the defaults, and no names file is made for it.
+        EXPECT_FALSE(QFileInfo::exists(site + QStringLiteral(".nam")));
+    }
+
+    // A missing database is the first start, not a fault: nothing is said.
+    ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+    MessageBox::resetScript();
+    Database database;
+    const TavoluxApp::StartupDatabase opened = TavoluxApp::openLastDatabase(database);
+    EXPECT_FALSE(opened.fileUnread);
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+}
+
+// Choosing the unread file again in Save As is the user's word: it is saved over, and from then
+// on Save writes there without asking.
+TEST_F(StartupDatabaseTest, ChoosingTheUnreadFileAgainSavesOverIt)
+{
+    const QString site = dir_.filePath(QStringLiteral("site.dat"));
+    filebytes::writeAll(site, QByteArray(100, 'x'));
+    SettingsStore::setText(SettingsStore::SaveFile, site);
+    Database database;
+    const TavoluxApp::StartupDatabase opened = TavoluxApp::openLastDatabase(database);
+    ASSERT_TRUE(opened.fileUnread);
+    // Started again without the file mended: the copy kept at the first start serves again.
+    ASSERT_TRUE(TavoluxApp::openLastDatabase(database).fileUnread);
+    EXPECT_TRUE(QFileInfo::exists(site + QStringLiteral(".damaged")));
+    EXPECT_FALSE(QFileInfo::exists(site + QStringLiteral(".damaged.2")));
+    ASSERT_EQ(MessageBox::shown().size(), 2);
+    EXPECT_TRUE(MessageBox::shown()[1].text.contains(site + QStringLiteral(".damaged")));
+    DatabaseCommands commands(database, nullptr);
+    commands.setCurrentPathUnread(opened.path);
+    FileDialog::resetScript();
+    FileDialog::setNextFileName(site);
+    ASSERT_TRUE(commands.fileSave());
+    Database reread;
+    EXPECT_EQ(reread.readDatabaseFile(site).status, DatabaseReadResult::Read);
+    EXPECT_TRUE(commands.fileSave());
+    EXPECT_EQ(FileDialog::requests().size(), 1);
+    FileDialog::resetScript();
 }
 
 TEST(StartupWindow, HelpAndBringingToFront)

@@ -183,6 +183,80 @@ TEST_F(CliTest, FailuresEndWithTheirExitCodeAndTheConsolesText)
     }
 }
 
+// A command that fails once the unit has answered the connect still tells it goodbye, at the
+// speed it listens at, so that the next command finds it at its own speed and connects at the
+// first try.
+TEST_F(CliTest, AfterAFailureTheUnitIsToldGoodbye)
+{
+    Database fixture;
+    ASSERT_TRUE(fixture.writeDatabaseFile(file("site.dat")));
+    struct Case {
+        const char* what;
+        QStringList unit;
+        QStringList command;
+    };
+    const Case cases[] = {
+        {"a refused page",
+         {QStringLiteral("--nak-checksum"), QStringLiteral("always"),
+          QStringLiteral("--fault-type"), QStringLiteral("4")},
+         {QStringLiteral("page"), QStringLiteral("--to"), QStringLiteral("5"),
+          QStringLiteral("hi")}},
+        {"a refused download",
+         {QStringLiteral("--refuse-length"), QStringLiteral("f9"), QStringLiteral("--fault-type"),
+          QStringLiteral("2")},
+         {QStringLiteral("download"), file("site.dat")}},
+        {"an upload of the wrong length",
+         {QStringLiteral("--upload-length"), QStringLiteral("100"), QStringLiteral("--fault-type"),
+          QStringLiteral("3")},
+         {QStringLiteral("upload"), file("uploaded.dat")}},
+        {"a status with a bad checksum",
+         {QStringLiteral("--corrupt-checksum"), QStringLiteral("--fault-type"),
+          QStringLiteral("8")},
+         {QStringLiteral("status")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SimulatedUnit unit(c.unit + QStringList{QStringLiteral("--reset-speed-on-disconnect")});
+        ASSERT_TRUE(unit.started());
+        const QStringList port{QStringLiteral("--port"), unit.path()};
+        const CliRun failed = cli(port + c.command);
+        EXPECT_EQ(failed.exitCode, 4) << failed.err.constData();
+        ASSERT_TRUE(unit.waitForEvents(QStringLiteral("disconnect"), 1, 2000));
+
+        // A command the unit's fault leaves alone.
+        const QStringList nextCommand =
+            c.command.first() == u"page"
+                ? QStringList{QStringLiteral("status")}
+                : QStringList{QStringLiteral("page"), QStringLiteral("--to"), QStringLiteral("6"),
+                              QStringLiteral("again")};
+        const CliRun next = cli(port + nextCommand);
+        EXPECT_EQ(next.exitCode, 0) << next.err.constData();
+        EXPECT_EQ(unit.events(QStringLiteral("connect")).size(), 2);
+        EXPECT_TRUE(unit.events(QStringLiteral("garbled")).isEmpty())
+            << "a connect went out at a speed the unit was not listening at";
+    }
+}
+
+// Saved settings a pseudo-terminal cannot run (it keeps 8 data bits, no parity) leave the
+// port usable, command after command, and each command says once what the line runs with.
+TEST_F(CliTest, SavedSettingsThePortRefusesAreSaidAndTheLineStillWorks)
+{
+    SimulatedUnit unit({QStringLiteral("--speed"), QStringLiteral("1200"),
+                        QStringLiteral("--reset-speed-on-disconnect")});
+    ASSERT_TRUE(unit.started());
+    for (int run = 1; run <= 3; ++run) {
+        SCOPED_TRACE(run);
+        const CliRun status = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("status")},
+                                  "BaudRate=1200\nDataBits=7\nParity=2\nStopBits=2");
+        EXPECT_EQ(status.exitCode, 0) << status.err.constData();
+        EXPECT_EQ(status.err.count("The port does not take 7 data bits, even parity; it runs "
+                                   "with 8 data bits, no parity."),
+                  1)
+            << status.err.constData();
+    }
+    EXPECT_EQ(unit.events(QStringLiteral("status")).size(), 3);
+}
+
 TEST_F(CliTest, ArgumentsAndSavedSettingsAreCheckedBeforeTheLineIsTouched)
 {
     struct Case {
@@ -649,8 +723,10 @@ TEST_F(CliTest, EveryCommandEndsSoonAfterTheUnitGoesQuietOrTheLineBreaks)
                     });
             EXPECT_EQ(run.exitCode, 3);
             EXPECT_TRUE(run.err.contains(fault.said)) << run.err.constData();
+            // The time-out, then at most one more for the goodbye to a unit that heard the
+            // connect.
             EXPECT_LT(clock.elapsed(),
-                      TimeoutSeconds * 1000 + 1000 + std::max(fault.killAfterMs, 0) + 500);
+                      2 * TimeoutSeconds * 1000 + 1000 + std::max(fault.killAfterMs, 0) + 500);
             EXPECT_FALSE(QFile::exists(file("uploaded.dat")));
         }
     }

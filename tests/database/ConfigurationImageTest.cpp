@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -292,6 +293,108 @@ TEST(ConfigurationImageLookup, FindsCountsAndReportsUse)
     EXPECT_EQ(image.countPagers(), 2);
     EXPECT_EQ(image.countGroups(), 1);
     EXPECT_EQ(pagerOrder(image), (std::vector<uint16_t>{40}));
+}
+
+// An image from a file or the unit may give one local ID to two records. Every part of the
+// console means the one the lists show by it: lookups, renumbering and deleting act on that
+// record alone and leave the hidden one as it is.
+TEST(ConfigurationImageLookup, ALocalIdHeldTwiceMeansTheRecordTheListsShow)
+{
+    struct Record {
+        bool group;
+        int slot;
+        uint32_t capcode; // pagers only
+    };
+    struct Case {
+        const char* what;
+        std::vector<Record> records; // all with local ID 12
+        Record shown;
+    };
+    const Case cases[] = {
+        {"a pager and a group", {{false, 0, 1000}, {true, 0, 0}}, {true, 0, 0}},
+        {"a group and a pager in a later slot", {{true, 2, 0}, {false, 9, 1000}}, {true, 2, 0}},
+        {"two pagers", {{false, 3, 300}, {false, 8, 800}}, {false, 8, 800}},
+        {"two pagers, the later one with an invalid capcode",
+         {{false, 3, 300}, {false, 8, 0}},
+         {false, 3, 300}},
+        {"two groups", {{true, 1, 0}, {true, 4, 0}}, {true, 4, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const bool renumber : {false, true}) {
+            ConfigurationImage image;
+            for (const Record& r : c.records) {
+                if (r.group)
+                    addGroup(image, r.slot, 12, {});
+                else
+                    addPager(image, r.slot, 12, r.capcode);
+            }
+            // What the lists show for 12.
+            std::optional<int> listedPager;
+            for (auto slot = image.firstPager(); slot; slot = image.nextPager(*slot))
+                listedPager = *slot;
+            std::optional<int> listedGroup;
+            for (auto slot = image.firstGroup(); slot; slot = image.nextGroup(*slot))
+                listedGroup = *slot;
+            ASSERT_EQ(listedGroup.has_value(), c.shown.group);
+            EXPECT_EQ(c.shown.group ? listedGroup : listedPager, c.shown.slot);
+
+            EXPECT_EQ(image.findPager(12), listedPager);
+            EXPECT_EQ(image.findGroup(12), listedGroup);
+
+            if (renumber)
+                EXPECT_TRUE(image.renumberLocalId(12, 40));
+            else
+                image.deleteLocalId(12);
+            for (const Record& r : c.records) {
+                const bool isShown = r.group == c.shown.group && r.slot == c.shown.slot;
+                const uint16_t id =
+                    r.group ? image.group(r.slot).localId() : image.pager(r.slot).localId();
+                const uint16_t expected = !isShown ? 12 : renumber ? 40 : None;
+                EXPECT_EQ(id, expected) << (r.group ? "group" : "pager") << " slot " << r.slot
+                                        << (renumber ? " after renumbering" : " after deleting");
+            }
+        }
+    }
+}
+
+// Rewriting a member list clears the flag bits 0-3 of its group; a list left as it was keeps
+// them, and bits 4-7 always stay.
+TEST(ConfigurationImageReferences, RewritingAMemberListClearsItsLowFlagBits)
+{
+    struct Case {
+        const char* what;
+        std::vector<uint16_t> members;
+        bool deleteIt; // deleteLocalId, else removeFromAllGroups
+        uint16_t id;
+        std::vector<uint16_t> after;
+        uint8_t flagsAfter;
+    };
+    const Case cases[] = {
+        {"a member from the middle", {5, 7, 9}, true, 7, {5, 9}, 0xF0},
+        {"the last member", {5, 7}, true, 7, {5}, 0xF0},
+        {"a gap read from a file is closed", {5, None, 9}, true, 30, {5, 9}, 0xF0},
+        {"a list the delete does not touch", {5, 9}, true, 30, {5, 9}, 0xFF},
+        {"taken out of every group", {7, 3}, false, 7, {3}, 0xF0},
+        {"not in the group", {5, 9}, false, 7, {5, 9}, 0xFF},
+    };
+    for (const Case& c : cases) {
+        ConfigurationImage image;
+        int slot = 0;
+        for (const uint16_t id : {5, 7, 9, 30})
+            addPager(image, slot++, id);
+        addGroup(image, 0, 100, c.members);
+        image.group(0).setGroupFlags(0xFF);
+
+        if (c.deleteIt)
+            image.deleteLocalId(c.id);
+        else
+            image.removeFromAllGroups(c.id);
+
+        EXPECT_EQ(members(image, 0), c.after) << c.what;
+        EXPECT_EQ(image.group(0).member(static_cast<int>(c.after.size())), None) << c.what;
+        EXPECT_EQ(image.group(0).groupFlags(), c.flagsAfter) << c.what;
+    }
 }
 
 TEST(ConfigurationImageIteration, VisitsAscendingLocalIdsAndSkipsWhatTheIndexHides)

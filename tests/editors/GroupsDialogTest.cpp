@@ -364,3 +364,30 @@ TEST_F(GroupsDialogTest, NoTwoControlsShareAMnemonicInEitherLanguage)
 }
 
 } // namespace
+
+// A file may give a pager and a group one local ID; the list shows the group, so Delete and a
+// new number act on the group and leave the pager behind it as it was.
+TEST_F(GroupsDialogTest, DeleteAndRenumberActOnTheGroupAPagerWithItsIdHidesBehind)
+{
+    for (const bool renumber : {false, true}) {
+        SCOPED_TRACE(renumber ? "renumber" : "delete");
+        database = Database();
+        addPager(0, 5, "Five");
+        addPager(1, 12, "Hidden pager", PagerRecord::Numeric, 1200);
+        addGroup(0, 12, "Bar", {5});
+        auto dialog = open();
+        ASSERT_EQ(texts(dialog->list()), QStringList{QStringLiteral("Bar")});
+        dialog->list()->setCurrentRow(0);
+        if (renumber) {
+            retype(dialog->localIdField(), QStringLiteral("44"));
+            dialog->save();
+            EXPECT_EQ(image().group(0).localId(), 44);
+        } else {
+            dialog->deleteSelected();
+            EXPECT_TRUE(image().group(0).isFree());
+        }
+        EXPECT_EQ(image().pager(1).localId(), 12);
+        EXPECT_EQ(image().pager(1).capcode(), 1200u);
+        EXPECT_EQ(image().pager(0).localId(), 5);
+    }
+}

@@ -409,3 +409,41 @@ TEST_F(PagersDialogTest, NoTwoControlsShareAMnemonicInEitherLanguage)
 }
 
 } // namespace
+
+// A file may give one local ID to two records. The editor edits and deletes the pager its list
+// shows, and says which local IDs are held twice so that the user can mend them.
+TEST_F(PagersDialogTest, DuplicatedLocalIdsAreSaidAndTheListedPagerIsTheOneEdited)
+{
+    addPager(0, 30, "Early", PagerRecord::Numeric, 300);
+    addPager(5, 30, "Late", PagerRecord::Numeric, 500);
+    addPager(1, 12, "Hidden", PagerRecord::Numeric, 120);
+    addGroup(0, 12, nullptr, {30});
+    addPager(2, 40, "Single", PagerRecord::Numeric, 400);
+    auto dialog = open();
+    EXPECT_FALSE(dialog->duplicatesNote()->isHidden());
+    EXPECT_TRUE(dialog->duplicatesNote()->text().contains(QStringLiteral(": 12, 30.")))
+        << dialog->duplicatesNote()->text().toStdString();
+
+    ASSERT_EQ(texts(dialog->list()),
+              (QStringList{QStringLiteral("Late"), QStringLiteral("Single")}));
+    dialog->list()->setCurrentRow(0);
+    EXPECT_EQ(dialog->capcodeField()->text(), QStringLiteral("500"));
+    retype(dialog->capcodeField(), QStringLiteral("555"));
+    dialog->save();
+    EXPECT_EQ(image().pager(5).capcode(), 555u);
+    EXPECT_EQ(image().pager(0).capcode(), 300u);
+
+    // Deleting the listed pager brings the other one to the list; 30 is then held once.
+    dialog->list()->setCurrentRow(0);
+    dialog->deleteSelected();
+    EXPECT_TRUE(image().pager(5).isFree());
+    EXPECT_EQ(image().pager(0).localId(), 30);
+    EXPECT_EQ(image().pager(1).localId(), 12); // hidden behind the group, never touched
+    EXPECT_TRUE(dialog->duplicatesNote()->text().contains(QStringLiteral(": 12.")))
+        << dialog->duplicatesNote()->text().toStdString();
+
+    // Once every local ID is held once, there is nothing to say.
+    image().clearPager(1);
+    auto mended = open();
+    EXPECT_TRUE(mended->duplicatesNote()->isHidden());
+}

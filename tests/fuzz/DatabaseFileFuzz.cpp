@@ -53,17 +53,20 @@ void walkRecords(ConfigurationImage& image)
         }
     }
 
+    // Renumbering and deleting act on the one record the lists show by the local ID.
     const uint16_t renumbered = image.pager(0).localId();
-    if (renumbered != ConfigurationImage::NoLocalId) {
-        image.renumberLocalId(renumbered, 1234);
+    const bool shownTwice =
+        image.findPager(renumbered).has_value() && image.findGroup(renumbered).has_value();
+    if (image.renumberLocalId(renumbered, 1234)) {
         FUZZ_CHECK(image.isLocalIdInUse(1234));
+        FUZZ_CHECK(!shownTwice);
     }
-    // A pager with the same local ID goes first; otherwise the group is the one deleted.
     const uint16_t deleted = image.group(0).localId();
-    const bool pagerHasIt = image.findPager(deleted).has_value();
-    image.deleteLocalId(deleted);
-    if (!pagerHasIt)
-        FUZZ_CHECK(image.group(0).isFree());
+    if (const auto group = image.findGroup(deleted);
+        group && deleted != ConfigurationImage::NoLocalId) {
+        image.deleteLocalId(deleted);
+        FUZZ_CHECK(image.group(*group).isFree());
+    }
 }
 
 // expected is the status the file format calls for, worked out by the caller from the bytes.
@@ -77,7 +80,7 @@ void readAndCheck(const QByteArray& file, DatabaseReadResult::Status expected)
     Database database = prototype;
     const ConfigurationImage::Bytes before = database.image().bytes();
     database.markModified();
-    const DatabaseReadResult::Status status = database.readDatabaseFrom(device);
+    const DatabaseReadResult::Status status = database.readDatabaseFrom(device).status;
     FUZZ_CHECK(status == expected);
     if (status == DatabaseReadResult::Refused) {
         FUZZ_CHECK(database.image().bytes() == before);

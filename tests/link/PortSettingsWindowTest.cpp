@@ -101,21 +101,23 @@ TEST_F(PortSettingsWindowTest, APathOfFortyCharactersAndItsDescriptionShowWhole)
 
 TEST_F(PortSettingsWindowTest, PreselectsWhatTheOpenPortRuns)
 {
+    // Asked for 7 data bits and even parity, a pseudo-terminal runs 8 and none: the window shows
+    // what the line runs, not what was asked for.
     port_ = std::make_unique<SerialPort>(pty_.slavePath(), 19200, 7, 2, 2, 1, 1);
     ASSERT_TRUE(port_->IsOpen());
     PortSettingsWindow window(port_, {{QStringLiteral("ttyS0"), {}}, {listedName(), {}}}, nullptr);
     EXPECT_EQ(window.portList()->currentData().toString(), listedName());
     EXPECT_EQ(window.speedList()->currentText(), QStringLiteral("19200"));
-    EXPECT_EQ(window.dataBitsList()->currentText(), QStringLiteral("7"));
+    EXPECT_EQ(window.dataBitsList()->currentText(), QStringLiteral("8"));
     EXPECT_EQ(window.stopBitsList()->currentText(), QStringLiteral("2"));
-    EXPECT_EQ(window.parityList()->currentText(), QStringLiteral("Even"));
+    EXPECT_EQ(window.parityList()->currentText(), QStringLiteral("None"));
 
     // Not among the listed ports: its path stands in the port box.
     PortSettingsWindow unlisted(port_, {{QStringLiteral("ttyS0"), {}}}, nullptr);
     EXPECT_EQ(unlisted.portList()->currentText(), pty_.slavePath());
 }
 
-TEST_F(PortSettingsWindowTest, OkOpensThePortAndStoresTheChoice)
+TEST_F(PortSettingsWindowTest, OkOpensThePortAndStoresWhatTheLineRuns)
 {
     PortSettingsWindow window(port_, {{QStringLiteral("ttyS0"), {}}, {listedName(), {}}}, nullptr);
     window.show();
@@ -126,11 +128,13 @@ TEST_F(PortSettingsWindowTest, OkOpensThePortAndStoresTheChoice)
     window.parityList()->setCurrentIndex(2);
     window.accept();
 
+    // The pseudo-terminal takes the speed and the stop bits, but runs 8 data bits without
+    // parity: that is what the port records and what is stored, and the user is told once.
     ASSERT_TRUE(port_);
     EXPECT_TRUE(port_->IsOpen());
     EXPECT_EQ(port_->GetName(), pty_.slavePath());
-    EXPECT_EQ(port_->GetByteSize(), 7);
-    EXPECT_EQ(port_->GetParity(), 2);
+    EXPECT_EQ(port_->GetByteSize(), 8);
+    EXPECT_EQ(port_->GetParity(), 0);
     EXPECT_EQ(port_->GetStopBits(), 2);
     EXPECT_EQ(port_->GetHandshakeMode(), 1);
     EXPECT_EQ(port_->GetFlowMode(), 1);
@@ -143,10 +147,13 @@ TEST_F(PortSettingsWindowTest, OkOpensThePortAndStoresTheChoice)
     const PortSettings stored = SettingsStore::portSettings();
     EXPECT_EQ(stored.port, listedName());
     EXPECT_EQ(stored.baudRate, 38400u);
-    EXPECT_EQ(stored.dataBits, 7);
+    EXPECT_EQ(stored.dataBits, 8);
     EXPECT_EQ(stored.stopBits, 2);
-    EXPECT_EQ(stored.parity, 2);
-    EXPECT_TRUE(MessageBox::shown().isEmpty());
+    EXPECT_EQ(stored.parity, 0);
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].text,
+              QStringLiteral("The port does not take 7 data bits, even parity; it runs with 8 "
+                             "data bits, no parity."));
     EXPECT_FALSE(window.isVisible());
 }
 

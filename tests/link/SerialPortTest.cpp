@@ -361,6 +361,41 @@ TEST_F(SerialPortTest, LineSettingsReachTheDevice)
     EXPECT_EQ(port_.TakeError(), static_cast<uint32_t>(EINVAL));
 }
 
+// A pseudo-terminal, as a network serial bridge presents, runs 8 data bits without parity
+// whatever it is told. The port opens with what the device takes, records only that (read back
+// from the device), and says once what it did not take; every later open works the same.
+TEST_F(SerialPortTest, SettingsTheDeviceRefusesAreNotRecordedAndAreSaidOnce)
+{
+    port_.Close();
+    for (int open = 1; open <= 2; ++open) {
+        SCOPED_TRACE(open);
+        SerialPort port;
+        ASSERT_TRUE(port.Open(pty_.slavePath(), 1200, 7, LineSettings::EvenParity,
+                              LineSettings::TwoStopBits, 1, 1))
+            << port.GetErrorText().toStdString();
+        const termios held = pty_.masterSettings();
+        EXPECT_EQ(cfgetospeed(&held), static_cast<speed_t>(B1200));
+        EXPECT_TRUE(held.c_cflag & CSTOPB);
+        EXPECT_EQ(port.GetBaudRate(), 1200u);
+        EXPECT_EQ(port.GetByteSize(), 8);
+        EXPECT_EQ(port.GetParity(), LineSettings::NoParity);
+        EXPECT_EQ(port.GetStopBits(), LineSettings::TwoStopBits);
+        EXPECT_EQ(port.TakeRefusal(),
+                  QStringLiteral("The port does not take 7 data bits, even parity; it runs with "
+                                 "8 data bits, no parity."));
+        EXPECT_EQ(port.TakeRefusal(), QString());
+
+        // The other settings still reach the device, and asking again is said again.
+        EXPECT_TRUE(port.SetBaudRate(115200));
+        EXPECT_TRUE(port.SetByteSize(8));
+        EXPECT_EQ(port.TakeRefusal(), QString());
+        EXPECT_TRUE(port.SetParity(LineSettings::OddParity));
+        EXPECT_EQ(port.GetParity(), LineSettings::NoParity);
+        EXPECT_EQ(port.GetBaudRate(), 115200u);
+        EXPECT_TRUE(port.TakeRefusal().contains(QStringLiteral("odd parity")));
+    }
+}
+
 TEST(SerialPortModes, ReadBackTellsApartOnlyWhatTheSettingsCan)
 {
     struct Case {

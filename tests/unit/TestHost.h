@@ -63,7 +63,8 @@ public:
             loop.quit();
         });
         QObject::connect(&request, &BlockExchange::failed, &loop, [&] {
-            failed = true;
+            // As the status window: only silence and a lost line count as a failed request.
+            failed = request.failure() != BlockTransfer::Failure::Refused;
             loop.quit();
         });
         request.receive(8);

@@ -158,3 +158,59 @@ TEST_F(UnitWindowsTest, AQuietUnitOrABrokenLineClosesTheWindowWithTheReasonShown
         }
     }
 }
+
+// Each kind of answer to a status request: a text is shown and asked for again, an answer
+// against the protocol is said and asked for again on the next tick, and only silence and a
+// lost line close the window as failed (the console then goes offline).
+TEST_F(UnitWindowsTest, StatusAnswers)
+{
+    constexpr int TimeoutMs = 300;
+    struct Case {
+        const char* what;
+        QStringList unit;
+        QString message; // said for each failed request; empty: none
+        bool closes;
+    };
+    const Case cases[] = {
+        {"a status text", {}, {}, false},
+        {"a bad checksum",
+         {QStringLiteral("--corrupt-checksum")},
+         QStringLiteral("Error: Bad Checksum!"),
+         false},
+        {"silence",
+         {QStringLiteral("--silent-after"), QStringLiteral("5")},
+         QStringLiteral("No response from unit."),
+         true},
+        {"a lost line",
+         {QStringLiteral("--hangup-after"), QStringLiteral("5")},
+         QStringLiteral("The connection to the unit was lost."),
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        open(QStringList{QStringLiteral("--speed"), QStringLiteral("115200")} + c.unit);
+        UnitStatusWindow window(*port_);
+        window.setAnswerTimeout(TimeoutMs);
+        if (c.closes) {
+            EXPECT_EQ(runUntilClosed(window, 5000), QDialog::Rejected);
+            EXPECT_TRUE(window.requestFailed());
+            EXPECT_EQ(MessageBox::shown().size(), 1);
+        } else {
+            QSignalSpy finished(&window, &QDialog::finished);
+            window.show();
+            // Asked again and again while the window stays open.
+            ASSERT_TRUE(unit_->waitForEvents(QStringLiteral("status"), 3));
+            EXPECT_TRUE(finished.isEmpty());
+            EXPECT_TRUE(window.isVisible());
+            EXPECT_FALSE(window.requestFailed());
+            window.reject();
+            EXPECT_EQ(MessageBox::shown().isEmpty(), c.message.isEmpty());
+            if (c.message.isEmpty())
+                EXPECT_TRUE(window.text().contains(QStringLiteral("Status request:")));
+            else
+                EXPECT_EQ(window.text(), QStringLiteral("Loading"));
+        }
+        for (const auto& box : MessageBox::shown())
+            EXPECT_EQ(box.text, c.message);
+    }
+}

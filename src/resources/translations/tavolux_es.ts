@@ -205,6 +205,32 @@ Do you want to open them now? They become unsaved changes to %1.</source>
         <translation>Tavolux se cerró mientras %1 tenía cambios sin guardar. Se conservaron en %2.
 ¿Desea abrirlos ahora? Pasarán a ser cambios sin guardar de %1.</translation>
     </message>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>no es un archivo normal</translation>
+    </message>
+    <message>
+        <source>it cannot be opened for reading and writing (%1)</source>
+        <translation>no se puede abrir para leer y escribir (%1)</translation>
+    </message>
+    <message>
+        <source>it has the version byte %1, not %2</source>
+        <translation>su byte de versión es %1, no %2</translation>
+    </message>
+    <message>
+        <source>it is too short (%1 bytes; a database file has %2)</source>
+        <translation>es demasiado corto (%1 bytes; un archivo de base de datos tiene %2)</translation>
+    </message>
+    <message>
+        <source>The database file %1 could not be read: %2.
+The console has started with the default contents. The file is left as it is; Save asks for a name until you choose a file.</source>
+        <translation>No se pudo leer el archivo de base de datos %1: %2.
+La consola se ha iniciado con el contenido predeterminado. El archivo se deja como está; Guardar pide un nombre hasta que elija un archivo.</translation>
+    </message>
+    <message>
+        <source>A copy of it has been kept as %1.</source>
+        <translation>Se ha guardado una copia como %1.</translation>
+    </message>
 </context>
 <context>
     <name>ExportDialog</name>
@@ -555,6 +581,53 @@ Añada al menos un miembro</translation>
     <message>
         <source>&amp;Flow Control</source>
         <translation>Control de &amp;flujo</translation>
+    </message>
+</context>
+<context>
+    <name>LineSettings</name>
+    <message>
+        <source>%1 baud</source>
+        <translation>%1 baudios</translation>
+    </message>
+    <message>
+        <source>%1 data bits</source>
+        <translation>%1 bits de datos</translation>
+    </message>
+    <message>
+        <source>no parity</source>
+        <translation>sin paridad</translation>
+    </message>
+    <message>
+        <source>odd parity</source>
+        <translation>paridad impar</translation>
+    </message>
+    <message>
+        <source>even parity</source>
+        <translation>paridad par</translation>
+    </message>
+    <message>
+        <source>mark parity</source>
+        <translation>paridad marca</translation>
+    </message>
+    <message>
+        <source>space parity</source>
+        <translation>paridad espacio</translation>
+    </message>
+    <message>
+        <source>parity %1</source>
+        <translation>paridad %1</translation>
+    </message>
+    <message>
+        <source>1 stop bit</source>
+        <translation>1 bit de parada</translation>
+    </message>
+    <message>
+        <source>1.5 stop bits</source>
+        <translation>1,5 bits de parada</translation>
+    </message>
+    <message>
+        <source>2 stop bits</source>
+        <translation>2 bits de parada</translation>
     </message>
 </context>
 <context>
@@ -955,6 +1028,12 @@ NOTA: Los buscas de voz no pueden asignarse a grupos.
     <message>
         <source>WARNING</source>
         <translation>ADVERTENCIA</translation>
+    </message>
+    <message>
+        <source>More than one pager or group holds each of these local IDs: %1.
+The list shows one of each; renumber or delete it to reach the other.</source>
+        <translation>Más de un buscapersonas o grupo tiene cada uno de estos ID locales: %1.
+La lista muestra uno de cada uno; renumérelo o elimínelo para llegar al otro.</translation>
     </message>
 </context>
 <context>
@@ -1366,6 +1445,13 @@ Elija otro número</translation>
     <message>
         <source>&amp;Ok</source>
         <translation>&amp;Aceptar</translation>
+    </message>
+</context>
+<context>
+    <name>SerialPort</name>
+    <message>
+        <source>The port does not take %1; it runs with %2.</source>
+        <translation>El puerto no acepta %1; funciona con %2.</translation>
     </message>
 </context>
 <context>
