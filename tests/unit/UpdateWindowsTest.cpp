@@ -236,7 +236,9 @@ TEST_F(UpdateWindowsTest, VoiceWindowRefusesMissingFilesAndCancelStopsATransfer)
     window.show();
     window.languageList()->setCurrentIndex(7);
     QTest::mouseClick(window.okButton(), Qt::LeftButton);
-    EXPECT_EQ(messages(), QStringList{QStringLiteral("Error: File not found!")});
+    EXPECT_EQ(messages(),
+              QStringList{VoicePrompts::fileName(dir_.path(), 7, 1) +
+                          QStringLiteral(" cannot be used: No such file or directory")});
     EXPECT_EQ(MessageBox::shown()[0].icon, MessageBox::Icon::None);
     EXPECT_EQ(MessageBox::beeps().size(), 1);
     EXPECT_TRUE(window.isVisible());

@@ -348,6 +348,10 @@ Do you want to open them now? They become unsaved changes to %1.</source>
         <source>%1 cannot be read: %2</source>
         <translation>%1 no se puede leer: %2</translation>
     </message>
+    <message>
+        <source>%1 cannot be sent: %2</source>
+        <translation>%1 no se puede enviar: %2</translation>
+    </message>
 </context>
 <context>
     <name>FunctionKeysDialog</name>
@@ -495,6 +499,17 @@ Añada al menos un miembro</translation>
     </message>
 </context>
 <context>
+    <name>HexFile</name>
+    <message>
+        <source>it is not a text file (it holds a NUL byte)</source>
+        <translation>no es un archivo de texto (contiene un byte NUL)</translation>
+    </message>
+    <message>
+        <source>it holds no records</source>
+        <translation>no contiene ningún registro</translation>
+    </message>
+</context>
+<context>
     <name>InterfacePage</name>
     <message>
         <source>None</source>
@@ -529,8 +544,8 @@ Añada al menos un miembro</translation>
         <translation>Aceptar &amp;mensajes a buscas no válidos</translation>
     </message>
     <message>
-        <source>Send &apos;ID=&apos; every t&amp;wo seconds</source>
-        <translation>Enviar &apos;ID=&apos; cada &amp;dos segundos</translation>
+        <source>Send 'ID=' every t&amp;wo seconds</source>
+        <translation>Enviar 'ID=' cada &amp;dos segundos</translation>
     </message>
     <message>
         <source>&amp;Protocol</source>
@@ -1094,8 +1109,8 @@ NOTA: Los buscas de voz no pueden asignarse a grupos.
         <translation>El puerto no existe.</translation>
     </message>
     <message>
-        <source>You are not allowed to use the port. Add your user to the &quot;dialout&quot; group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
-        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo &quot;dialout&quot; (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
+        <source>You are not allowed to use the port. Add your user to the "dialout" group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
+        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo "dialout" (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
     </message>
     <message>
         <source>This is not a serial port.</source>
@@ -1352,6 +1367,10 @@ Elija otro número</translation>
         <source>Could not open file for export!</source>
         <translation>¡No se pudo abrir el archivo para exportar!</translation>
     </message>
+    <message>
+        <source>Input</source>
+        <translation>Entrada</translation>
+    </message>
 </context>
 <context>
     <name>ReportWindow</name>
@@ -1366,6 +1385,13 @@ Elija otro número</translation>
     <message>
         <source>&amp;Ok</source>
         <translation>&amp;Aceptar</translation>
+    </message>
+</context>
+<context>
+    <name>SerialPort</name>
+    <message>
+        <source>%1: another program (such as a running console) holds the port</source>
+        <translation>%1: otro programa (por ejemplo, una consola abierta) tiene el puerto ocupado</translation>
     </message>
 </context>
 <context>
@@ -1592,12 +1618,12 @@ Vuelva a elegir los ajustes en Configuración de conexión.</translation>
         <translation>Japonés</translation>
     </message>
     <message>
-        <source>Error: File not found!</source>
-        <translation>Error: ¡archivo no encontrado!</translation>
+        <source>its "data" chunk is empty, and the first prompt needs sample data</source>
+        <translation>su bloque "data" está vacío, y el primer mensaje necesita datos de sonido</translation>
     </message>
     <message>
-        <source>The voice prompts are too large: the unit takes at most %1 bytes of sample data in all.</source>
-        <translation>Los mensajes de voz son demasiado grandes: la unidad admite como máximo %1 bytes de muestras en total.</translation>
+        <source>%1 cannot be used: %2</source>
+        <translation>%1 no se puede usar: %2</translation>
     </message>
 </context>
 <context>
@@ -1621,6 +1647,25 @@ Vuelva a elegir los ajustes en Configuración de conexión.</translation>
     <message>
         <source>&amp;Language</source>
         <translation>&amp;Idioma</translation>
+    </message>
+</context>
+<context>
+    <name>WavReader</name>
+    <message>
+        <source>it is not a RIFF/WAVE file</source>
+        <translation>no es un archivo RIFF/WAVE</translation>
+    </message>
+    <message>
+        <source>it has no "data" chunk</source>
+        <translation>no tiene bloque "data"</translation>
+    </message>
+    <message>
+        <source>the voice prompts are too large: the unit takes at most %1 bytes of sample data in all</source>
+        <translation>los mensajes de voz son demasiado grandes: la unidad admite como máximo %1 bytes de datos de sonido en total</translation>
+    </message>
+    <message>
+        <source>a chunk before its "data" chunk runs past the end of the file</source>
+        <translation>un bloque anterior a su bloque "data" se extiende más allá del final del archivo</translation>
     </message>
 </context>
 </TS>
