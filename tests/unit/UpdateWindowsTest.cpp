@@ -95,6 +95,15 @@ TEST_F(UpdateWindowsTest, FirmwareWindowGoesFromBrowseToStartToTheLoadersVerdict
     EXPECT_EQ(messages(), QStringList{fifo + QStringLiteral(" cannot be read: it is not a regular file")});
     MessageBox::resetScript();
 
+    // A file without a record would leave the loader waiting for a line that never comes.
+    const QString empty = dir_.filePath(QStringLiteral("empty.hex"));
+    ASSERT_TRUE(write(empty, "\n\n"));
+    FileDialog::setNextFileName(empty);
+    QTest::mouseClick(window.actionButton(), Qt::LeftButton);
+    EXPECT_EQ(window.mode(), FirmwareUpdateWindow::Mode::NoFile);
+    EXPECT_EQ(messages(), QStringList{empty + QStringLiteral(" cannot be sent: it holds no records")});
+    MessageBox::resetScript();
+
     const QByteArray hex = hexFile(20);
     ASSERT_TRUE(write(dir_.filePath(QStringLiteral("fw.hex")), hex));
     FileDialog::setNextFileName(dir_.filePath(QStringLiteral("fw.hex")));
