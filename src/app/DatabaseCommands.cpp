@@ -84,20 +84,34 @@ bool DatabaseCommands::saveTo(const QString& path)
 
 bool DatabaseCommands::keepRecoveryCopy()
 {
+    // The recovery file is what the next start looks for, so it goes last, after its names:
+    // whatever stops the writing, the next start finds both or neither. An older pair goes
+    // first; these changes replace it.
     const QString recovery = Database::recoveryFilePath(currentPath_);
+    const QString recoveryNames = Database::namesFilePath(recovery);
+    QFile::remove(recovery);
     QString error;
-    if (database_.writeDatabaseFile(recovery, &error) && database_.writeNamesFile(recovery, &error))
+    QString failed = recoveryNames;
+    bool kept = database_.writeNamesFile(recovery, &error);
+    if (kept) {
+        failed = recovery;
+        kept = database_.writeDatabaseFile(recovery, &error);
+    }
+    if (kept)
         return true;
+    if (failed == recovery)
+        QFile::remove(recoveryNames);
     // Nobody is there to see a message box any more.
     std::fprintf(stderr, "tavolux: unsaved changes could not be kept in %s: %s\n",
-                 qPrintable(recovery), qPrintable(error));
+                 qPrintable(failed), qPrintable(error));
     return false;
 }
 
 void DatabaseCommands::offerRecovery()
 {
     const QString recovery = Database::recoveryFilePath(currentPath_);
-    if (!QFileInfo(recovery).isFile())
+    // Without its names, a recovery would take every name away.
+    if (!QFileInfo(recovery).isFile() || !QFileInfo(Database::namesFilePath(recovery)).isFile())
         return;
     const auto answer = MessageBox::question(
         window_,

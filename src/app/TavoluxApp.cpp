@@ -128,18 +128,23 @@ int TavoluxApp::run()
         window.setDatabasePath(opened.path);
     installHelp(&window);
     connect(&instance, &SingleInstance::activationRequested, &window, &MainWindow::bringToFront);
-    window.databaseCommands().offerRecovery();
 
-    // Ended from outside: leave as Exit does, also out of any dialog that is open.
-    const auto leave = [&window] {
+    // Ended from outside: leave as Exit does, also out of any dialog that is open, the start-up
+    // questions included.
+    bool ended = false;
+    const auto leave = [&window, &ended] {
+        ended = true;
         window.leaveUnattended();
         QCoreApplication::exit(0);
     };
     TerminationWatcher termination;
     connect(&termination, &TerminationWatcher::terminationRequested, &window, leave);
     connect(&app_, &QGuiApplication::commitDataRequest, &window, leave, Qt::DirectConnection);
-    window.show();
-    app_.exec();
+    window.databaseCommands().offerRecovery();
+    if (!ended) {
+        window.show();
+        app_.exec();
+    }
 
     rememberDatabase(window.databasePath());
     return 0;

@@ -153,6 +153,7 @@ void CliHost::runFirmwareUpdate()
     }
     loader.requestStop();
     loader.join();
+    linkFailed_ = linkFailed_ || loader.lineLost();
     firmwareComplete_ = listener.complete;
     failed_ = failed_ || !firmwareComplete_;
 }

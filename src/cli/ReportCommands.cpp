@@ -1,6 +1,7 @@
 #include "ReportCommands.h"
 
 #include "AtomicFile.h"
+#include "CliFiles.h"
 #include "Database.h"
 #include "PrintSettings.h"
 #include "PrintTable.h"
@@ -13,41 +14,35 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
 namespace ReportCommands {
 
-const char* const Usage =
-    R"(  report pagers|groups|alarms DBFILE [--header] [--columns LIST] [--limit N]
+const CliFiles::CommandUsage Usages[2] = {
+    {"report", R"(  report pagers|groups|alarms DBFILE [--header] [--columns LIST] [--limit N]
          [--sort COLUMN[:desc]] [-o FILE]
                            the report as the console's Export writes it: tab-separated UTF-8
                            with CR LF line ends, rows in the order the report lists them
                            (by name, or sorted by COLUMN); to stdout or into FILE (written
-                           beside it and put in place when complete)
-  print pagers|groups|alarms DBFILE (--pdf FILE | --printer NAME) [--copies N]
+                           beside it and put in place when complete). A TAB or a line break
+                           in a name or message is written as a space
+)"},
+    {"print", R"(  print pagers|groups|alarms DBFILE (--pdf FILE | --printer NAME) [--copies N]
          [--selected LOCALIDS] [--columns LIST] [--sort COLUMN[:desc]]
                            print the report as the console does, on a printer of the system
-                           or into a PDF file; --selected prints only the rows of those local
-                           IDs (alarm numbers for alarms), separated by commas
+                           or into a PDF file (written beside it and put in place when
+                           complete); --selected prints only the rows of those local IDs
+                           (alarm inputs for alarms), separated by commas
                            COLUMN and LIST name columns by their titles (Cap Code, capcode and
                            cap-code alike), LIST separated by commas
-)";
+)"},
+};
 
 namespace {
 
-enum ExitCode {
-    Success = 0,
-    UsageError = 1,
-    FileProblem = 5,
-    DamagedDatabase = 6,
-    PrintFailed = 7,
-};
-
-void fail(const QString& text)
-{
-    std::fprintf(stderr, "tavolux-cli: %s\n", qPrintable(text));
-}
+using namespace CliFiles;
 
 QString columnKey(const QString& title)
 {
@@ -99,6 +94,15 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
     const QCommandLineOption selected(QStringLiteral("selected"), QString(),
                                       QStringLiteral("LOCALIDS"));
     parser.addOptions({header, columns, limit, sort, output, pdf, printer, copies, selected});
+    // The unit commands' options are known here too, so that one given to a report is named as
+    // such rather than as unknown.
+    const QList<QCommandLineOption> unitOptions{
+        QCommandLineOption(QStringLiteral("port"), QString(), QStringLiteral("DEV")),
+        QCommandLineOption(QStringLiteral("timeout"), QString(), QStringLiteral("SECONDS")),
+        QCommandLineOption(QStringLiteral("to"), QString(), QStringLiteral("LOCALID")),
+        QCommandLineOption(QStringLiteral("language"), QString(), QStringLiteral("N|NAME")),
+        QCommandLineOption(QStringLiteral("dir"), QString(), QStringLiteral("DIR"))};
+    parser.addOptions(unitOptions);
 
     auto refuse = [](const QString& text) {
         fail(text);
@@ -115,10 +119,19 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
     Request request;
     const QStringList arguments = parser.positionalArguments();
     request.print = arguments.value(0) == u"print";
+    for (const QCommandLineOption& option : unitOptions)
+        if (parser.isSet(option))
+            return refuse(QStringLiteral("--%1 is for the commands that talk to the unit; %2 only "
+                                         "reads DBFILE")
+                              .arg(option.names().first(), arguments.value(0)));
+    if (arguments.size() > 3)
+        return refuse(QStringLiteral("unexpected argument \"%1\"; see %2 --help")
+                          .arg(arguments[3], arguments.value(0)));
     const QString what = arguments.value(1);
     if (arguments.size() != 3 || (what != u"pagers" && what != u"groups" && what != u"alarms"))
-        return refuse(QStringLiteral("%1 needs pagers, groups or alarms and a DBFILE; see --help")
-                          .arg(arguments.value(0)));
+        return refuse(
+            QStringLiteral("%1 needs pagers, groups or alarms and a DBFILE; see %1 --help")
+                .arg(arguments.value(0)));
     request.kind = what == u"pagers"   ? ReportKind::Pagers
                    : what == u"groups" ? ReportKind::Groups
                                        : ReportKind::Alarms;
@@ -139,8 +152,11 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
     }
     if (parser.isSet(sort)) {
         QString name = parser.value(sort);
-        if (name.endsWith(QStringLiteral(":desc")) || name.endsWith(QStringLiteral(":asc"))) {
-            request.ascending = name.endsWith(QStringLiteral(":asc"));
+        const QString direction = name.mid(name.lastIndexOf(u':') + 1);
+        if (name.contains(u':') &&
+            (direction.compare(QStringLiteral("desc"), Qt::CaseInsensitive) == 0 ||
+             direction.compare(QStringLiteral("asc"), Qt::CaseInsensitive) == 0)) {
+            request.ascending = direction.compare(QStringLiteral("asc"), Qt::CaseInsensitive) == 0;
             name = name.left(name.lastIndexOf(u':'));
         }
         request.sortColumn = columnIndex(titles, name);
@@ -160,9 +176,13 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
     if (!request.print) {
         request.includeHeader = parser.isSet(header);
         if (parser.isSet(limit)) {
-            if (!digitsOnly(parser.value(limit)))
+            static const QRegularExpression anyDigits(QStringLiteral("^[0-9]+$"));
+            if (!anyDigits.match(parser.value(limit)).hasMatch())
                 return refuse(QStringLiteral("--limit takes a number of rows in digits"));
-            request.limit = parser.value(limit).toInt();
+            // More rows than a report can hold are all of them.
+            bool fits = false;
+            const qulonglong rows = parser.value(limit).toULongLong(&fits);
+            request.limit = fits ? static_cast<int>(std::min<qulonglong>(rows, INT_MAX)) : INT_MAX;
         }
         request.output = parser.value(output);
         if (parser.isSet(output) && request.output.isEmpty())
@@ -195,26 +215,25 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
 
 int runChecked(const Request& request)
 {
-    // The output would have nowhere to go: say so before anything is read.
+    // The output would overwrite what is read, or have nowhere to go: say so before anything
+    // is read. A PDF that cannot be written is a print that failed, however it fails.
+    const QStringList inputs = databaseInputs(request.file);
     QString error;
     const QString target = request.print ? request.pdf : request.output;
-    if (!target.isEmpty() && !AtomicFile::canReplace(target, &error)) {
-        fail(QStringLiteral("%1 cannot be written: %2").arg(target, error));
-        return FileProblem;
+    if (target.isEmpty() && !request.print) {
+        if (const std::optional<int> refused = refuseStandardOutput(inputs))
+            return *refused;
+    } else if (!target.isEmpty()) {
+        if (const std::optional<int> refused = refuseOutputFile(target, inputs))
+            return *refused;
+        if (!AtomicFile::canReplace(target, &error)) {
+            fail(QStringLiteral("%1 cannot be written: %2").arg(target, error));
+            return request.print ? PrintFailed : FileProblem;
+        }
     }
     Database database;
-    const DatabaseReadResult read =
-        database.readDatabaseFile(request.file, Database::ReadPurpose::Inspect);
-    if (!read.opened()) {
-        fail(QStringLiteral("%1 could not be opened as a Tavolux database.").arg(request.file));
-        return FileProblem;
-    }
-    if (read.status == DatabaseReadResult::ChecksumMismatch) {
-        fail(QStringLiteral("%1 is damaged: its checksum does not match its contents.")
-                 .arg(request.file));
-        return DamagedDatabase;
-    }
-    database.readNamesFile(request.file, Database::ReadPurpose::Inspect);
+    if (const std::optional<int> refused = readDatabase(database, request.file))
+        return *refused;
 
     const QList<ReportColumn> columns = Report::columns(request.kind);
     QList<ReportRow> rows =
@@ -234,11 +253,7 @@ int runChecked(const Request& request)
         for (const ReportRow& row : rows)
             texts << row.written;
         if (request.output.isEmpty()) {
-            const QByteArray bytes = TsvExport::format(settings, texts);
-            return std::fwrite(bytes.constData(), 1, bytes.size(), stdout) ==
-                           static_cast<size_t>(bytes.size())
-                       ? Success
-                       : FileProblem;
+            return writeStandardOutput(TsvExport::format(settings, texts)) ? Success : FileProblem;
         }
         if (!TsvExport::write(settings, texts, &error)) {
             fail(QStringLiteral("%1 could not be written: %2").arg(request.output, error));
@@ -277,11 +292,10 @@ std::optional<int> run(int argc, char* argv[])
 {
     if (argc < 2 || (std::strcmp(argv[1], "report") != 0 && std::strcmp(argv[1], "print") != 0))
         return std::nullopt;
-    // Help is the program's one help text, which covers these commands too.
     for (int i = 2; i < argc; ++i)
         if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0 ||
             std::strcmp(argv[i], "--help-all") == 0)
-            return std::nullopt;
+            return CliFiles::showCommandHelp(Usages[std::strcmp(argv[1], "print") == 0 ? 1 : 0]);
     // Printing measures text with fonts, which takes a GUI application; a command line shows
     // no window, so it needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CliFiles.h"
+
 #include <optional>
 
 // tavolux-cli report and print: a report of a database file as tab-separated text, or printed
@@ -9,7 +11,7 @@ namespace ReportCommands {
 // The exit code when the command line is a report or print command, std::nullopt otherwise.
 std::optional<int> run(int argc, char* argv[]);
 
-// For --help.
-extern const char* const Usage;
+// Their lines of the help: report, then print.
+extern const CliFiles::CommandUsage Usages[2];
 
 } // namespace ReportCommands

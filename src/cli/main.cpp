@@ -1,10 +1,12 @@
 // tavolux-cli: pages, transfers and database dumps from a site's own scripts.
 #include "AtomicFile.h"
 #include "BlockTransfer.h"
+#include "CliFiles.h"
 #include "CliHost.h"
 #include "Database.h"
 #include "DatabaseDump.h"
 #include "FirmwareLoader.h"
+#include "HexFile.h"
 #include "RegularFile.h"
 #include "ReportCommands.h"
 #include "SerialPort.h"
@@ -22,62 +24,113 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
-enum ExitCode {
-    Success = 0,
-    UsageError = 1,
-    PortProblem = 2,
-    NotConnected = 3,
-    TransferFailed = 4,
-    FileProblem = 5,
-    DamagedDatabase = 6,
-};
+using namespace CliFiles;
 
-const char* const Description = R"(Talks to the Tavolux unit the way the console does, for scripts.
-
-Commands:
-  page --to LOCALID TEXT   send one page and wait for the unit to confirm it; LOCALID in
+// Each command's own lines of the help, for the whole help and for COMMAND --help.
+const CommandUsage UnitCommands[] = {
+    {"page",
+     R"(  page --to LOCALID TEXT   send one page and wait for the unit to confirm it; LOCALID in
                            decimal digits, TEXT up to 200 characters that the unit can show
                            (Latin-1 letters and signs, line breaks; no other control characters)
-  download DBFILE          send the configuration in DBFILE to the unit
-  upload DBFILE            read the unit's configuration into DBFILE (written with its
+)"},
+    {"download", R"(  download DBFILE          send the configuration in DBFILE to the unit
+)"},
+    {"upload",
+     R"(  upload DBFILE            read the unit's configuration into DBFILE (written with its
                            version byte and checksum; the names file is left as it is)
-  status                   print the unit's status text (control characters written out: ^[
+)"},
+    {"status",
+     R"(  status                   print the unit's status text (control characters written out: ^[
                            for ESC, \x9b for the 8-bit ones)
-  dump DBFILE              print DBFILE and its names file as JSON
-  firmware FILE.hex        load new firmware through the unit's boot loader: switch the unit
+)"},
+    {"dump", R"(  dump DBFILE              print DBFILE and its names file as JSON
+)"},
+    {"firmware",
+     R"(  firmware FILE.hex        load new firmware through the unit's boot loader: switch the unit
                            off, run the command, switch the unit on. The loader is called
                            until it answers (for --timeout seconds, 60 unless given, which is
                            also how long it may stay quiet later); exit code 0 only once it
-                           has reported the programming complete
-  voice --language N|NAME [--dir DIR]
+                           has reported the programming complete. A file that is not text or
+                           holds no record is refused; blank lines are passed over
+)"},
+    {"voice", R"(  voice --language N|NAME [--dir DIR]
                            send the six voice prompts of a language (0 to 10, or its name:
                            English (US), Spanish, ...) from DIR/<name in lower case>1.wav
                            to 6.wav; DIR is the current folder unless given
-%REPORTS%
+)"},
+};
+
+const char* const Introduction = R"(Talks to the Tavolux unit the way the console does, for scripts.
+
+Commands (COMMAND --help shows one of them):
+)";
+
+const char* const Notes = R"(
 The unit commands connect first and disconnect at the end. The port and line settings are
 the console's saved ones; --port names another port: a bare name is below /dev/ (ttyUSB0),
 a name with a / is a path, relative ones from the current folder. A unit that leaves an answer
 unsaid for --timeout seconds (5 unless given), or a line that breaks, ends the command at once.
 
 dump, download, report and print only read DBFILE and its names file: they create and
-change no file, and a read-only DBFILE will do. upload replaces DBFILE only when it is a
-regular file (or does not exist yet). firmware and voice read only regular files.
-Exit codes: 0 done, 1 wrong usage (a page text included), 2 the port cannot be opened or the
-saved line settings cannot be used, 3 no connection to the unit (no answer, or the line was
-lost; for firmware, the boot loader did not answer), 4 the unit refused the page, transfer
-or firmware, 5 the database file cannot be read or written, 6 the database file is damaged
-(its checksum does not match its contents), 7 the report could not be printed (the printer
-cannot be opened or the PDF file cannot be written).
+change no file, and a read-only DBFILE will do. An output (-o, --pdf, or stdout) that is one
+of the files a command reads is refused, whatever path or link names it. upload replaces
+DBFILE only when it is a regular file (or does not exist yet). firmware and voice read only
+regular files. A file is written beside its target and put in place only when complete.
+Exit codes: 0 done, 1 wrong usage (a page text included, or an output that is one of the
+command's own inputs), 2 the port cannot be opened or the saved line settings cannot be used,
+3 no connection to the unit (no answer, or the line was lost; for firmware, the boot loader
+did not answer), 4 the unit refused the page, transfer or firmware, 5 a file cannot be read
+or written (the database, the HEX or WAV files, -o FILE, or stdout: a full disk, a closed
+stdout, a FIFO or a folder in the way alike), 6 the database file is damaged (its checksum
+does not match its contents), 7 the report could not be printed (the printer cannot be opened
+or the PDF file cannot be written, for whatever reason), 130 or 143 ended by SIGINT or
+SIGTERM (firmware, voice, download and upload say what the unit may be left with).
 Messages are the console's own and go to stderr; progress too, when stderr is a terminal.)";
 
-void fail(const QString& text)
+QString description()
 {
-    std::fprintf(stderr, "tavolux-cli: %s\n", qPrintable(text));
+    QString text = QString::fromUtf8(Introduction);
+    for (const CommandUsage& command : UnitCommands)
+        text += QString::fromUtf8(command.usage);
+    for (const CommandUsage& command : ReportCommands::Usages)
+        text += QString::fromUtf8(command.usage);
+    return text + QString::fromUtf8(Notes);
+}
+
+// What SIGINT or SIGTERM leaves behind while a command changes the unit: said from the
+// handler, which may only write and end.
+char interruptedText[512];
+size_t interruptedLength = 0;
+
+extern "C" void endInterrupted(int signalNumber)
+{
+    [[maybe_unused]] const ssize_t written =
+        ::write(STDERR_FILENO, interruptedText, interruptedLength);
+    ::_exit(128 + signalNumber);
+}
+
+// From here on SIGINT and SIGTERM end the command with their conventional code, saying what the
+// unit may be left with.
+void sayOnInterrupt(const QString& state)
+{
+    const QByteArray text =
+        QStringLiteral("\ntavolux-cli: ended by a signal; %1\n").arg(state).toLocal8Bit();
+    interruptedLength = std::min<size_t>(static_cast<size_t>(text.size()), sizeof interruptedText);
+    std::memcpy(interruptedText, text.constData(), interruptedLength);
+    struct sigaction action {};
+    action.sa_handler = endInterrupted;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
 }
 
 // Connects, runs the work, disconnects; the work returns the exit code.
@@ -164,9 +217,7 @@ int firmware(UnitSession& session, CliHost& host, const PortSettings& settings,
 std::optional<Request> checkArguments(const QStringList& commandLine)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QString::fromUtf8(Description)
-            .replace(QStringLiteral("%REPORTS%"), QString::fromUtf8(ReportCommands::Usage)));
+    parser.setApplicationDescription(description());
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption portOption(
         QStringLiteral("port"), QStringLiteral("The port the unit is on."), QStringLiteral("DEV"));
@@ -198,8 +249,12 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
     // QCommandLineParser would name the application, and that is the console's name.
     if (!parser.parse(commandLine))
         return refuse(parser.errorText());
-    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all")))
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
+        for (const CommandUsage& command : UnitCommands)
+            if (parser.positionalArguments().value(0) == QLatin1String(command.name))
+                std::exit(showCommandHelp(command));
         parser.showHelp(Success);
+    }
     for (const QCommandLineOption& option : valueOptions)
         if (parser.values(option).size() > 1)
             return refuse(
@@ -283,7 +338,7 @@ std::optional<Request> checkArguments(const QStringList& commandLine)
 
 } // namespace
 
-int main(int argc, char* argv[])
+static int runCommand(int argc, char* argv[])
 {
     if (const std::optional<int> code = ReportCommands::run(argc, argv))
         return *code;
@@ -313,10 +368,17 @@ int main(int argc, char* argv[])
         // The file must be there before anybody switches the unit off.
         QFile hex;
         QString error;
-        if (!RegularFile::openForReading(hex, request->file, {}, &error)) {
+        if (!RegularFile::openForReading(hex, request->file, QIODevice::Text, &error)) {
             fail(QStringLiteral("%1 cannot be read: %2").arg(request->file, error));
             return FileProblem;
         }
+        error = HexFile::problem(hex, FirmwareLoader::MaxLineLength);
+        if (!error.isEmpty()) {
+            fail(QStringLiteral("%1 cannot be sent: %2").arg(request->file, error));
+            return FileProblem;
+        }
+        sayOnInterrupt(QStringLiteral("the unit's firmware may be partly written: run the update "
+                                      "again before the unit is used"));
         return firmware(session, host, settings, *request);
     }
     if (command == u"voice") {
@@ -328,46 +390,45 @@ int main(int argc, char* argv[])
             return FileProblem;
         }
         host.setVoiceBlock(*block);
+        sayOnInterrupt(
+            QStringLiteral("the unit's voice prompts may be incomplete: run voice again"));
         return withUnit(session, host, settings, [&] {
             session.VoicePromptUpdateCommand();
             return host.failed() ? TransferFailed : Success;
         });
     }
     if (command == u"status") {
+        if (const std::optional<int> refused = refuseStandardOutput({}))
+            return *refused;
         return withUnit(session, host, settings, [&] {
             session.StatusCommand();
             if (host.failed())
                 return TransferFailed;
-            std::fputs(UnitText::visible(host.statusText()).toUtf8().constData(), stdout);
-            std::fputc('\n', stdout);
-            return Success;
+            return writeStandardOutput(UnitText::visible(host.statusText()).toUtf8() + '\n')
+                       ? Success
+                       : FileProblem;
         });
     }
     const QString& file = request->file;
     if (command == u"dump" || command == u"download") {
-        const DatabaseReadResult read =
-            database.readDatabaseFile(file, Database::ReadPurpose::Inspect);
-        if (!read.opened()) {
-            fail(QStringLiteral("%1 could not be opened as a Tavolux database.").arg(file));
-            return FileProblem;
+        if (command == u"dump") {
+            if (const std::optional<int> refused = refuseStandardOutput(databaseInputs(file)))
+                return *refused;
         }
-        if (read.status == DatabaseReadResult::ChecksumMismatch) {
-            fail(QStringLiteral("%1 is damaged: its checksum does not match its contents.")
-                     .arg(file));
-            return DamagedDatabase;
-        }
+        if (const std::optional<int> refused = readDatabase(database, file))
+            return *refused;
         if (command == u"download") {
+            sayOnInterrupt(QStringLiteral("the unit may hold part of the configuration: run "
+                                          "download again"));
             return withUnit(session, host, settings, [&] {
                 session.DownloadCommand();
                 return session.isOnline() ? Success : TransferFailed;
             });
         }
-        database.readNamesFile(file, Database::ReadPurpose::Inspect);
-        std::fputs(QJsonDocument(dumpDatabase(database, read.status == DatabaseReadResult::Read))
-                       .toJson(QJsonDocument::Indented)
-                       .constData(),
-                   stdout);
-        return Success;
+        return writeStandardOutput(
+                   QJsonDocument(dumpDatabase(database, true)).toJson(QJsonDocument::Indented))
+                   ? Success
+                   : FileProblem;
     }
     // The unit's image would have nowhere to go: say so before the line is touched.
     QString error;
@@ -375,6 +436,7 @@ int main(int argc, char* argv[])
         fail(QStringLiteral("The database could not be saved to %1.\n%2").arg(file, error));
         return FileProblem;
     }
+    sayOnInterrupt(QStringLiteral("the unit is unchanged, and %1 is as it was").arg(file));
     return withUnit(session, host, settings, [&] {
         session.UploadCommand();
         if (!session.isOnline())
@@ -385,4 +447,14 @@ int main(int argc, char* argv[])
         }
         return Success;
     });
+}
+
+int main(int argc, char* argv[])
+{
+    guardStandardStreams();
+    const int code = runCommand(argc, argv);
+    // A result that did not reach stdout is no success, however far the command got.
+    if (!closeStandardOutput() && code == Success)
+        return FileProblem;
+    return code;
 }

@@ -1,5 +1,7 @@
 #include "SerialPort.h"
 
+#include <QCoreApplication>
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QRegularExpression>
@@ -79,8 +81,15 @@ int SerialPort::GetTimeoutFactor() const
 
 QString SerialPort::GetErrorText() const
 {
-    return lastError_ == 0 ? Channel::GetErrorText()
-                           : qt_error_string(static_cast<int>(lastError_));
+    if (lastError_ == 0)
+        return Channel::GetErrorText();
+    const QString text = qt_error_string(static_cast<int>(lastError_));
+    // The system's words do not say who is busy with the port.
+    if (lastError_ == EBUSY)
+        return QCoreApplication::translate(
+                   "SerialPort", "%1: another program (such as a running console) holds the port")
+            .arg(text);
+    return text;
 }
 
 bool SerialPort::recordFailure(int errorNumber)

@@ -84,7 +84,9 @@ QList<ReportColumn> columns(ReportKind kind)
     case ReportKind::Alarms:
         break;
     }
-    return {{translated(QT_TRANSLATE_NOOP("Report", "1st Pager")), 100, SortKey::Text},
+    // The input number ties a row to the alarm input that --selected and the editor name.
+    return {{translated(QT_TRANSLATE_NOOP("Report", "Input")), 50, SortKey::Number},
+            {translated(QT_TRANSLATE_NOOP("Report", "1st Pager")), 100, SortKey::Text},
             {translated(QT_TRANSLATE_NOOP("Report", "Type")), 110, SortKey::Text},
             {translated(QT_TRANSLATE_NOOP("Report", "Trigger Delay")), 80, SortKey::Number},
             {translated(QT_TRANSLATE_NOOP("Report", "Escalation")), 80, SortKey::Number},
@@ -162,8 +164,9 @@ QList<ReportRow> rows(ReportKind kind, ConfigurationImage& image, const NameTabl
         for (int index = 0; index < ConfigurationImage::AlarmCount; ++index) {
             const AlarmRecord alarm = image.alarm(index);
             result << row(index + 1,
-                          {targetText(alarm.firstTarget(), names), alarmTypeText(alarm.inputType()),
-                           QString::number(alarm.delay()), QString::number(alarm.escalation()),
+                          {QString::number(index + 1), targetText(alarm.firstTarget(), names),
+                           alarmTypeText(alarm.inputType()), QString::number(alarm.delay()),
+                           QString::number(alarm.escalation()),
                            targetText(alarm.secondTarget(), names), alarm.message()},
                           {});
         }

@@ -1,10 +1,14 @@
 #include "TablePrinter.h"
 
+#include "AtomicFile.h"
 #include "PrintTable.h"
+
+#include <QBuffer>
 
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -38,12 +42,12 @@ QFont font()
     return font;
 }
 
-void layOut(PrintTable& table, QPrinter& printer)
+void layOut(PrintTable& table, QPagedPaintDevice& printer)
 {
     table.layOut(QSize(printer.width(), printer.height()), FontMeasure(font(), &printer));
 }
 
-bool paint(PrintTable& table, QPrinter& printer, bool pageNumbers, int copies)
+bool paint(PrintTable& table, QPagedPaintDevice& printer, bool pageNumbers, int copies)
 {
     QPainter painter;
     if (!painter.begin(&printer))
@@ -67,9 +71,19 @@ QString print(PrintTable& table, const PrintSettings& settings)
     if (!settings.pdfFile.isEmpty()) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(settings.pdfFile);
         printer.setDocName(settings.header);
-        if (!paint(table, printer, settings.pageNumbers, settings.copies))
+        // The document is made in memory on the PDF printer's page and put in place as a saved
+        // database is, so that a full disk or a killed print leaves an earlier file whole.
+        QBuffer document;
+        document.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&document);
+        writer.setResolution(printer.resolution());
+        writer.setPageLayout(printer.pageLayout());
+        writer.setTitle(settings.header);
+        writer.setCreator(printer.creator());
+        const bool painted = paint(table, writer, settings.pageNumbers, settings.copies);
+        document.close();
+        if (!painted || !AtomicFile::replace(settings.pdfFile, document.data(), nullptr))
             return translated(
                        QT_TRANSLATE_NOOP("TablePrinter", "The file %1 could not be written."))
                 .arg(settings.pdfFile);

@@ -6,7 +6,7 @@
 #include <QString>
 
 class PrintTable;
-class QPrinter;
+class QPagedPaintDevice;
 
 // Prints a PrintTable on a system printer or into a PDF file, laid out on the printer's own
 // page and measured with its own resolution.
@@ -16,11 +16,11 @@ namespace TablePrinter {
 QFont font();
 
 // Lays the table out on the printer's printable page, measured in its own resolution.
-void layOut(PrintTable& table, QPrinter& printer);
+void layOut(PrintTable& table, QPagedPaintDevice& printer);
 
 // Lays the table out for the printer and paints copies times all its pages into it, as one
 // document; the preview uses it too. False when the printer could not be opened.
-bool paint(PrintTable& table, QPrinter& printer, bool pageNumbers, int copies = 1);
+bool paint(PrintTable& table, QPagedPaintDevice& printer, bool pageNumbers, int copies = 1);
 
 // Each copy of a printer's is a print job of its own, named after the header; a PDF file holds
 // the copies one after another. Returns an empty text when everything was printed, otherwise

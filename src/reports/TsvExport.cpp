@@ -6,13 +6,41 @@
 
 namespace TsvExport {
 
+namespace {
+
+// A names file can hold any byte, and a TAB or a line break inside a cell would shift every
+// cell after it into the wrong column or row.
+QString cell(QString text)
+{
+    for (QChar& c : text) {
+        switch (c.unicode()) {
+        case u'\0':
+        case u'\t':
+        case u'\n':
+        case u'\v':
+        case u'\f':
+        case u'\r':
+        case 0x85:   // next line
+        case 0x2028: // line separator
+        case 0x2029: // paragraph separator
+            c = u' ';
+            break;
+        default:
+            break;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
 QByteArray format(const ExportSettings& settings, const QList<QStringList>& rows)
 {
     auto line = [&](auto textOf) {
         QStringList fields;
         for (int column = 0; column < settings.columns.size(); ++column)
             if (settings.columns[column].ticked)
-                fields << textOf(column);
+                fields << cell(textOf(column));
         return fields.join(u'\t').toUtf8() + "\r\n";
     };
     QByteArray bytes;

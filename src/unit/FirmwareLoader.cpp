@@ -1,5 +1,7 @@
 #include "FirmwareLoader.h"
 
+#include "BlockTransfer.h"
+#include "HexFile.h"
 #include "SerialPort.h"
 
 #include <QIODevice>
@@ -55,6 +57,7 @@ void FirmwareLoader::start()
     lastHeardMs_ = 0;
     stopRequest_ = false;
     ended_ = false;
+    lineLost_ = false;
     worker_ = std::thread([this] { run(); });
 }
 
@@ -90,14 +93,31 @@ void FirmwareLoader::setUpLine()
     port_.SetWriteTimeout(WriteTimeoutMs);
     port_.PurgeInput();
     port_.PurgeOutput();
+    // What went wrong on the port before the update is not the update's broken line.
+    port_.TakeError();
     state_ = State::Calling;
     publicState_ = state_;
     endRecordSent_ = false;
 }
 
+bool FirmwareLoader::endOnBrokenLine()
+{
+    // A write the loader held up with XOFF ran out of time: that is the quiet loader, which the
+    // owner's time-out deals with, not a broken line.
+    const uint32_t error = port_.PeekError();
+    if (state_ == State::Done || error == 0 || error == ETIMEDOUT)
+        return false;
+    lineLost_ = true;
+    listener_.loaderMessage(BlockTransfer::lineLostText());
+    end();
+    return true;
+}
+
 void FirmwareLoader::pass()
 {
     const int byte = port_.ReadByte();
+    if (endOnBrokenLine())
+        return;
     if (byte != -1 && byte != Xon && byte != Xoff)
         lastHeardMs_ = clock_.elapsed();
     switch (state_) {
@@ -175,16 +195,14 @@ void FirmwareLoader::handleSendingByte(int byte)
 
 bool FirmwareLoader::readLine(QByteArray& line, bool& atEnd)
 {
-    atEnd = file_.atEnd();
-    if (atEnd)
-        return true;
-    line = file_.readLine(MaxLineLength);
-    if (line.isEmpty() && !file_.atEnd()) {
+    const std::optional<QByteArray> next = HexFile::nextRecord(file_, MaxLineLength);
+    if (!next) {
         listener_.loaderText(tr("Error"));
         return false;
     }
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
+    atEnd = next->isEmpty();
+    if (!atEnd)
+        line = *next;
     return true;
 }
 

@@ -62,6 +62,8 @@ public:
     // Milliseconds since the loader last said something that means anything (or since the start).
     qint64 quietMs() const;
     State state() const { return publicState_; }
+    // The line broke (the port hung up or failed): the dialogue ended without the loader's word.
+    bool lineLost() const { return lineLost_; }
     // Joins the worker; call it once hasEnded() or after requestStop() has had its time.
     void join();
 
@@ -75,8 +77,11 @@ public:
 private:
     void setUpLine();
     void pass();
+    // Ends the dialogue when the port reports a broken line; true when it did.
+    bool endOnBrokenLine();
     void handleSendingByte(int byte);
-    // Reads the next line; false when the file could not be read.
+    // Reads the next line that holds anything (an empty one would send nothing, and the loader
+    // would wait for it for ever); false when the file could not be read.
     bool readLine(QByteArray& line, bool& atEnd);
     void sendLine();
     void restartFromCall();
@@ -89,6 +94,7 @@ private:
     std::thread worker_;
     std::atomic<bool> stopRequest_{false};
     std::atomic<bool> ended_{false};
+    std::atomic<bool> lineLost_{false};
     std::atomic<qint64> lastHeardMs_{0};
     std::atomic<State> publicState_{State::Calling};
 

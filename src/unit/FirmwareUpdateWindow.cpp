@@ -1,5 +1,7 @@
 #include "FirmwareUpdateWindow.h"
 
+#include "HexFile.h"
+
 #include "FileDialog.h"
 #include "MessageBox.h"
 #include "RegularFile.h"
@@ -77,6 +79,12 @@ void FirmwareUpdateWindow::browse()
     QString error;
     if (!RegularFile::openForReading(file_, path, QIODevice::Text, &error)) {
         MessageBox::warning(this, tr("%1 cannot be read: %2").arg(path, error));
+        return;
+    }
+    error = HexFile::problem(file_, FirmwareLoader::MaxLineLength);
+    if (!error.isEmpty()) {
+        file_.close();
+        MessageBox::warning(this, tr("%1 cannot be sent: %2").arg(path, error));
         return;
     }
     mode_ = Mode::FileChosen;

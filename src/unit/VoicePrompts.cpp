@@ -60,11 +60,6 @@ QString VoicePrompts::fileName(const QString& folder, int language, int prompt)
         .arg(prompt);
 }
 
-QString VoicePrompts::fileNotFoundText()
-{
-    return tr("Error: File not found!");
-}
-
 QByteArray VoicePrompts::block(const QList<QByteArray>& samples)
 {
     QByteArray table(TableSize, '\0');
@@ -84,22 +79,22 @@ std::optional<QByteArray> VoicePrompts::build(const QString& folder, int languag
     QList<QByteArray> samples;
     qint64 total = TableSize;
     for (int prompt = 1; prompt <= PromptCount; ++prompt) {
+        const QString path = fileName(folder, language, prompt);
         QFile file;
+        QString problem;
         std::optional<QByteArray> data;
-        if (RegularFile::openForReading(file, fileName(folder, language, prompt), {}, nullptr))
-            data = WavReader::samples(file);
-        if (!data || (prompt == 1 && data->isEmpty())) {
-            *error = fileNotFoundText();
+        // The length announced to the unit has 24 bits; more would go out as a wrong length.
+        if (RegularFile::openForReading(file, path, {}, &problem))
+            data = WavReader::samples(file, MaxBlockLength - total, &problem);
+        if (data && prompt == 1 && data->isEmpty()) {
+            data.reset();
+            problem = tr("its \"data\" chunk is empty, and the first prompt needs sample data");
+        }
+        if (!data) {
+            *error = tr("%1 cannot be used: %2").arg(path, problem);
             return std::nullopt;
         }
         total += data->size();
-        // The length announced to the unit has 24 bits; more would go out as a wrong length.
-        if (total > MaxBlockLength) {
-            *error = tr("The voice prompts are too large: the unit takes at most %1 bytes of "
-                        "sample data in all.")
-                         .arg(MaxBlockLength - TableSize);
-            return std::nullopt;
-        }
         samples << *data;
     }
     return block(samples);

@@ -29,11 +29,10 @@ public:
     // folder/<language in lower case><n>.wav
     static QString fileName(const QString& folder, int language, int prompt);
 
-    // Reads the six files of the language and builds the block; nothing, with the reason in
-    // error, when a file is missing or not usable or the block would be too long to announce.
+    // Reads the six files of the language and builds the block; nothing, with the file and the
+    // reason in error, when a file is missing or not usable or the block would be too long to
+    // announce (found before the samples that would make it so are read).
     static std::optional<QByteArray> build(const QString& folder, int language, QString* error);
     // The block from the six sample data, prompt 1 first.
     static QByteArray block(const QList<QByteArray>& samples);
-
-    static QString fileNotFoundText();
 };

@@ -9,11 +9,14 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -379,6 +382,74 @@ TEST_F(DatabaseCommandsTest, RecoveredChangesAreOfferedAtTheNextStart)
 
     // Without recovery files nothing is asked.
     MessageBox::resetScript();
+    commands_.setCurrentPath(site);
+    commands_.offerRecovery();
+    EXPECT_TRUE(MessageBox::shown().isEmpty());
+}
+
+// The recovery is kept as a pair or not at all: the next start never offers changes without
+// their names, and the message names the file that could not be written.
+TEST_F(DatabaseCommandsTest, RecoveryFilesAreKeptAsAPairOrNotAtAll)
+{
+    struct Case {
+        const char* what;
+        const char* blocked;   // made a folder, so that it cannot be written
+        bool olderRecovery;    // a recovery file from an earlier leave is there already
+        const char* leftNamed; // the file the message names
+    };
+    const Case cases[] = {
+        {"names cannot be written", ".recovered.nam", false, ".recovered.nam"},
+        {"names cannot be written, an older recovery there", ".recovered.nam", true,
+         ".recovered.nam"},
+        {"database cannot be written", ".recovered", false, ".recovered"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MessageBox::resetScript();
+        const QString site = fileWithPager42(qPrintable(QStringLiteral("site%1.dat").arg(++n)));
+        const QString recovery = site + QStringLiteral(".recovered");
+        if (c.olderRecovery) {
+            writeAll(recovery, readAll(site));
+        }
+        ASSERT_TRUE(QDir().mkdir(site + QString::fromLatin1(c.blocked)));
+        Database unsaved;
+        ASSERT_EQ(unsaved.readDatabaseFile(site).status, DatabaseReadResult::Read);
+        unsaved.names().setName(9, QStringLiteral("Lobby"));
+        QWidget window;
+        DatabaseCommands leaving(unsaved, &window);
+        leaving.setCurrentPath(site);
+
+        QTemporaryFile said;
+        ASSERT_TRUE(said.open());
+        std::fflush(stderr);
+        const int savedStderr = ::dup(STDERR_FILENO);
+        ::dup2(said.handle(), STDERR_FILENO);
+        const bool kept = leaving.keepRecoveryCopy();
+        std::fflush(stderr);
+        ::dup2(savedStderr, STDERR_FILENO);
+        ::close(savedStderr);
+        EXPECT_FALSE(kept);
+        const QByteArray message = readAll(said.fileName());
+        EXPECT_TRUE(message.contains(QFile::encodeName(site + QString::fromLatin1(c.leftNamed)) +
+                                     ": "))
+            << message.constData();
+
+        // Of the pair, only what was in the way is left, and the next start offers nothing.
+        const QString unblocked = QString::fromLatin1(c.blocked) == u".recovered"
+                                      ? recovery + QStringLiteral(".nam")
+                                      : recovery;
+        EXPECT_FALSE(QFileInfo(unblocked).isFile());
+        DatabaseCommands starting(database_, &window);
+        starting.setCurrentPath(site);
+        starting.offerRecovery();
+        EXPECT_TRUE(MessageBox::shown().isEmpty());
+    }
+
+    // A recovery file alone (left by an earlier version) is not offered either.
+    MessageBox::resetScript();
+    const QString site = fileWithPager42("alone.dat");
+    writeAll(site + QStringLiteral(".recovered"), readAll(site));
     commands_.setCurrentPath(site);
     commands_.offerRecovery();
     EXPECT_TRUE(MessageBox::shown().isEmpty());

@@ -348,10 +348,15 @@ QByteArray contentsAndTime(const QString& path)
 
 TEST(LeavingUnattended, ASignalKeepsUnsavedChangesBesideTheDatabase)
 {
+    // With an earlier recovery waiting, the signal comes while the start-up asks about it.
     const struct {
         const char* what;
         int signalNumber;
-    } cases[] = {{"SIGTERM", SIGTERM}, {"SIGINT", SIGINT}, {"SIGHUP", SIGHUP}};
+        bool recoveryWaiting;
+    } cases[] = {{"SIGTERM", SIGTERM, false},
+                 {"SIGINT", SIGINT, false},
+                 {"SIGHUP", SIGHUP, false},
+                 {"SIGTERM during the recovery question", SIGTERM, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         QTemporaryDir dir;
@@ -362,6 +367,10 @@ TEST(LeavingUnattended, ASignalKeepsUnsavedChangesBesideTheDatabase)
         saved.names().setName(7, QStringLiteral("Terrace"));
         ASSERT_TRUE(saved.writeDatabaseFile(site));
         ASSERT_TRUE(saved.writeNamesFile(site));
+        if (c.recoveryWaiting) {
+            ASSERT_TRUE(saved.writeDatabaseFile(site + QStringLiteral(".recovered")));
+            ASSERT_TRUE(saved.writeNamesFile(site + QStringLiteral(".recovered")));
+        }
         const QByteArray siteBefore = contentsAndTime(site);
         const QByteArray namesBefore = contentsAndTime(site + QStringLiteral(".nam"));
 
@@ -423,7 +432,9 @@ TEST(LeavingUnattended, ASignalKeepsUnsavedChangesBesideTheDatabase)
         QSettings settings(settingsFile, QSettings::IniFormat);
         EXPECT_EQ(settings.value(QStringLiteral("Settings/SaveFile")).toString(), site);
         EXPECT_EQ(settings.value(QStringLiteral("Settings/WndPos")).toByteArray().size(), 16);
-        EXPECT_TRUE(unit.waitForEvents(QStringLiteral("disconnect"), 1));
+        if (!c.recoveryWaiting) {
+            EXPECT_TRUE(unit.waitForEvents(QStringLiteral("disconnect"), 1));
+        }
     }
 }
 

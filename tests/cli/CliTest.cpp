@@ -162,11 +162,11 @@ TEST_F(CliTest, FailuresEndWithTheirExitCodeAndTheConsolesText)
          page,
          4,
          "Error: Bad Checksum!"},
-        {"not a database",
+        {"no database",
          {},
          {QStringLiteral("dump"), QStringLiteral("/nonexistent/x.dat")},
          5,
-         "could not be opened"},
+         "/nonexistent/x.dat does not exist."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -745,4 +745,210 @@ TEST_F(CliTest, NoResponseNamesThePortTried)
         << run.err.constData();
     // Two tries, at the saved speed and at the online speed, each no longer than the time-out.
     EXPECT_LT(clock.elapsed(), 500 + 1000 + 500);
+}
+
+namespace {
+
+// The command line under a shell that first sets the stage (a file-size limit, where stdout
+// goes): "$0" is tavolux-cli, "$@" its arguments.
+CliRun cliInShell(const QString& stage, const QStringList& arguments, const QString& configFolder)
+{
+    ChildProcess process(QStringLiteral("/bin/sh"),
+                         QStringList{QStringLiteral("-c"), stage, QStringLiteral(TAVOLUX_CLI)} +
+                             arguments,
+                         {QStringLiteral("XDG_CONFIG_HOME=") + configFolder});
+    const int code = process.wait();
+    return {code, process.standardOutput(), process.standardError()};
+}
+
+// A site whose reports and dump run to many kilobytes, beyond the small file-size limits below.
+void writeLargeSite(const QString& path)
+{
+    Database site;
+    for (int slot = 0; slot < 400; ++slot) {
+        PagerRecord pager = site.image().pager(slot);
+        pager.setLocalId(static_cast<uint16_t>(100 + slot));
+        pager.setCapcode(static_cast<uint32_t>(1000 + slot));
+        site.names().setName(static_cast<uint16_t>(100 + slot),
+                             QStringLiteral("A pager with a long enough name %1").arg(slot));
+    }
+    ASSERT_TRUE(site.writeDatabaseFile(path));
+    ASSERT_TRUE(site.writeNamesFile(path));
+}
+
+} // namespace
+
+// An output is written whole or not at all: never over one of the command's own inputs, however
+// it is named, and an output that cannot be written is the command's failure with the exit code
+// its help gives for it (5 for a file, 7 for a PDF), whatever stands in the way.
+TEST_F(CliTest, AnOutputIsRefusedWhenItIsAnInputAndFailsWhenItCannotBeWritten)
+{
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    const QString site = file("site.dat");
+    writeLargeSite(site);
+    ASSERT_TRUE(QFile::link(site, file("link.dat")));
+    ASSERT_TRUE(QFile::link(site + QStringLiteral(".nam"), file("names-link")));
+    // Apart, so that looking at the folder's files opens no FIFO.
+    const QString fifo = file("special/fifo");
+    ASSERT_TRUE(QDir().mkdir(file("special")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0666), 0);
+    writeAll(file("old.tsv"), "last week's export\r\n");
+    writeAll(file("old.pdf"), "%PDF-1.4 last week's print");
+    writeAll(file("old.dat"), "last week's upload");
+    const QString respelled = dir_.path() + QStringLiteral("/./") + QStringLiteral("site.dat");
+    // Nothing can be created in it, not even by root.
+    const QString noFolder = QStringLiteral("/proc/self");
+    // The limit's signal is left at its default: the command must not die of it in silence.
+    const QString withLimit = QStringLiteral("ulimit -f 4; exec \"$0\" \"$@\"");
+    const QString plain = QStringLiteral("exec \"$0\" \"$@\"");
+    const QString port = unit.path();
+
+    struct Case {
+        QString stage;
+        QStringList arguments;
+        int exitCode;
+        const char* says;
+    };
+    const QList<Case> cases{
+        {plain, {"report", "pagers", site, "-o", site}, 1, "which this command reads"},
+        {plain, {"report", "pagers", site, "-o", site + ".nam"}, 1, "which this command reads"},
+        {plain, {"report", "pagers", site, "-o", file("link.dat")}, 1, "which this command reads"},
+        {plain, {"report", "groups", site, "-o", respelled}, 1, "which this command reads"},
+        {plain, {"report", "alarms", file("link.dat"), "-o", site}, 1, "which this command reads"},
+        {plain, {"print", "pagers", site, "--pdf", site}, 1, "which this command reads"},
+        {plain, {"print", "pagers", site, "--pdf", file("names-link")}, 1, "this command reads"},
+        {plain, {"report", "pagers", site, "-o", fifo}, 5, "not a regular file"},
+        {plain, {"print", "pagers", site, "--pdf", fifo}, 7, "not a regular file"},
+        {plain, {"--port", port, "upload", fifo}, 5, "not a regular file"},
+        {plain, {"report", "pagers", site, "-o", noFolder + "/out.tsv"}, 5, "could not be written"},
+        {plain,
+         {"print", "pagers", site, "--pdf", noFolder + "/out.pdf"},
+         7,
+         "could not be written"},
+        {plain, {"--port", port, "upload", noFolder + "/out.dat"}, 5, "could not be saved"},
+        {withLimit, {"report", "pagers", site, "-o", file("old.tsv")}, 5, "could not be written"},
+        {withLimit, {"print", "pagers", site, "--pdf", file("old.pdf")}, 7, "could not be written"},
+        {withLimit, {"--port", port, "upload", file("old.dat")}, 5, "could not be saved"},
+    };
+    const QStringList before = folderState(dir_.path());
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.stage + u' ' + c.arguments.join(u' ')).toStdString());
+        const CliRun run =
+            cliInShell(c.stage, c.arguments, dir_.filePath(QStringLiteral("config")));
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.constData();
+        EXPECT_TRUE(run.err.contains(c.says)) << run.err.constData();
+        EXPECT_TRUE(run.out.isEmpty());
+        // The inputs, the earlier outputs and the folder are as they were: no half-written file
+        // took a place, none was left beside it.
+        EXPECT_EQ(folderState(dir_.path()), before);
+    }
+}
+
+// What a command prints is its result: when stdout cannot take it all (a full disk, a closed
+// stdout, a file-size limit, one of the command's own inputs), the command says so and fails.
+TEST_F(CliTest, AResultThatDoesNotReachStdoutIsAFailure)
+{
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    const QString site = file("site.dat");
+    writeLargeSite(site);
+    const QString port = unit.path();
+    const QString out = file("out.txt");
+    const auto stage = [](const QString& redirection, const QString& limit = {}) {
+        return QStringLiteral("%1 exec \"$0\" \"$@\" %2").arg(limit, redirection);
+    };
+    const QString limited = QStringLiteral("ulimit -f 1;");
+
+    struct Case {
+        QString stage;
+        QStringList arguments;
+        int exitCode;
+        const char* says;
+        bool connects;
+    };
+    const QList<Case> cases{
+        {stage("> /dev/full"), {"dump", site}, 5, "could not be written", false},
+        {stage("> /dev/full"), {"report", "pagers", site}, 5, "could not be written", false},
+        {stage("> /dev/full"), {"--port", port, "status"}, 5, "could not be written", true},
+        {stage(">&-"), {"dump", site}, 5, "stdout is closed", false},
+        {stage(">&-"), {"report", "groups", site}, 5, "stdout is closed", false},
+        {stage(">&-"), {"--port", port, "status"}, 5, "stdout is closed", false},
+        {stage("> " + out, limited), {"dump", site}, 5, "could not be written", false},
+        {stage("> " + out, limited), {"report", "pagers", site}, 5, "could not be written", false},
+        {stage(">> " + site), {"dump", site}, 1, "which this command reads", false},
+        {stage(">> " + site + ".nam"), {"report", "pagers", site}, 1, "this command reads", false},
+    };
+    const QByteArray siteBytes = readAll(site);
+    const QByteArray namesBytes = readAll(site + QStringLiteral(".nam"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.stage + u' ' + c.arguments.join(u' ')).toStdString());
+        const qsizetype connectsBefore = unit.events(QStringLiteral("connect")).size();
+        const CliRun run =
+            cliInShell(c.stage, c.arguments, dir_.filePath(QStringLiteral("config")));
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.constData();
+        EXPECT_TRUE(run.err.contains(c.says)) << run.err.constData();
+        EXPECT_EQ(unit.events(QStringLiteral("connect")).size() - connectsBefore,
+                  c.connects ? 1 : 0);
+        EXPECT_EQ(readAll(site), siteBytes);
+        EXPECT_EQ(readAll(site + QStringLiteral(".nam")), namesBytes);
+    }
+    // The same commands with a stdout that takes everything succeed.
+    for (const QStringList& arguments :
+         {QStringList{"dump", site}, QStringList{"report", "pagers", site},
+          QStringList{"--port", port, "status"}}) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        const CliRun run =
+            cliInShell(stage("> " + out), arguments, dir_.filePath(QStringLiteral("config")));
+        EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_GT(QFileInfo(out).size(), 0);
+    }
+}
+
+// A refused command line says what is wrong with it, and each command has its own help.
+TEST_F(CliTest, ArgumentMessagesNameTheRealProblem)
+{
+    Database site;
+    ASSERT_TRUE(site.writeDatabaseFile(file("site.dat")));
+    const QString db = file("site.dat");
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        const char* says;
+    };
+    const QList<Case> cases{
+        {{"report", "pagers", db, "--sort", "name:DESC"}, 0, ""},
+        {{"report", "pagers", db, "--sort", "Cap Code:Asc"}, 0, ""},
+        {{"report", "pagers", db, "--limit", "2147483647"}, 0, ""},
+        {{"report", "pagers", db, "--limit", "99999999999999999999999"}, 0, ""},
+        {{"report", "pagers", db, "--sort", "name:up"}, 1, "no column \"name:up\""},
+        {{"report", "pagers", db, "extra"}, 1, "unexpected argument \"extra\""},
+        {{"print", "groups", db, "extra", "--pdf", file("x.pdf")}, 1, "unexpected argument"},
+        {{"report", "pagers", db, "--port", "ttyS0"},
+         1,
+         "--port is for the commands that talk to the unit"},
+        {{"print", "pagers", db, "--timeout", "3", "--pdf", file("x.pdf")},
+         1,
+         "--timeout is for the commands that talk to the unit"},
+        {{"report", "pagers", file("missing.dat")}, 5, "missing.dat does not exist"},
+        {{"dump", file("missing.dat")}, 5, "missing.dat does not exist"},
+        {{"report", "pagers", dir_.path()}, 5, "could not be opened as a Tavolux database"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        const CliRun run = cli(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.constData();
+        EXPECT_TRUE(run.err.contains(c.says)) << run.err.constData();
+    }
+
+    for (const char* command :
+         {"page", "download", "upload", "status", "dump", "firmware", "voice", "report", "print"}) {
+        SCOPED_TRACE(command);
+        const CliRun help = cli({QString::fromLatin1(command), QStringLiteral("--help")});
+        EXPECT_EQ(help.exitCode, 0) << help.err.constData();
+        EXPECT_TRUE(help.out.startsWith("Usage: tavolux-cli ")) << help.out.constData();
+        EXPECT_TRUE(help.out.contains(QByteArray(" ") + command + ' ')) << help.out.constData();
+        // Only that command's lines.
+        EXPECT_LT(help.out.count('\n'), 14) << help.out.constData();
+    }
 }

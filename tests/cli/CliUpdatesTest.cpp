@@ -2,11 +2,17 @@
 #include "../unit/ChildProcess.h"
 #include "../unit/SimulatedUnit.h"
 
+#include "Database.h"
+
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 #include <sys/stat.h>
 
 using namespace updatefiles;
@@ -131,6 +137,24 @@ TEST_F(CliUpdates, FirmwareDialogueEndsAsTheBootLoaderSays)
          "Firmware load complete.  4 lines sent",
          {1, 2, 3, 4}},
         {"CRLF line ends", {}, hexFile(3, true, "\r\n"), Success, "4 lines sent", {1, 2, 3, 4}},
+        // Blank lines would send nothing and leave the loader waiting: they are passed over.
+        {"blank lines between records",
+         {},
+         threeRecords.left(threeRecords.indexOf('\n') + 1) + "\n  \r\n" +
+             threeRecords.mid(threeRecords.indexOf('\n') + 1) + "\n",
+         Success,
+         "4 lines sent",
+         {1, 2, 3, 4}},
+        // A file that would give the loader nothing it could answer is refused before the
+        // line is touched.
+        {"empty", {}, "", FileProblem, "fw.hex cannot be sent: it holds no records", {}},
+        {"blank lines only", {}, "\n  \r\n\t\n", FileProblem, "holds no records", {}},
+        {"a NUL byte in a line",
+         {},
+         threeRecords.left(20) + '\0' + threeRecords.mid(20),
+         FileProblem,
+         "fw.hex cannot be sent: it is not a text file",
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -147,14 +171,19 @@ TEST_F(CliUpdates, FirmwareDialogueEndsAsTheBootLoaderSays)
         const QList<std::pair<int, QByteArray>> lines = linesReceived(unit);
         EXPECT_EQ(numbers(lines), c.lines);
         // Each record goes out exactly as the file has it, without its line end.
-        const QList<QByteArray> fileLines = c.hex.trimmed().split('\n');
+        QList<QByteArray> fileLines = c.hex.trimmed().split('\n');
+        fileLines.removeIf([](const QByteArray& line) { return line.trimmed().isEmpty(); });
         for (const auto& [number, text] : lines) {
             const QByteArray expected = number <= fileLines.size() ? fileLines[number - 1].trimmed()
                                                                    : QByteArray(":00000001FF");
             EXPECT_EQ(text, expected) << number;
         }
         EXPECT_EQ(run.err.contains("Unrecognised"), c.unitOptions.contains(u"--loader-garbage"));
-        EXPECT_EQ(run.err.contains("Warning"), !c.hex.contains(":00000001FF"));
+        EXPECT_EQ(run.err.contains("Warning"),
+                  !c.hex.contains(":00000001FF") && c.exitCode != FileProblem);
+        if (c.exitCode == FileProblem) {
+            EXPECT_EQ(unit.events(QStringLiteral("firmware-call")).size(), 0);
+        }
     }
 }
 
@@ -252,6 +281,27 @@ TEST_F(CliUpdates, FirmwareFileAndArgumentsAreCheckedBeforeTheLine)
     EXPECT_EQ(unit.events(QStringLiteral("firmware-call")).size(), 0);
 }
 
+// The unit's line breaks part-way through an update: the command ends at once, as every other
+// command does, instead of waiting out the loader's minute and blaming the loader.
+TEST_F(CliUpdates, FirmwareEndsAtOnceWhenTheLineBreaks)
+{
+    SimulatedUnit unit(
+        {QStringLiteral("--boot-loader"), QStringLiteral("--power-on-after"), QStringLiteral("0")});
+    ASSERT_TRUE(unit.started());
+    ASSERT_TRUE(write(file("fw.hex"), hexFile(5000)));
+    QElapsedTimer sinceBreak;
+    const CliOutcome run = cli(
+        {QStringLiteral("--port"), unit.path(), QStringLiteral("firmware"), file("fw.hex")}, [&] {
+            ASSERT_TRUE(unit.waitForEvents(QStringLiteral("firmware-line"), 5, 10000));
+            unit.kill();
+            sinceBreak.start();
+        });
+    EXPECT_EQ(run.exitCode, NotConnected) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("The connection to the unit was lost.")) << run.err.constData();
+    EXPECT_FALSE(run.err.contains("The boot loader")) << run.err.constData();
+    EXPECT_LT(sinceBreak.elapsed(), 3000);
+}
+
 TEST_F(CliUpdates, VoiceSendsTheLanguagesPromptsInOneBlock)
 {
     SimulatedUnit unit;
@@ -315,14 +365,14 @@ TEST_F(CliUpdates, VoiceRefusalsAndFailures)
          {QStringLiteral("voice"), QStringLiteral("--language"), QStringLiteral("4"),
           QStringLiteral("--dir"), folder},
          FileProblem,
-         "Error: File not found!",
+         "french1.wav cannot be used: No such file or directory",
          false},
         {"a prompt that is a FIFO",
          {},
          {QStringLiteral("voice"), QStringLiteral("--language"), QStringLiteral("Spanish"),
           QStringLiteral("--dir"), folder},
          FileProblem,
-         "Error: File not found!",
+         "spanish1.wav cannot be used: it is not a regular file",
          false},
         {"language on another command",
          {},
@@ -354,4 +404,59 @@ TEST_F(CliUpdates, VoiceRefusalsAndFailures)
         EXPECT_TRUE(run.err.contains(c.said)) << run.err.constData();
         EXPECT_EQ(!unit.events(QStringLiteral("connect")).isEmpty(), c.lineTouched);
     }
+}
+
+// SIGINT or SIGTERM while a command changes the unit ends it with the signal's conventional
+// code, saying what the unit may be left with.
+TEST_F(CliUpdates, ASignalSaysWhatTheUnitMayBeLeftWith)
+{
+    const QString folder = file("prompts");
+    QDir().mkpath(folder);
+    for (int i = 1; i <= 6; ++i)
+        ASSERT_TRUE(write(QStringLiteral("%1/english (australia)%2.wav").arg(folder).arg(i),
+                          wav("samples")));
+    ASSERT_TRUE(write(file("fw.hex"), hexFile(5000)));
+    Database site;
+    ASSERT_TRUE(site.writeDatabaseFile(file("site.dat")));
+    const QStringList quiet{QStringLiteral("--silent-after"), QStringLiteral("10"),
+                            QStringLiteral("--fault-type"), QStringLiteral("5")};
+    struct Case {
+        const char* name;
+        QStringList unitOptions;
+        QStringList arguments;
+        const char* startedWhen; // the unit's event after which the signal comes
+        int signalNumber;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"firmware",
+         {QStringLiteral("--boot-loader"), QStringLiteral("--power-on-after"), QStringLiteral("0")},
+         {"firmware", file("fw.hex")},
+         "firmware-line",
+         SIGINT, "firmware may be partly written: run the update again"},
+        {"voice", quiet, {"voice", "--language", "0", "--dir", folder}, "connect", SIGTERM,
+         "voice prompts may be incomplete: run voice again"},
+        {"download", quiet, {"download", file("site.dat")}, "connect", SIGTERM,
+         "part of the configuration: run download again"},
+        {"upload", quiet, {"upload", file("new.dat")}, "connect", SIGINT, "the unit is unchanged"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedUnit unit(c.unitOptions);
+        ASSERT_TRUE(unit.started());
+        ChildProcess process(
+            QStringLiteral(TAVOLUX_CLI),
+            QStringList{QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
+                        QStringLiteral("30")} +
+                c.arguments,
+            {QStringLiteral("XDG_CONFIG_HOME=") + dir_.filePath(QStringLiteral("config"))});
+        ASSERT_TRUE(unit.waitForEvents(QString::fromLatin1(c.startedWhen), 1, 10000));
+        QElapsedTimer sinceSignal;
+        sinceSignal.start();
+        process.signal(c.signalNumber);
+        EXPECT_EQ(process.wait(10000), 128 + c.signalNumber) << process.standardError().constData();
+        EXPECT_LT(sinceSignal.elapsed(), 3000);
+        EXPECT_TRUE(process.standardError().contains(c.said)) << process.standardError().constData();
+    }
+    EXPECT_FALSE(QFileInfo::exists(file("new.dat")));
 }

@@ -182,3 +182,22 @@ write("wav", "short-data.wav", riff(fmt) + b"data" + struct.pack("<I", 1000) + b
 write("wav", "huge-chunk.wav", riff(b"LIST" + struct.pack("<I", 0xFFFFFFF0) + chunk(b"data", b"ab")))
 write("wav", "no-data.wav", riff(fmt))
 write("wav", "not-riff.wav", b"RIFX" + riff(fmt)[4:])
+
+
+# Firmware HEX files: the records go to the boot loader one per line; blank lines are passed over.
+def hex_record(address, rtype, payload):
+    body = bytes([len(payload), address >> 8, address & 0xFF, rtype]) + payload
+    return b":" + (body + bytes([(-sum(body)) & 0xFF])).hex().upper().encode()
+
+
+records = [hex_record(16 * i, 0, bytes(range(16 * i, 16 * i + 16))) for i in range(3)]
+end = hex_record(0, 1, b"")
+write("hex", "plain.hex", b"\n".join(records + [end]) + b"\n")
+write("hex", "crlf.hex", b"\r\n".join(records + [end]) + b"\r\n")
+write("hex", "no-end.hex", b"\n".join(records) + b"\n")
+write("hex", "blank-lines.hex", b"\n\n".join(records) + b"\n  \t\n" + end)
+write("hex", "empty.hex", b"")
+write("hex", "only-blank.hex", b"\n \r\n\t\n")
+write("hex", "nul.hex", records[0][:9] + b"\0" + records[0][9:] + b"\n" + end + b"\n")
+write("hex", "long-line.hex", b":" + b"0" * 1500 + b"\n" + end)
+write("hex", "cr-inside.hex", records[0] + b"\rX\n" + end)

@@ -120,6 +120,9 @@ TEST_F(SerialPortTest, ASecondOpenOfTheSamePortIsBusy)
     EXPECT_EQ(port_.GetName(), pty_.slavePath());
     SerialPort second;
     EXPECT_FALSE(second.Open(pty_.slavePath(), 9600, 8, 0, 0, 1, 1));
+    // The system's "busy" alone leaves the user guessing who holds the port.
+    EXPECT_TRUE(second.GetErrorText().contains(QStringLiteral("another program")))
+        << second.GetErrorText().toStdString();
     EXPECT_EQ(second.TakeError(), static_cast<uint32_t>(EBUSY));
 
     EXPECT_TRUE(port_.Close());

@@ -95,6 +95,15 @@ TEST_F(UpdateWindowsTest, FirmwareWindowGoesFromBrowseToStartToTheLoadersVerdict
     EXPECT_EQ(messages(), QStringList{fifo + QStringLiteral(" cannot be read: it is not a regular file")});
     MessageBox::resetScript();
 
+    // A file without a record would leave the loader waiting for a line that never comes.
+    const QString empty = dir_.filePath(QStringLiteral("empty.hex"));
+    ASSERT_TRUE(write(empty, "\n\n"));
+    FileDialog::setNextFileName(empty);
+    QTest::mouseClick(window.actionButton(), Qt::LeftButton);
+    EXPECT_EQ(window.mode(), FirmwareUpdateWindow::Mode::NoFile);
+    EXPECT_EQ(messages(), QStringList{empty + QStringLiteral(" cannot be sent: it holds no records")});
+    MessageBox::resetScript();
+
     const QByteArray hex = hexFile(20);
     ASSERT_TRUE(write(dir_.filePath(QStringLiteral("fw.hex")), hex));
     FileDialog::setNextFileName(dir_.filePath(QStringLiteral("fw.hex")));
@@ -236,7 +245,9 @@ TEST_F(UpdateWindowsTest, VoiceWindowRefusesMissingFilesAndCancelStopsATransfer)
     window.show();
     window.languageList()->setCurrentIndex(7);
     QTest::mouseClick(window.okButton(), Qt::LeftButton);
-    EXPECT_EQ(messages(), QStringList{QStringLiteral("Error: File not found!")});
+    EXPECT_EQ(messages(),
+              QStringList{VoicePrompts::fileName(dir_.path(), 7, 1) +
+                          QStringLiteral(" cannot be used: No such file or directory")});
     EXPECT_EQ(MessageBox::shown()[0].icon, MessageBox::Icon::None);
     EXPECT_EQ(MessageBox::beeps().size(), 1);
     EXPECT_TRUE(window.isVisible());

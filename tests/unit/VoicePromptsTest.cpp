@@ -1,23 +1,37 @@
+#include "../support/UnprivilegedUser.h"
 #include "../support/UpdateFiles.h"
 
 #include "VoicePrompts.h"
 #include "WavReader.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 using namespace updatefiles;
 
 namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool runsUnderAddressSanitizer = true;
+#else
+constexpr bool runsUnderAddressSanitizer = false;
+#endif
 
 std::optional<QByteArray> samplesOf(QByteArray bytes)
 {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    return WavReader::samples(buffer);
+    return WavReader::samples(buffer, VoicePrompts::MaxBlockLength, nullptr);
 }
 
 QByteArray riffHeader(quint32 size)
@@ -127,26 +141,100 @@ TEST_F(VoiceFolder, BuildsTheBlockFromTheSixFiles)
     EXPECT_EQ(block->mid(48), QByteArray("onethree4five!six"));
 }
 
-TEST_F(VoiceFolder, RefusesEveryUnusableSetAsFileNotFound)
+// Each unusable file is named, with what is wrong with it, and nothing is sent.
+TEST_F(VoiceFolder, RefusesAnUnusableFileByNameAndReason)
 {
     const QByteArray good = wav("sound");
     struct Case {
         const char* name;
-        QList<QByteArray> files;
+        int prompt; // the file refused
+        std::function<void(const QString&)> make;
+        const char* reason;
+    };
+    const auto bytes = [](const QByteArray& content) {
+        return [content](const QString& path) {
+            ASSERT_TRUE(write(path, content));
+        };
     };
     const Case cases[] = {
-        {"prompt 4 missing", {good, good, good, QByteArray(), good, good}},
-        {"prompt 6 not RIFF", {good, good, good, good, good, "RIFX" + good.mid(4)}},
-        {"prompt 2 without data", {good, riffHeader(4), good, good, good, good}},
-        {"prompt 1 empty", {wav({}), good, good, good, good, good}},
+        {"missing", 4, [](const QString&) {}, "No such file or directory"},
+        {"not RIFF", 6, bytes("RIFX" + good.mid(4)), "not a RIFF/WAVE file"},
+        {"without data", 2, bytes(riffHeader(4)), "no \"data\" chunk"},
+        {"first prompt empty", 1, bytes(wav({})), "chunk is empty"},
+        {"truncated chunk", 3,
+         bytes(riffHeader(100) + "LIST" + QByteArray("\x40\0\0\0", 4) + "short"),
+         "runs past the end of the file"},
+        {"FIFO", 5,
+         [](const QString& path) {
+             ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+         },
+         "not a regular file"},
+        {"directory", 2, [](const QString& path) { ASSERT_TRUE(QDir().mkdir(path)); },
+         "not a regular file"},
+        {"link to /dev/zero", 1,
+         [](const QString& path) { ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path)); },
+         "not a regular file"},
     };
-    for (int language = 0; language < 4; ++language) {
-        writePrompts(language, cases[language].files);
+    for (int language = 0; language < static_cast<int>(std::size(cases)); ++language) {
+        const Case& c = cases[language];
+        SCOPED_TRACE(c.name);
+        QList<QByteArray> files(VoicePrompts::PromptCount, good);
+        files[c.prompt - 1] = QByteArray();
+        writePrompts(language, files);
+        const QString refused = VoicePrompts::fileName(dir_.path(), language, c.prompt);
+        c.make(refused);
         QString error;
-        EXPECT_EQ(VoicePrompts::build(dir_.path(), language, &error), std::nullopt)
-            << cases[language].name;
-        EXPECT_EQ(error, QStringLiteral("Error: File not found!")) << cases[language].name;
+        EXPECT_EQ(VoicePrompts::build(dir_.path(), language, &error), std::nullopt);
+        EXPECT_TRUE(error.startsWith(refused + QStringLiteral(" cannot be used: ")))
+            << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromLatin1(c.reason))) << error.toStdString();
     }
+    QString error;
+    EXPECT_EQ(VoicePrompts::build(dir_.path() + QStringLiteral("/no-such-folder"), 1, &error),
+              std::nullopt);
+    EXPECT_TRUE(error.contains(QStringLiteral("no-such-folder/english (us)1.wav cannot be used: No "
+                                              "such file or directory")))
+        << error.toStdString();
+}
+
+// A declared size beyond what the unit takes is refused from the chunk header and the file's
+// size, without reading the samples: under a memory limit far below the file, in a moment.
+TEST_F(VoiceFolder, AHugeFileIsRefusedBeforeItsSamplesAreRead)
+{
+    const QByteArray good = wav("sound");
+    writePrompts(0, {good, good, good, good, good, good});
+    const QString huge = VoicePrompts::fileName(dir_.path(), 0, 3);
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const QByteArray header =
+            riffHeader(0xFFFFFFF0u) + "data" + QByteArray("\xe0\xff\xff\xff", 4);
+        ASSERT_EQ(file.write(header), header.size());
+        // Sparse: 3 GB that take no room on the disk.
+        ASSERT_TRUE(file.resize(3LL << 30));
+    }
+    const int code = runInForkedChild(
+        [&] {
+            // AddressSanitizer reserves far more address space than this for its own books;
+            // under it the time limit alone tells a read of the whole file.
+            if (!runsUnderAddressSanitizer) {
+                const rlimit memory{512LL << 20, 512LL << 20};
+                ::setrlimit(RLIMIT_AS, &memory);
+            }
+            QElapsedTimer clock;
+            clock.start();
+            QString error;
+            const bool refused = !VoicePrompts::build(dir_.path(), 0, &error);
+            if (!refused || !error.contains(QStringLiteral("too large")) ||
+                !error.startsWith(huge) || clock.elapsed() > 2000) {
+                std::fprintf(stderr, "%s after %lld ms\n", qPrintable(error),
+                             static_cast<long long>(clock.elapsed()));
+                return 1;
+            }
+            return 0;
+        },
+        30, false);
+    EXPECT_EQ(code, 0);
 }
 
 TEST_F(VoiceFolder, RefusesASetTooLongForTheAnnouncedLength)
