@@ -4,6 +4,7 @@
 #include "PictureButton.h"
 #include "SettingsStore.h"
 #include "UnitSession.h"
+#include "WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -16,8 +17,6 @@ namespace {
 
 // Narrower than this, the panel's caption would not fit its title bar.
 constexpr int MinimumWidth = 120;
-// Where the panel stands the first time: this far right of the console.
-constexpr int GapBesideConsole = 24;
 
 struct ButtonSpec {
     const char* caption;
@@ -106,13 +105,15 @@ CoasterPanel::CoasterPanel(UnitSession& session, ConfigurationImage& image, QWid
             top += ButtonHeight;
         }
 
-    QRect place(mainWindow->geometry().topRight() + QPoint(GapBesideConsole, 0), QSize(width, 0));
+    const QSize size(width, rows_ * ButtonHeight);
+    setFixedSize(size);
+    const QSize frameSize = size.grownBy(WindowPlacement::frameMargins(*this));
+    const QList<QRect> areas = WindowPlacement::availableAreas();
+    QRect frame = WindowPlacement::beside(frameSize, {WindowPlacement::frame(*mainWindow)}, areas);
     if (const auto stored =
             SettingsStore::windowFrame(SettingsStore::binary(SettingsStore::PatronWndPos)))
-        place.moveTopLeft(stored->topLeft());
-    place.setHeight(rows_ * ButtonHeight);
-    setGeometry(place);
-    setFixedSize(place.size());
+        frame = QRect(stored->topLeft(), frameSize);
+    WindowPlacement::place(*this, frame);
 
     settle_.setSingleShot(true);
     settle_.setInterval(SettleMs);
@@ -127,7 +128,7 @@ CoasterPanel::~CoasterPanel()
     // A panel that never showed a row has no place worth keeping.
     if (rows_ > 0)
         SettingsStore::setBinary(SettingsStore::PatronWndPos,
-                                 SettingsStore::windowFrameValue(normalGeometry()));
+                                 SettingsStore::windowFrameValue(WindowPlacement::frame(*this)));
 }
 
 void CoasterPanel::toggle(Button which)

@@ -4,9 +4,12 @@
 
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -43,8 +46,26 @@ void layOut(PrintTable& table, QPrinter& printer)
     table.layOut(QSize(printer.width(), printer.height()), FontMeasure(font(), &printer));
 }
 
+namespace {
+
+void keepClearOfTheEdges(QPrinter& printer)
+{
+    // A PDF page can be printed to its edge, a printer cannot: no side closer than SoundMarginMm,
+    // nor than the printer says it can print.
+    QPageLayout layout = printer.pageLayout();
+    layout.setUnits(QPageLayout::Millimeter);
+    const QMarginsF least = layout.minimumMargins();
+    layout.setMargins(
+        QMarginsF(std::max(least.left(), SoundMarginMm), std::max(least.top(), SoundMarginMm),
+                  std::max(least.right(), SoundMarginMm), std::max(least.bottom(), SoundMarginMm)));
+    printer.setPageLayout(layout);
+}
+
+} // namespace
+
 bool paint(PrintTable& table, QPrinter& printer, bool pageNumbers, int copies)
 {
+    keepClearOfTheEdges(printer);
     QPainter painter;
     if (!painter.begin(&printer))
         return false;

@@ -3,7 +3,9 @@
 #include "RegularFile.h"
 #include "WavReader.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 
 namespace {
@@ -89,7 +91,12 @@ std::optional<QByteArray> VoicePrompts::build(const QString& folder, int languag
         if (RegularFile::openForReading(file, fileName(folder, language, prompt), {}, nullptr))
             data = WavReader::samples(file);
         if (!data || (prompt == 1 && data->isEmpty())) {
-            *error = fileNotFoundText();
+            // Which file, and where it was looked for: the folder is not one the user chose.
+            const QFileInfo looked(fileName(folder, language, prompt));
+            *error = fileNotFoundText() + u'\n' +
+                     tr("The voice prompt %1 in the folder %2 is missing or not a usable WAV "
+                        "file.")
+                         .arg(looked.fileName(), QDir::toNativeSeparators(looked.absolutePath()));
             return std::nullopt;
         }
         total += data->size();

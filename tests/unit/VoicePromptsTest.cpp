@@ -4,6 +4,7 @@
 #include "WavReader.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -140,12 +141,19 @@ TEST_F(VoiceFolder, RefusesEveryUnusableSetAsFileNotFound)
         {"prompt 2 without data", {good, riffHeader(4), good, good, good, good}},
         {"prompt 1 empty", {wav({}), good, good, good, good, good}},
     };
+    // The message names the file that failed and the folder it was looked for in.
+    const char* const failing[] = {"english (australia)4.wav", "english (us)6.wav",
+                                   "english (british)2.wav", "spanish1.wav"};
     for (int language = 0; language < 4; ++language) {
         writePrompts(language, cases[language].files);
         QString error;
         EXPECT_EQ(VoicePrompts::build(dir_.path(), language, &error), std::nullopt)
             << cases[language].name;
-        EXPECT_EQ(error, QStringLiteral("Error: File not found!")) << cases[language].name;
+        EXPECT_EQ(error, QStringLiteral("Error: File not found!\nThe voice prompt %1 in the folder "
+                                        "%2 is missing or not a usable WAV file.")
+                             .arg(QString::fromLatin1(failing[language]),
+                                  QFileInfo(dir_.path()).absoluteFilePath()))
+            << cases[language].name;
     }
 }
 

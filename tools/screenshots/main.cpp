@@ -4,6 +4,7 @@
 // starts it under Xvfb in both languages.
 #include "AlarmsDialog.h"
 #include "CoasterPanel.h"
+#include "CommandId.h"
 #include "CommonMessagesDialog.h"
 #include "Database.h"
 #include "ExportDialog.h"
@@ -23,9 +24,11 @@
 #include "SerialPort.h"
 #include "SettingsSheet.h"
 #include "SettingsStore.h"
+#include "TextFit.h"
 #include "Translations.h"
 #include "UnitSession.h"
 #include "VoiceUpdateWindow.h"
+#include "WindowPlacement.h"
 
 #include <QPrintPreviewDialog>
 
@@ -37,6 +40,7 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QTest>
+#include <memory>
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -69,12 +73,30 @@ public:
         const QString file = QStringLiteral("%1/%2-%3.png").arg(folder_, name, suffix_);
         (extent == Screen ? window.screen()->grabWindow(0) : window.grab()).save(file);
         std::printf("%s\n", qPrintable(file));
+        check(window, name);
         return true;
+    }
+
+    // Every text of the window whole, and the window inside the screen.
+    void check(const QWidget& window, const QString& name)
+    {
+        for (const QString& fault : TextFit::cutTexts(window) + TextFit::placementFaults(window))
+            faults_ << QStringLiteral("%1-%2: %3").arg(name, suffix_, fault);
+    }
+    void fault(const QString& text) { faults_ << text; }
+
+    // Says what was found wrong; false when anything was.
+    bool report() const
+    {
+        for (const QString& fault : faults_)
+            std::fprintf(stderr, "%s\n", qPrintable(fault));
+        return faults_.isEmpty();
     }
 
 private:
     QString folder_;
     QString suffix_;
+    QStringList faults_;
 };
 
 // The report windows and their print and export dialogs, each alone on the screen.
@@ -193,6 +215,12 @@ int main(int argc, char* argv[])
     updateWindows(pictures);
     window.resize(800, 600);
     pictures.take(window, QStringLiteral("main-wide"), Pictures::Screen);
+    const QRect area = window.screen()->availableGeometry();
+    WindowPlacement::place(window, area.adjusted(0, 0, -80, -40));
+    pictures.take(window, QStringLiteral("main-large"), Pictures::Screen);
+    std::unique_ptr<QDialog> about(MainWindow::createAboutBox(&window));
+    pictures.take(*about, QStringLiteral("about"));
+    about->hide();
 
     // The coaster panel in every combination of its rows, with Beep and Range switched on.
     SettingsStore::setInteger(SettingsStore::BeepState, 1);
@@ -279,11 +307,33 @@ int main(int argc, char* argv[])
     grabDialog(ports, "port-settings");
     LoginDialog login(&window);
     grabDialog(login, "login");
+    // At its usual size and place: the coaster panel and a report open beside it, inside the
+    // screen and over none of the others, as a window manager shows them.
+    WindowPlacement::place(window, QRect(area.topLeft() + QPoint(20, 10), QSize(540, 510)));
+    window.recreateCoasterPanel();
+    window.runCommand(ViewPagersCommand);
+    ReportWindow* beside = window.openReport(ViewPagersCommand);
+    if (!beside || !QTest::qWaitForWindowExposed(beside))
+        return 1;
+    pictures.take(window, QStringLiteral("main-beside"), Pictures::Screen);
+    const QList<const QWidget*> shown{&window, window.coasterPanel(), beside};
+    for (const QWidget* one : shown) {
+        if (!one)
+            continue;
+        pictures.check(*one, QStringLiteral("main-beside"));
+        for (const QWidget* other : shown)
+            if (other && one < other && one->frameGeometry().intersects(other->frameGeometry()))
+                pictures.fault(QStringLiteral("main-beside: %1 stands over %2")
+                                   .arg(one->windowTitle(), other->windowTitle()));
+    }
+    beside->close();
+    if (window.coasterPanel())
+        window.coasterPanel()->hide();
     window.hide();
     image.group(0).setRotary(true);
     image.alarm(0).setInputType(AlarmRecord::NormallyClosed);
     image.alarm(0).setFirstTarget(100);
     image.alarm(0).setMessage(QStringLiteral("Fire door open"));
     takeReports(database, pictures);
-    return 0;
+    return pictures.report() ? 0 : 1;
 }

@@ -529,8 +529,8 @@ Añada al menos un miembro</translation>
         <translation>Aceptar &amp;mensajes a buscas no válidos</translation>
     </message>
     <message>
-        <source>Send &apos;ID=&apos; every t&amp;wo seconds</source>
-        <translation>Enviar &apos;ID=&apos; cada &amp;dos segundos</translation>
+        <source>Send 'ID=' every t&amp;wo seconds</source>
+        <translation>Enviar 'ID=' cada &amp;dos segundos</translation>
     </message>
     <message>
         <source>&amp;Protocol</source>
@@ -828,6 +828,10 @@ Add some now?</source>
         <source>&amp;Alarms</source>
         <translation>&amp;Alarmas</translation>
     </message>
+    <message>
+        <source>Choose a pager or group first</source>
+        <translation>Elija primero un busca o un grupo</translation>
+    </message>
 </context>
 <context>
     <name>MembersDialog</name>
@@ -1094,8 +1098,8 @@ NOTA: Los buscas de voz no pueden asignarse a grupos.
         <translation>El puerto no existe.</translation>
     </message>
     <message>
-        <source>You are not allowed to use the port. Add your user to the &quot;dialout&quot; group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
-        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo &quot;dialout&quot; (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
+        <source>You are not allowed to use the port. Add your user to the "dialout" group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
+        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo "dialout" (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
     </message>
     <message>
         <source>This is not a serial port.</source>
@@ -1286,7 +1290,7 @@ Elija otro número</translation>
     </message>
     <message>
         <source>None</source>
-        <translation>Ninguna</translation>
+        <translation>Ninguno</translation>
     </message>
     <message>
         <source>Cap Code</source>
@@ -1351,6 +1355,18 @@ Elija otro número</translation>
     <message>
         <source>Could not open file for export!</source>
         <translation>¡No se pudo abrir el archivo para exportar!</translation>
+    </message>
+    <message>
+        <source>Export Contact Details to File</source>
+        <translation>Exportar datos de contacto a un archivo</translation>
+    </message>
+    <message>
+        <source>Export Groups to File</source>
+        <translation>Exportar grupos a un archivo</translation>
+    </message>
+    <message>
+        <source>Export Alarms to File</source>
+        <translation>Exportar alarmas a un archivo</translation>
     </message>
 </context>
 <context>
@@ -1598,6 +1614,10 @@ Vuelva a elegir los ajustes en Configuración de conexión.</translation>
     <message>
         <source>The voice prompts are too large: the unit takes at most %1 bytes of sample data in all.</source>
         <translation>Los mensajes de voz son demasiado grandes: la unidad admite como máximo %1 bytes de muestras en total.</translation>
+    </message>
+    <message>
+        <source>The voice prompt %1 in the folder %2 is missing or not a usable WAV file.</source>
+        <translation>El mensaje de voz %1 de la carpeta %2 falta o no es un archivo WAV utilizable.</translation>
     </message>
 </context>
 <context>
