@@ -11,11 +11,13 @@
 #include <QEnterEvent>
 #include <QIcon>
 
+#include <algorithm>
+
 #include <optional>
 
 namespace {
 
-// Narrower than this, the panel's caption would not fit its title bar.
+// Narrower than this, the buttons look squeezed.
 constexpr int MinimumWidth = 120;
 
 struct ButtonSpec {
@@ -96,7 +98,7 @@ CoasterPanel::CoasterPanel(UnitSession& session, ConfigurationImage& image, QWid
         if (shown[i])
             ++rows_;
     }
-    width = std::max(width, MinimumWidth);
+    width = std::max({width, MinimumWidth, WindowPlacement::titleWidth(*this)});
 
     int top = 0;
     for (PictureButton* button : buttons_)

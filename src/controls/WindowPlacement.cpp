@@ -100,7 +100,7 @@ QList<QRect> availableAreas()
 
 QMargins frameMargins(const QWidget& window)
 {
-    if (const QMargins own = marginsOf(window); !own.isNull() || window.isVisible())
+    if (const QMargins own = marginsOf(window); !own.isNull())
         return own;
     for (const QWidget* other : QApplication::topLevelWidgets())
         if (other != &window && other->isVisible() && !marginsOf(*other).isNull())
@@ -125,7 +125,12 @@ QRect frame(const QWidget& window)
     const QRect client = window.isVisible() && !window.isMaximized() && !window.isFullScreen()
                              ? window.geometry()
                              : window.normalGeometry();
-    return client.marginsAdded(frameMargins(window));
+    const QMargins own = marginsOf(window);
+    if (own.isNull()) {
+        // Not framed yet: the position place() gave is the frame's already.
+        return {client.topLeft(), client.size().grownBy(frameMargins(window))};
+    }
+    return client.marginsAdded(own);
 }
 
 namespace {

@@ -15,7 +15,7 @@ namespace WindowPlacement {
 // Between a window and the one it stands beside.
 constexpr int Gap = 8;
 // What a title bar keeps for the window's icon and its buttons, besides the title.
-constexpr int TitleBarRoom = 90;
+constexpr int TitleBarRoom = 120;
 
 // The frame moved, and shrunk where it is larger, into the area it overlaps most (the nearest
 // one when it overlaps none). Without areas it stays as it is.

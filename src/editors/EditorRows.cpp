@@ -1,6 +1,7 @@
 #include "EditorRows.h"
 
 #include "Database.h"
+#include "WindowPlacement.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -41,6 +42,7 @@ void EditorRows::addButtons(const QString& ok, const QString& cancel)
     buttons->addWidget(okButton);
     buttons->addWidget(cancelButton);
     static_cast<QVBoxLayout*>(dialog_->layout())->addLayout(buttons);
+    WindowPlacement::widenForTitle(*dialog_);
 }
 
 QComboBox* EditorRows::targetList(const QList<RecipientPickList::Entry>& entries, QWidget* parent)

@@ -23,9 +23,28 @@ namespace TextFit {
 
 namespace {
 
+// As drawn: the underlined mnemonic letter is a run of its own, so the text on either side of it
+// is shaped apart (no kerning across it), and may need more room than the text measured whole.
 int textWidth(const QFontMetrics& metrics, const QString& text)
 {
-    return metrics.size(Qt::TextShowMnemonic, text).width();
+    int widest = 0;
+    for (const QString& line : text.split(u'\n')) {
+        int width = 0;
+        QString run;
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            if (line[i] == u'&' && i + 1 < line.size()) {
+                ++i;
+                if (line[i] != u'&') {
+                    width += metrics.horizontalAdvance(run) + metrics.horizontalAdvance(line[i]);
+                    run.clear();
+                    continue;
+                }
+            }
+            run += line[i];
+        }
+        widest = std::max(widest, width + metrics.horizontalAdvance(run));
+    }
+    return widest;
 }
 
 class Faults {
@@ -148,7 +167,7 @@ QStringList cutTexts(const QWidget& window)
 {
     Faults faults(window);
     faults.check(window, window.windowTitle(), WindowPlacement::titleWidth(window),
-                 window.frameGeometry().width());
+                 std::max(window.frameGeometry().width(), window.width()));
     const QList<QWidget*> children = window.findChildren<QWidget*>();
     for (const QWidget* widget : children)
         if (widget->isVisibleTo(&window) && widget->window() == &window)

@@ -24,6 +24,7 @@
 #include "SerialPort.h"
 #include "SettingsSheet.h"
 #include "SettingsStore.h"
+#include "TavoluxApp.h"
 #include "TextFit.h"
 #include "Translations.h"
 #include "UnitSession.h"
@@ -168,6 +169,8 @@ void updateWindows(Pictures& pictures)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // The console's own start: its names and its font.
+    TavoluxApp tavolux(app);
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s OUTPUT-FOLDER\n", argv[0]);
         return 1;
@@ -310,6 +313,14 @@ int main(int argc, char* argv[])
     // At its usual size and place: the coaster panel and a report open beside it, inside the
     // screen and over none of the others, as a window manager shows them.
     WindowPlacement::place(window, QRect(area.topLeft() + QPoint(20, 10), QSize(540, 510)));
+    // The window manager has the console where it was put before the others are put beside it.
+    QTest::qWait(300);
+    // As the first time: no place stored yet for the panel or the report (the panel stores its
+    // place as it goes).
+    delete window.coasterPanel();
+    for (SettingsStore::Key place :
+         {SettingsStore::PatronWndPos, SettingsStore::PagersReportWndPos})
+        SettingsStore::setBinary(place, {});
     window.recreateCoasterPanel();
     window.runCommand(ViewPagersCommand);
     ReportWindow* beside = window.openReport(ViewPagersCommand);
