@@ -34,18 +34,6 @@ QString translated(const char* text)
 
 namespace TablePrinter {
 
-QFont font()
-{
-    QFont font(QStringLiteral("DejaVu Sans"), 10);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
-void layOut(PrintTable& table, QPrinter& printer)
-{
-    table.layOut(QSize(printer.width(), printer.height()), FontMeasure(font(), &printer));
-}
-
 namespace {
 
 void keepClearOfTheEdges(QPrinter& printer)
@@ -63,8 +51,22 @@ void keepClearOfTheEdges(QPrinter& printer)
 
 } // namespace
 
+QFont font()
+{
+    QFont font(QStringLiteral("DejaVu Sans"), 10);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+void layOut(PrintTable& table, QPrinter& printer)
+{
+    keepClearOfTheEdges(printer);
+    table.layOut(QSize(printer.width(), printer.height()), FontMeasure(font(), &printer));
+}
+
 bool paint(PrintTable& table, QPrinter& printer, bool pageNumbers, int copies)
 {
+    // Before the painter opens the document: the first page takes the layout it has then.
     keepClearOfTheEdges(printer);
     QPainter painter;
     if (!painter.begin(&printer))

@@ -18,7 +18,8 @@ constexpr double SoundMarginMm = 12.0;
 // The print font; a fixed one, so that the console and the command line lay out the same pages.
 QFont font();
 
-// Lays the table out on the printer's printable page, measured in its own resolution.
+// Lays the table out on the printer's printable page, SoundMarginMm from the paper's edges,
+// measured in its own resolution.
 void layOut(PrintTable& table, QPrinter& printer);
 
 // Lays the table out for the printer, inside its printable area and SoundMarginMm from the
