@@ -883,9 +883,12 @@ TEST_F(MainWindowTest, ReportsOpenBesideTheWindowAndWhereTheUserLeftThem)
     EXPECT_TRUE(QTest::qWaitFor([&] { return area.contains(pagers->frameGeometry()); }, 2000));
 
     // Moved by the user, closed, opened again: where it was left; the groups report has its own.
+    QTest::qWait(50);
+    const QRect placed = pagers->frameGeometry();
     pagers->move(area.left() + 40, area.bottom() - pagers->frameGeometry().height() - 10);
-    QTest::qWait(20);
+    QTest::qWait(50);
     const QRect left = pagers->frameGeometry();
+    ASSERT_NE(left, placed);
     pagers->close();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->openReport(32787); }, 2000));
     window->runCommand(32787);
