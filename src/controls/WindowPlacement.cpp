@@ -151,6 +151,7 @@ public:
         : QObject(&window)
         , window_(window)
         , frame_(frame)
+        , given_(window.size())
     {
         window.installEventFilter(this);
     }
@@ -163,8 +164,9 @@ protected:
             window_.windowHandle()->installEventFilter(this);
         } else if (watched != &window_ && event->type() == QEvent::Expose) {
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, &window_, [window = &window_, frame = frame_] {
-                if (!marginsOf(*window).isNull())
+            // A size set since is someone's choice, not ours to undo.
+            QTimer::singleShot(0, &window_, [window = &window_, frame = frame_, given = given_] {
+                if (window->size() == given && !marginsOf(*window).isNull())
                     moveAndSize(*window, frame);
             });
             deleteLater();
@@ -175,6 +177,7 @@ protected:
 private:
     QWidget& window_;
     QRect frame_;
+    QSize given_;
 };
 
 } // namespace

@@ -38,6 +38,9 @@ namespace {
 
 void keepClearOfTheEdges(QPrinter& printer)
 {
+    // Once painting has begun, the pages have their layout already.
+    if (printer.printerState() == QPrinter::Active)
+        return;
     // A PDF page can be printed to its edge, a printer cannot: no side closer than SoundMarginMm,
     // nor than the printer says it can print.
     QPageLayout layout = printer.pageLayout();
