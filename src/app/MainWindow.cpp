@@ -26,6 +26,7 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,6 +34,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -50,6 +52,8 @@ constexpr int RightColumn = 199;
 constexpr int MessageBaseHeight = 89;
 constexpr int ButtonHeight = 60;
 constexpr int RightMargin = 10;
+// The first time, the window stands this far from the screen's top left corner.
+constexpr int FirstPlaceOffset = 24;
 
 struct ButtonSpec {
     int id;           // the command it runs (or its own id for the message row)
@@ -751,8 +755,16 @@ void MainWindow::layoutControls()
 
 void MainWindow::restorePosition()
 {
-    if (const auto frame = SettingsStore::windowFrame(SettingsStore::binary(SettingsStore::WndPos)))
+    if (const auto frame =
+            SettingsStore::windowFrame(SettingsStore::binary(SettingsStore::WndPos))) {
         WindowPlacement::place(*this, *frame);
+        return;
+    }
+    // The first time: near the screen's top left, placed by us rather than by the window manager,
+    // so that the coaster panel opening beside it knows where it stands, with room on the right.
+    const QPoint corner = QGuiApplication::primaryScreen()->availableGeometry().topLeft();
+    WindowPlacement::place(*this, QRect(corner + QPoint(FirstPlaceOffset, FirstPlaceOffset),
+                                        size().grownBy(WindowPlacement::frameMargins(*this))));
 }
 
 void MainWindow::storePosition()

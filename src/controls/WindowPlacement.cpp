@@ -164,9 +164,11 @@ protected:
             window_.windowHandle()->installEventFilter(this);
         } else if (watched != &window_ && event->type() == QEvent::Expose) {
             watched->removeEventFilter(this);
-            // A size set since is someone's choice, not ours to undo.
+            // A size or a place set since is someone's choice, not ours to undo.
             QTimer::singleShot(0, &window_, [window = &window_, frame = frame_, given = given_] {
-                if (window->size() == given && !marginsOf(*window).isNull())
+                if (window->size() == given &&
+                    window->pos() == fitted(frame, availableAreas()).topLeft() &&
+                    !marginsOf(*window).isNull())
                     moveAndSize(*window, frame);
             });
             deleteLater();

@@ -84,7 +84,19 @@ public:
         for (const QString& fault : TextFit::cutTexts(window) + TextFit::placementFaults(window))
             faults_ << QStringLiteral("%1-%2: %3").arg(name, suffix_, fault);
     }
-    void fault(const QString& text) { faults_ << text; }
+    // Windows placed beside each other, each checked, and none over another.
+    void checkApart(const QList<const QWidget*>& windows, const QString& name)
+    {
+        for (const QWidget* one : windows) {
+            if (!one)
+                continue;
+            check(*one, name);
+            for (const QWidget* other : windows)
+                if (other && one < other && one->frameGeometry().intersects(other->frameGeometry()))
+                    faults_ << QStringLiteral("%1-%2: %3 stands over %4")
+                                   .arg(name, suffix_, one->windowTitle(), other->windowTitle());
+        }
+    }
 
     // Says what was found wrong; false when anything was.
     bool report() const
@@ -215,6 +227,8 @@ int main(int argc, char* argv[])
         pictures.take(window, QStringLiteral("main-%1").arg(QString::fromLatin1(name)),
                       Pictures::Screen);
     }
+    // As it starts the first time: the coaster panel beside the console, not over it.
+    pictures.checkApart({&window, window.coasterPanel()}, QStringLiteral("main-start"));
     updateWindows(pictures);
     window.resize(800, 600);
     pictures.take(window, QStringLiteral("main-wide"), Pictures::Screen);
@@ -327,16 +341,7 @@ int main(int argc, char* argv[])
     if (!beside || !QTest::qWaitForWindowExposed(beside))
         return 1;
     pictures.take(window, QStringLiteral("main-beside"), Pictures::Screen);
-    const QList<const QWidget*> shown{&window, window.coasterPanel(), beside};
-    for (const QWidget* one : shown) {
-        if (!one)
-            continue;
-        pictures.check(*one, QStringLiteral("main-beside"));
-        for (const QWidget* other : shown)
-            if (other && one < other && one->frameGeometry().intersects(other->frameGeometry()))
-                pictures.fault(QStringLiteral("main-beside: %1 stands over %2")
-                                   .arg(one->windowTitle(), other->windowTitle()));
-    }
+    pictures.checkApart({&window, window.coasterPanel(), beside}, QStringLiteral("main-beside"));
     beside->close();
     if (window.coasterPanel())
         window.coasterPanel()->hide();
