@@ -1,5 +1,7 @@
 #include "LoginDialog.h"
 
+#include "WindowPlacement.h"
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +31,7 @@ LoginDialog::LoginDialog(QWidget* parent)
     layout->addWidget(password_);
     layout->addWidget(buttons);
     setMinimumWidth(260);
+    WindowPlacement::widenForTitle(*this);
     password_->setFocus();
 }
 

@@ -20,10 +20,13 @@
 #include "UnitStatusWindow.h"
 #include "UnitText.h"
 #include "VoiceUpdateWindow.h"
+#include "WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDialog>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -31,9 +34,12 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace {
 
@@ -45,6 +51,9 @@ constexpr int ListBaseWidth = 179;
 constexpr int RightColumn = 199;
 constexpr int MessageBaseHeight = 89;
 constexpr int ButtonHeight = 60;
+constexpr int RightMargin = 10;
+// The first time, the window stands this far from the screen's top left corner.
+constexpr int FirstPlaceOffset = 24;
 
 struct ButtonSpec {
     int id;           // the command it runs (or its own id for the message row)
@@ -186,6 +195,12 @@ MainWindow::MainWindow(Database& database, QWidget* parent)
             tick_.stop();
     });
     connect(session_, &UnitSession::pageQueueChanged, this, &MainWindow::wakeTick);
+    connect(session_, &UnitSession::pageFailed, this, &MainWindow::pageFailed);
+    connect(session_, &UnitSession::pageQueueChanged, this, [this] {
+        sentMessages_.removeIf([this](const SentMessage& sent) {
+            return !session_->pageQueue().contains(sent.record);
+        });
+    });
 
     session_->openPort(SettingsStore::portSettings());
     showLinkState(false);
@@ -260,6 +275,7 @@ void MainWindow::buildControls()
     recipients_->setSelectionMode(QAbstractItemView::SingleSelection);
     recipients_->installEventFilter(this);
     connect(recipients_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::recipientActivated);
+    connect(recipients_, &QTreeWidget::itemSelectionChanged, this, [this] { panes_[1]->clear(); });
     place(recipients_, QRect(ListLeft, ListTop, ListBaseWidth, 200));
 
     messageLabel_ = new QLabel(tr("Message to send"), canvas_);
@@ -273,8 +289,11 @@ void MainWindow::buildControls()
     x = RightColumn;
     for (const ButtonSpec& spec : MessageButtons) {
         auto* button = new PictureButton(canvas_);
+        // In the tab chain after the message, so the focus must show; a click leaves it where
+        // the user was typing.
         button->Configure(tr(spec.text), picture(spec.icon, true), picture(spec.icon, false),
-                          PictureButton::IconAbove, false);
+                          PictureButton::IconAbove, true);
+        button->setFocusPolicy(Qt::TabFocus);
         button->installEventFilter(this);
         buttons_.insert(spec.id, button);
         place(button, QRect(x, ListTop + MessageBaseHeight + 8, 58, 56));
@@ -479,6 +498,10 @@ void MainWindow::showReport(int viewCommand)
                                                                : ReportKind::Alarms;
     auto* report = new ReportWindow(kind, database_, this);
     reports_.insert(viewCommand, report);
+    QList<QRect> taken{WindowPlacement::frame(*this)};
+    if (coasterPanel_)
+        taken << WindowPlacement::frame(*coasterPanel_);
+    report->placeBeside(taken);
     report->show();
 }
 
@@ -534,6 +557,8 @@ void MainWindow::fillRecipientList()
         if (!names.contains(id))
             names.setName(id, QString::number(id));
         QTreeWidgetItem* row = recipients_->addRow(id, {names.name(id), QString::number(id)});
+        // The column shows only the start of a long name.
+        row->setToolTip(0, names.name(id));
         recipients_->setPicture(row, 0, pictureIndex);
     };
     for (auto slot = image.firstGroup(); slot; slot = image.nextGroup(*slot))
@@ -545,13 +570,34 @@ void MainWindow::fillRecipientList()
 void MainWindow::sendCommand()
 {
     const QList<QTreeWidgetItem*> selected = recipients_->selectedItems();
-    if (selected.isEmpty())
+    if (selected.isEmpty()) {
+        // The focus frame on the first row looks like a choice; say that it is not one.
+        MessageBox::beep();
+        panes_[1]->setText(QStringLiteral("  ") + tr("Choose a pager or group first"));
         return;
+    }
     const auto id = static_cast<uint16_t>(SortableList::itemValue(selected.first()));
-    session_->QueuePage(UnitSession::pageRecord(id, message_->toPlainText()));
-    if (session_->isOnline())
+    const QString text = message_->toPlainText();
+    const QByteArray record = UnitSession::pageRecord(id, text);
+    session_->QueuePage(record);
+    if (session_->isOnline()) {
+        sentMessages_.append({record, id, text});
         message_->clear();
+    }
     panes_[2]->setText(tr("Message Length: %1").arg(0));
+}
+
+void MainWindow::pageFailed(const QByteArray& record)
+{
+    const auto sent = std::ranges::find(sentMessages_, record, &SentMessage::record);
+    if (sent == sentMessages_.end() || !message_->toPlainText().isEmpty())
+        return;
+    if (QTreeWidgetItem* row = recipients_->findRow(sent->recipient)) {
+        recipients_->setCurrentItem(row);
+        row->setSelected(true);
+    }
+    message_->setPlainText(sent->text);
+    message_->moveCursor(QTextCursor::End);
 }
 
 void MainWindow::showMessageLength()
@@ -701,6 +747,9 @@ void MainWindow::layoutControls()
                 r.setHeight(messageHeight);
             else if (r.top() > ListTop)
                 r.translate(0, growth);
+            // The message, its label and the progress bar take the room up to the right edge.
+            if (it.key() == message_ || it.key() == messageLabel_ || it.key() == progress_)
+                r.setRight(canvas_->width() - 1 - RightMargin);
         }
         it.key()->setGeometry(r);
     }
@@ -708,35 +757,50 @@ void MainWindow::layoutControls()
 
 void MainWindow::restorePosition()
 {
-    if (const auto frame = SettingsStore::windowFrame(SettingsStore::binary(SettingsStore::WndPos)))
-        setGeometry(*frame);
+    if (const auto frame =
+            SettingsStore::windowFrame(SettingsStore::binary(SettingsStore::WndPos))) {
+        WindowPlacement::place(*this, *frame);
+        return;
+    }
+    // The first time: near the screen's top left, placed by us rather than by the window manager,
+    // so that the coaster panel opening beside it knows where it stands, with room on the right.
+    const QPoint corner = QGuiApplication::primaryScreen()->availableGeometry().topLeft();
+    WindowPlacement::place(*this, QRect(corner + QPoint(FirstPlaceOffset, FirstPlaceOffset),
+                                        size().grownBy(WindowPlacement::frameMargins(*this))));
 }
 
 void MainWindow::storePosition()
 {
     SettingsStore::setBinary(SettingsStore::WndPos,
-                             SettingsStore::windowFrameValue(normalGeometry()));
+                             SettingsStore::windowFrameValue(WindowPlacement::frame(*this)));
 }
 
 void MainWindow::showAbout()
 {
-    QDialog about(this);
-    about.setWindowTitle(tr("About Tavolux"));
-    auto* layout = new QVBoxLayout(&about);
-    auto* pictureLabel = new QLabel(&about);
+    std::unique_ptr<QDialog> about(createAboutBox(this));
+    about->exec();
+}
+
+QDialog* MainWindow::createAboutBox(QWidget* parent)
+{
+    auto* about = new QDialog(parent);
+    about->setWindowTitle(tr("About Tavolux"));
+    auto* layout = new QVBoxLayout(about);
+    auto* pictureLabel = new QLabel(about);
     pictureLabel->setPixmap(picture("pagers", true).pixmap(32, 32));
     layout->addWidget(pictureLabel, 0, Qt::AlignHCenter);
-    layout->addWidget(new QLabel(QStringLiteral("Tavolux"), &about), 0, Qt::AlignHCenter);
+    layout->addWidget(new QLabel(QStringLiteral("Tavolux"), about), 0, Qt::AlignHCenter);
     layout->addWidget(
         new QLabel(tr("Version %1.%2 Build(%3)")
                        .arg(QStringLiteral("3"), QStringLiteral("05"), QStringLiteral("1")),
-                   &about),
+                   about),
         0, Qt::AlignHCenter);
-    auto* buttons = new QDialogButtonBox(&about);
+    auto* buttons = new QDialogButtonBox(about);
     buttons->addButton(tr("&Ok"), QDialogButtonBox::AcceptRole);
-    connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, about, &QDialog::accept);
     layout->addWidget(buttons);
-    about.exec();
+    WindowPlacement::widenForTitle(*about);
+    return about;
 }
 
 QString MainWindow::databasePath() const

@@ -15,6 +15,7 @@ class CoasterPanel;
 class Database;
 class DatabaseCommands;
 class PictureButton;
+class QDialog;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -55,6 +56,8 @@ public:
     // The Common popup as it would open now; null when there are no common messages.
     QMenu* buildCommonMenu();
     void bringToFront();
+    // The about box, for the caller to show.
+    static QDialog* createAboutBox(QWidget* parent);
     // Leaves as Exit does, but without the save question, for when nobody can answer it (a
     // signal, the end of the desktop session): unsaved changes go to the recovery files.
     void leaveUnattended();
@@ -116,6 +119,8 @@ private:
     void restorePosition();
     void storePosition();
     void showAbout();
+    // A page from the message box that failed comes back into the box when it is empty.
+    void pageFailed(const QByteArray& record);
     void openCoasterPanel();
     void showReport(int viewCommand);
 
@@ -139,4 +144,11 @@ private:
     bool leavingUnattended_ = false;
     QPointer<CoasterPanel> coasterPanel_;
     QHash<int, QPointer<ReportWindow>> reports_;
+    // The pages sent from the message box that are still queued, with what the box held.
+    struct SentMessage {
+        QByteArray record;
+        uint16_t recipient;
+        QString text;
+    };
+    QList<SentMessage> sentMessages_;
 };

@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QSessionManager>
 #include <QShortcut>
 #include <QTimeZone>
@@ -51,6 +52,13 @@ TavoluxApp::TavoluxApp(QApplication& app)
     QCoreApplication::setOrganizationName(QString::fromLatin1(SettingsStore::Organisation));
     QCoreApplication::setApplicationName(QString::fromLatin1(SettingsStore::Application));
     // No display name: the window system would add it to every title.
+
+    // A mnemonic's underlined letter is drawn as a run of its own, shaped apart from its
+    // neighbours: a caption measured with kerning is then drawn wider than its room and loses its
+    // last letter ("Default Beep &Tone"). Without kerning, measuring and drawing agree.
+    QFont font = QApplication::font();
+    font.setKerning(false);
+    QApplication::setFont(font);
 }
 
 QString TavoluxApp::programDirectory()

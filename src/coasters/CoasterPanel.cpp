@@ -4,20 +4,21 @@
 #include "PictureButton.h"
 #include "SettingsStore.h"
 #include "UnitSession.h"
+#include "WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QCursor>
 #include <QEnterEvent>
 #include <QIcon>
 
+#include <algorithm>
+
 #include <optional>
 
 namespace {
 
-// Narrower than this, the panel's caption would not fit its title bar.
+// Narrower than this, the buttons look squeezed.
 constexpr int MinimumWidth = 120;
-// Where the panel stands the first time: this far right of the console.
-constexpr int GapBesideConsole = 24;
 
 struct ButtonSpec {
     const char* caption;
@@ -97,7 +98,7 @@ CoasterPanel::CoasterPanel(UnitSession& session, ConfigurationImage& image, QWid
         if (shown[i])
             ++rows_;
     }
-    width = std::max(width, MinimumWidth);
+    width = std::max({width, MinimumWidth, WindowPlacement::titleWidth(*this)});
 
     int top = 0;
     for (PictureButton* button : buttons_)
@@ -106,13 +107,15 @@ CoasterPanel::CoasterPanel(UnitSession& session, ConfigurationImage& image, QWid
             top += ButtonHeight;
         }
 
-    QRect place(mainWindow->geometry().topRight() + QPoint(GapBesideConsole, 0), QSize(width, 0));
+    const QSize size(width, rows_ * ButtonHeight);
+    setFixedSize(size);
+    const QSize frameSize = size.grownBy(WindowPlacement::frameMargins(*this));
+    const QList<QRect> areas = WindowPlacement::availableAreas();
+    QRect frame = WindowPlacement::beside(frameSize, {WindowPlacement::frame(*mainWindow)}, areas);
     if (const auto stored =
             SettingsStore::windowFrame(SettingsStore::binary(SettingsStore::PatronWndPos)))
-        place.moveTopLeft(stored->topLeft());
-    place.setHeight(rows_ * ButtonHeight);
-    setGeometry(place);
-    setFixedSize(place.size());
+        frame = QRect(stored->topLeft(), frameSize);
+    WindowPlacement::place(*this, frame);
 
     settle_.setSingleShot(true);
     settle_.setInterval(SettleMs);
@@ -127,7 +130,7 @@ CoasterPanel::~CoasterPanel()
     // A panel that never showed a row has no place worth keeping.
     if (rows_ > 0)
         SettingsStore::setBinary(SettingsStore::PatronWndPos,
-                                 SettingsStore::windowFrameValue(normalGeometry()));
+                                 SettingsStore::windowFrameValue(WindowPlacement::frame(*this)));
 }
 
 void CoasterPanel::toggle(Button which)

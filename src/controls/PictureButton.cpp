@@ -3,8 +3,6 @@
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 PictureButton::PictureButton(QWidget* parent)
     : QAbstractButton(parent)
@@ -110,12 +108,13 @@ void PictureButton::paintEvent(QPaintEvent*)
         painter.drawText(measured, Qt::AlignCenter | Qt::TextShowMnemonic, text());
     }
 
-    // 5. Focus.
+    // 5. Focus: a dotted frame of our own, as the style may draw none on a flat face, in every
+    // state alike.
     if (hasFocus() && showFocus_) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = r.adjusted(3, 3, -3, -3);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+        QPen dotted(colours.color(QPalette::ButtonText), 1, Qt::DotLine);
+        painter.setPen(dotted);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(r.adjusted(3, 3, -4, -4));
     }
 }
 

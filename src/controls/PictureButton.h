@@ -21,6 +21,7 @@ public:
     void SetLatched(bool on);
     bool isLatched() const { return latched_; }
     bool isHover() const { return hover_; }
+    Layout pictureLayout() const { return layout_; }
 
     // The owner calls this every 50 ms: a pointer that left quickly, onto another window, may
     // not have said so.

@@ -44,6 +44,8 @@ AlarmsDialog::AlarmsDialog(Database& database, QWidget* parent)
         Row& row = rows_[index];
         row.type = new QComboBox(this);
         row.type->addItems(types);
+        // The row shares the width; the type alone must never lose the end of its words.
+        row.type->setMinimumWidth(row.type->sizeHint().width());
         row.firstTarget = EditorRows::targetList(targets, this);
         row.delay = digitsField(3, this);
         row.escalation = digitsField(4, this);

@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "UnitTextValidator.h"
+#include "WindowPlacement.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -42,6 +43,7 @@ void EditorRows::addButtons(const QString& ok, const QString& cancel)
     buttons->addWidget(okButton);
     buttons->addWidget(cancelButton);
     static_cast<QVBoxLayout*>(dialog_->layout())->addLayout(buttons);
+    WindowPlacement::widenForTitle(*dialog_);
 }
 
 QComboBox* EditorRows::targetList(const QList<RecipientPickList::Entry>& entries, QWidget* parent)

@@ -128,6 +128,19 @@ QString printHeader(ReportKind kind)
     return translated(QT_TRANSLATE_NOOP("Report", "Alarms Report"));
 }
 
+QString exportTitle(ReportKind kind)
+{
+    switch (kind) {
+    case ReportKind::Pagers:
+        return translated(QT_TRANSLATE_NOOP("Report", "Export Contact Details to File"));
+    case ReportKind::Groups:
+        return translated(QT_TRANSLATE_NOOP("Report", "Export Groups to File"));
+    case ReportKind::Alarms:
+        break;
+    }
+    return translated(QT_TRANSLATE_NOOP("Report", "Export Alarms to File"));
+}
+
 QString exportFailureText(ReportKind kind)
 {
     // The groups report has always said it this way, in every language.

@@ -40,6 +40,8 @@ QList<ReportColumn> columns(ReportKind kind);
 QStringList columnTitles(ReportKind kind);
 QString windowTitle(ReportKind kind);
 QString printHeader(ReportKind kind);
+// Each report titles its export dialog with its own text.
+QString exportTitle(ReportKind kind);
 QString exportFailureText(ReportKind kind);
 
 // The rows in ascending local ID (alarm number for the alarms report).

@@ -5,9 +5,11 @@
 #include "MessageBox.h"
 #include "PrintOptionsDialog.h"
 #include "PrintTable.h"
+#include "SettingsStore.h"
 #include "SortableList.h"
 #include "TablePrinter.h"
 #include "TsvExport.h"
+#include "WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -47,11 +49,50 @@ ReportWindow::ReportWindow(ReportKind kind, Database& database, QWidget* parent)
         width = std::max(width, button->sizeHint().width());
     for (QPushButton* button : {export_, print_, ok_})
         button->resize(width, ok_->sizeHint().height());
-    int listWidth = 0;
-    for (const ReportColumn& column : std::as_const(columns_))
-        listWidth += column.width;
-    resize(std::max(MinimumWidth, listWidth + 40), 360);
     refresh();
+    // Nor is a cell: "Normally Closed" and its translations are wider than the Type column.
+    int listWidth = 0;
+    const QAbstractItemView& view = *list_;
+    for (int column = 0; column < columns_.size(); ++column) {
+        columns_[column].width = std::max(columns_[column].width, view.sizeHintForColumn(column));
+        list_->setColumnWidth(column, columns_[column].width);
+        listWidth += columns_[column].width;
+    }
+    resize(std::max(MinimumWidth, listWidth + 40), 360);
+}
+
+namespace {
+
+SettingsStore::Key placeKey(ReportKind kind)
+{
+    switch (kind) {
+    case ReportKind::Pagers:
+        return SettingsStore::PagersReportWndPos;
+    case ReportKind::Groups:
+        return SettingsStore::GroupsReportWndPos;
+    case ReportKind::Alarms:
+        break;
+    }
+    return SettingsStore::AlarmsReportWndPos;
+}
+
+} // namespace
+
+ReportWindow::~ReportWindow()
+{
+    SettingsStore::setBinary(placeKey(kind_),
+                             SettingsStore::windowFrameValue(WindowPlacement::frame(*this)));
+}
+
+void ReportWindow::placeBeside(const QList<QRect>& taken)
+{
+    if (const auto stored = SettingsStore::windowFrame(SettingsStore::binary(placeKey(kind_)))) {
+        WindowPlacement::place(*this, *stored);
+        return;
+    }
+    const QSize frameSize = size().grownBy(WindowPlacement::frameMargins(*this));
+    WindowPlacement::place(
+        *this, WindowPlacement::beside(frameSize, taken, WindowPlacement::availableAreas()));
 }
 
 void ReportWindow::refresh()
@@ -113,7 +154,7 @@ bool ReportWindow::print(const PrintSettings& settings)
 
 void ReportWindow::exportPressed()
 {
-    ExportDialog dialog(ExportDialog::defaultTitle(), Report::columnTitles(kind_), this);
+    ExportDialog dialog(Report::exportTitle(kind_), Report::columnTitles(kind_), this);
     dialog_ = &dialog;
     const bool accepted = dialog.exec() == QDialog::Accepted;
     dialog_ = nullptr;

@@ -21,6 +21,12 @@ public:
     static constexpr int MinimumHeight = 130;
 
     ReportWindow(ReportKind kind, Database& database, QWidget* parent = nullptr);
+    // Its place is kept for the next time this report opens.
+    ~ReportWindow() override;
+
+    // Where the user left this report last time, else beside taken.first() and clear of the
+    // other taken frames (the main window and the coaster panel).
+    void placeBeside(const QList<QRect>& taken);
 
     ReportKind kind() const { return kind_; }
     SortableList* list() const { return list_; }

@@ -7,10 +7,13 @@
 
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -35,6 +38,26 @@ QString translated(const char* text)
 
 namespace TablePrinter {
 
+namespace {
+
+void keepClearOfTheEdges(QPagedPaintDevice& printer)
+{
+    // Once painting has begun, the pages have their layout already.
+    if (printer.paintingActive())
+        return;
+    // A PDF page can be printed to its edge, a printer cannot: no side closer than SoundMarginMm,
+    // nor than the printer says it can print.
+    QPageLayout layout = printer.pageLayout();
+    layout.setUnits(QPageLayout::Millimeter);
+    const QMarginsF least = layout.minimumMargins();
+    layout.setMargins(
+        QMarginsF(std::max(least.left(), SoundMarginMm), std::max(least.top(), SoundMarginMm),
+                  std::max(least.right(), SoundMarginMm), std::max(least.bottom(), SoundMarginMm)));
+    printer.setPageLayout(layout);
+}
+
+} // namespace
+
 QFont font()
 {
     QFont font(QStringLiteral("DejaVu Sans"), 10);
@@ -44,11 +67,14 @@ QFont font()
 
 void layOut(PrintTable& table, QPagedPaintDevice& printer)
 {
+    keepClearOfTheEdges(printer);
     table.layOut(QSize(printer.width(), printer.height()), FontMeasure(font(), &printer));
 }
 
 bool paint(PrintTable& table, QPagedPaintDevice& printer, bool pageNumbers, int copies)
 {
+    // Before the painter opens the document: the first page takes the layout it has then.
+    keepClearOfTheEdges(printer);
     QPainter painter;
     if (!painter.begin(&printer))
         return false;

@@ -31,6 +31,10 @@ public:
     static constexpr Key Parity{"Settings", "Parity"};
     static constexpr Key StopBits{"Settings", "StopBits"};
     static constexpr Key VoiceLanguage{"Settings", "VoiceLanguage"};
+    // Where the user last left each report window, as "WndPos" holds the main window's.
+    static constexpr Key PagersReportWndPos{"Settings", "PagersReportWndPos"};
+    static constexpr Key GroupsReportWndPos{"Settings", "GroupsReportWndPos"};
+    static constexpr Key AlarmsReportWndPos{"Settings", "AlarmsReportWndPos"};
     static constexpr Key Alert{"Patron", "Alert"};
     static constexpr Key Range{"Patron", "Range"};
     static constexpr Key Locate{"Patron", "Locate"};

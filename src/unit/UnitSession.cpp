@@ -318,6 +318,8 @@ void UnitSession::PumpPages()
     });
     connect(page, &BlockExchange::failed, this, [this] {
         emit pageProgress(0);
+        if (!queue_.isEmpty())
+            emit pageFailed(queue_.first());
         StopPageTransfer();
         GoOffline();
     });

@@ -92,6 +92,8 @@ signals:
     // Progress of the page being sent, 0 to 100; 0 again when it is over.
     void pageProgress(int percent);
     void pageQueueChanged();
+    // The unit did not take this page record; the session goes offline after it.
+    void pageFailed(const QByteArray& record);
 
 private:
     struct LineSnapshot;

@@ -3,7 +3,9 @@
 #include "RegularFile.h"
 #include "WavReader.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 
 namespace {

@@ -19,7 +19,7 @@ VoiceUpdateWindow::VoiceUpdateWindow(Channel& port, const QString& folder, QWidg
     , answerTimeoutMs_(BlockTransfer::AnswerTimeoutMs)
     , languages_(new QComboBox(this))
     , progress_(new QProgressBar(this))
-    , status_(new QLabel(tr("Transferring..."), this))
+    , status_(new QLabel(this))
     , ok_(new QPushButton(tr("&Ok"), this))
     , cancel_(new QPushButton(tr("&Cancel"), this))
 {
@@ -29,6 +29,9 @@ VoiceUpdateWindow::VoiceUpdateWindow(Channel& port, const QString& folder, QWidg
     languages_->setCurrentIndex(stored >= 0 && stored < languages_->count() ? stored : 0);
     progress_->setRange(0, 100);
     progress_->setValue(0);
+    // Idle until OK: no transfer and no percentage to show yet.
+    progress_->setTextVisible(false);
+    status_->setMinimumHeight(status_->fontMetrics().height());
     auto* label = new QLabel(tr("&Language"), this);
     label->setBuddy(languages_);
     auto* grid = new QGridLayout;
@@ -77,6 +80,8 @@ void VoiceUpdateWindow::sendPrompts()
     connect(exchange_.get(), &BlockExchange::failed, this, [this] { finish(false); });
     ok_->setEnabled(false);
     languages_->setEnabled(false);
+    status_->setText(tr("Transferring..."));
+    progress_->setTextVisible(true);
     exchange_->send(BlockTransfer::VoicePrompts, *block);
 }
 

@@ -25,6 +25,7 @@ public:
     QComboBox* languageList() const { return languages_; }
     QProgressBar* progressBar() const { return progress_; }
     QPushButton* okButton() const { return ok_; }
+    QLabel* statusLabel() const { return status_; }
     QPushButton* cancelButton() const { return cancel_; }
 
 public slots:

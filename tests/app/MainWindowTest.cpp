@@ -30,6 +30,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTest>
@@ -381,12 +382,17 @@ TEST_F(MainWindowTest, RecipientListSelectionSendAndTheNotConnectedPath)
     QTest::keyClick(list, Qt::Key_B);
     EXPECT_EQ(SortableList::itemValue(list->currentItem()), 12);
 
-    // Nothing selected: Send does nothing. Offline: the page is refused, the text stays.
+    // Nothing selected: a beep and a word in the status bar, until a row is chosen. Offline:
+    // the page is refused, the text stays.
     list->clearSelection();
     window->messageBox()->setPlainText(QStringLiteral("hello"));
     window->sendCommand();
     EXPECT_TRUE(MessageBox::shown().isEmpty());
+    EXPECT_EQ(MessageBox::beeps().size(), 1);
+    EXPECT_EQ(window->statusPane(1)->text(), QStringLiteral("  Choose a pager or group first"));
+    EXPECT_EQ(window->messageBox()->toPlainText(), QStringLiteral("hello"));
     list->topLevelItem(2)->setSelected(true);
+    EXPECT_TRUE(window->statusPane(1)->text().isEmpty());
     window->sendCommand();
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("Message not sent.  Not Connected!"));
@@ -627,6 +633,39 @@ TEST_F(MainWindowTest, RecipientColumnsFitTheListWithMoreRowsThanItShows)
     }
 }
 
+TEST_F(MainWindowTest, TheMessageAndTheListUseTheRoomAndLongNamesShowWhole)
+{
+    const QString longName = QStringLiteral("Kitchen pass, second floor");
+    addPager(77, longName);
+    auto window = open();
+    for (const QSize size : {QSize(MainWindow::MinimumWidth, MainWindow::MinimumHeight),
+                             QSize(800, 600), QSize(1200, 800)}) {
+        SCOPED_TRACE(size.width());
+        window->resize(size);
+        QTest::qWait(20);
+        const int right = window->centralWidget()->width() - 10;
+        EXPECT_EQ(window->messageBox()->geometry().right() + 1, right);
+        EXPECT_EQ(window->progressBar()->geometry().right() + 1, right);
+        EXPECT_GE(window->recipientList()->width(), 179 + (5 * size.width() - 2570) / 11);
+    }
+    const QTreeWidgetItem* row = window->recipientList()->findRow(77);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->toolTip(0), longName);
+}
+
+TEST_F(MainWindowTest, TabFromTheMessageReachesButtonsThatShowTheFocus)
+{
+    auto window = open();
+    window->messageBox()->setFocus();
+    QTest::keyClick(window->messageBox(), Qt::Key_Tab);
+    auto* button = qobject_cast<PictureButton*>(QApplication::focusWidget());
+    ASSERT_NE(button, nullptr);
+    const QImage focused = button->grab().toImage();
+    window->messageBox()->setFocus();
+    ASSERT_FALSE(button->hasFocus());
+    EXPECT_NE(button->grab().toImage(), focused);
+}
+
 TEST_F(MainWindowTest, LoginsAndLogoutsFreeTheMenusTheyReplace)
 {
     auto window = open();
@@ -701,6 +740,28 @@ TEST_F(MainWindowTest, APageTheUnitNeverConfirmsIsReportedAndTheWindowGoesOfflin
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_EQ(MessageBox::shown()[0].text, QStringLiteral("No response from unit."));
     EXPECT_EQ(unit.events(QStringLiteral("page")).size(), 0);
+    // The failed text is back in the empty box, with its recipient, to be sent again.
+    EXPECT_EQ(window->messageBox()->toPlainText(), QStringLiteral("Table 4 ready"));
+    ASSERT_EQ(window->recipientList()->selectedItems().size(), 1);
+    EXPECT_EQ(SortableList::itemValue(window->recipientList()->selectedItems()[0]), 12);
+}
+
+TEST_F(MainWindowTest, AFailedPageLeavesATextTypedSinceAsItIs)
+{
+    SimulatedUnit unit({QStringLiteral("--silent-after"), QStringLiteral("3"),
+                        QStringLiteral("--fault-type"), QStringLiteral("4")});
+    ASSERT_TRUE(unit.started());
+    SettingsStore::setText(SettingsStore::ComPort, unit.path());
+    auto window = open();
+    window->session().setAnswerTimeout(300);
+    window->runCommand(32791);
+    ASSERT_TRUE(window->session().isOnline());
+    window->recipientList()->topLevelItem(2)->setSelected(true);
+    QTest::keyClicks(window->messageBox(), QStringLiteral("Table 4 ready"));
+    QTest::mouseClick(window->button(1039), Qt::LeftButton);
+    QTest::keyClicks(window->messageBox(), QStringLiteral("Next"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->session().isOnline(); }, 5000));
+    EXPECT_EQ(window->messageBox()->toPlainText(), QStringLiteral("Next"));
 }
 
 TEST_F(MainWindowTest, AnUploadedConfigurationIsAnUnsavedChange)
@@ -796,6 +857,59 @@ TEST_F(MainWindowTest, AStoredFrameNoWindowCanHaveLeavesTheUsualPlace)
         SettingsStore::setBinary(SettingsStore::WndPos, stored);
         EXPECT_EQ(open()->normalGeometry(), usual) << c.what;
     }
+}
+
+TEST_F(MainWindowTest, AStoredPlaceOffTheScreenComesBackInsideIt)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct {
+        const char* what;
+        QRect frame;
+    } cases[] = {
+        {"caption above the screen", QRect(area.left() + 30, area.top() - 20, 600, 500)},
+        {"from a larger screen", QRect(area.right() + 400, area.bottom() + 300, 600, 500)},
+        {"from a second screen on the left", QRect(area.left() - 1900, area.top() + 40, 600, 500)},
+        {"larger than the screen", QRect(area.left(), area.top(), area.width() + 300, 3000)},
+    };
+    for (const auto& c : cases) {
+        SettingsStore::setBinary(SettingsStore::WndPos, SettingsStore::windowFrameValue(c.frame));
+        auto window = open();
+        // The size is set again once the window's frame is known, just after it shows.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return area.contains(window->frameGeometry()); }, 2000))
+            << c.what;
+    }
+}
+
+TEST_F(MainWindowTest, ReportsOpenBesideTheWindowAndWhereTheUserLeftThem)
+{
+    auto window = open();
+    window->resize(MainWindow::MinimumWidth, MainWindow::MinimumHeight);
+    window->move(0, 0);
+    QTest::qWait(20);
+    const QRect area = window->screen()->availableGeometry();
+    window->runCommand(32787);
+    ReportWindow* pagers = window->openReport(32787);
+    ASSERT_NE(pagers, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pagers));
+    // Beside the window where the screen has room (the screenshot round shows that on a larger
+    // screen); on this one, inside it at least.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return area.contains(pagers->frameGeometry()); }, 2000));
+
+    // Moved by the user, closed, opened again: where it was left; the groups report has its own.
+    QTest::qWait(50);
+    const QRect placed = pagers->frameGeometry();
+    pagers->move(area.left() + 40, area.bottom() - pagers->frameGeometry().height() - 10);
+    QTest::qWait(50);
+    const QRect left = pagers->frameGeometry();
+    ASSERT_NE(left, placed);
+    pagers->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->openReport(32787); }, 2000));
+    window->runCommand(32787);
+    ASSERT_NE(window->openReport(32787), nullptr);
+    EXPECT_EQ(window->openReport(32787)->frameGeometry(), left);
+    window->runCommand(32788);
+    ASSERT_NE(window->openReport(32788), nullptr);
+    EXPECT_NE(window->openReport(32788)->frameGeometry().topLeft(), left.topLeft());
 }
 
 TEST_F(MainWindowTest, SpanishTextsAndAccelerators)

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 const QColor Face(200, 200, 200);
@@ -174,4 +176,51 @@ TEST(PictureButton, TheOwnersPollClearsAHoverThePointerLeftBehind)
     QCursor::setPos(b.button.mapToGlobal(QPoint(500, 500)));
     b.button.pollHover();
     EXPECT_FALSE(b.button.isHover());
+}
+
+// The focus must show however the button looks, or Tab walks through stops that show nothing.
+TEST(PictureButton, TheFocusShowsInEveryLook)
+{
+    Button b(QStringLiteral("Send"));
+    b.button.Configure(QStringLiteral("Send"), solid(Hot), solid(Normal), PictureButton::IconAbove,
+                       true);
+    b.button.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&b.button));
+    // Dark pixels down the left side, three pixels in, where only the face is otherwise.
+    auto focusMarks = [&] {
+        const QImage image = b.paint();
+        int marks = 0;
+        for (int y = 3; y <= 56; ++y)
+            marks += image.pixelColor(3, y).lightness() < 60;
+        return marks;
+    };
+    const struct {
+        const char* look;
+        std::function<void()> set;
+    } looks[] = {
+        {"normal",
+         [] {
+         }},
+        {"under the pointer",
+         [&] {
+             QTest::mouseMove(&b.button, QPoint(40, 30));
+         }},
+        {"pressed",
+         [&] {
+             b.button.setDown(true);
+         }},
+        {"latched",
+         [&] {
+             b.button.setDown(false);
+             b.button.SetLatched(true);
+         }},
+    };
+    for (const auto& look : looks) {
+        look.set();
+        b.button.clearFocus();
+        EXPECT_EQ(focusMarks(), 0) << look.look;
+        b.button.setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(b.button.hasFocus()) << look.look;
+        EXPECT_GT(focusMarks(), 10) << look.look;
+    }
 }

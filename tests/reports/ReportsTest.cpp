@@ -13,6 +13,7 @@
 #include "PrintTable.h"
 #include "ReportWindow.h"
 #include "SortableList.h"
+#include "TablePrinter.h"
 #include "TsvExport.h"
 
 #include <QCheckBox>
@@ -20,6 +21,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -741,5 +743,110 @@ TEST_F(ReportsTest, NoTwoItemsOfAReportWindowShareAMnemonic)
                           QStringList());
             }
         }
+    }
+}
+
+TEST_F(ReportsTest, EveryCellAndTitleShowsWholeAndEachExportHasItsOwnTitle)
+{
+    {
+        AlarmRecord alarm = database_.image().alarm(2);
+        alarm.setInputType(AlarmRecord::NormallyClosed);
+    }
+    const std::pair<ReportKind, const char*> kinds[] = {
+        {ReportKind::Pagers, "Export Contact Details to File"},
+        {ReportKind::Groups, "Export Groups to File"},
+        {ReportKind::Alarms, "Export Alarms to File"},
+    };
+    for (const bool spanish : {false, true}) {
+        std::optional<mnemonics::SpanishTexts> texts;
+        if (spanish) {
+            texts.emplace();
+            ASSERT_TRUE(texts->loaded());
+        }
+        SCOPED_TRACE(spanish ? "Spanish" : "English");
+        // A pager or group that is not there reads the same in a report as in an editor.
+        EXPECT_EQ(QCoreApplication::translate("Report", "None"),
+                  QCoreApplication::translate("RecipientPickList", "None"));
+        for (const auto& [kind, exportTitle] : kinds) {
+            ReportWindow window(kind, database_);
+            window.show();
+            SCOPED_TRACE(window.windowTitle().toStdString());
+            const QAbstractItemView& view = *window.list();
+            for (int column = 0; column < window.list()->columnCount(); ++column)
+                EXPECT_LE(view.sizeHintForColumn(column), window.list()->columnWidth(column))
+                    << window.list()->headerItem()->text(column).toStdString();
+            QString title;
+            QTimer::singleShot(0, &window, [&] {
+                if (QDialog* dialog = window.runningDialog()) {
+                    title = dialog->windowTitle();
+                    dialog->reject();
+                }
+            });
+            QTest::mouseClick(window.exportButton(), Qt::LeftButton);
+            EXPECT_EQ(title, spanish ? QCoreApplication::translate("Report", exportTitle)
+                                     : QString::fromLatin1(exportTitle));
+            if (spanish) {
+                EXPECT_NE(title, QString::fromLatin1(exportTitle));
+            }
+        }
+    }
+}
+
+namespace {
+
+// Where ink is on the first page of a PDF, in millimetres from the paper's edges, as pdftoppm
+// renders it; nullopt when it cannot.
+std::optional<QMarginsF> inkMargins(const QString& pdf, const QString& folder)
+{
+    const int dpi = 72;
+    ChildProcess render(QStringLiteral("/usr/bin/pdftoppm"),
+                        {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"),
+                         QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                         QStringLiteral("1"), QStringLiteral("-singlefile"), pdf,
+                         folder + QStringLiteral("/page")});
+    if (render.wait() != 0)
+        return std::nullopt;
+    const QImage page(folder + QStringLiteral("/page.pgm"));
+    if (page.isNull())
+        return std::nullopt;
+    QRect ink;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 200)
+                ink |= QRect(x, y, 1, 1);
+    if (ink.isEmpty())
+        return std::nullopt;
+    const double mm = 25.4 / dpi;
+    return QMarginsF(ink.left() * mm, ink.top() * mm, (page.width() - 1 - ink.right()) * mm,
+                     (page.height() - 1 - ink.bottom()) * mm);
+}
+
+} // namespace
+
+TEST_F(ReportsTest, APrintedPageKeepsClearOfThePaperEdges)
+{
+    // Columns enough to fill the width, rows enough to fill the height.
+    PrintTable table;
+    table.setTitle(QStringLiteral("Margins"));
+    for (int column = 0; column < 30; ++column)
+        table.addColumn(QStringLiteral("Column %1").arg(column));
+    for (int row = 0; row < 120; ++row) {
+        const int index = table.addRow();
+        for (int column = 0; column < 30; ++column)
+            table.addCell(index, QStringLiteral("Cell %1.%2").arg(row).arg(column));
+    }
+    PrintSettings settings;
+    settings.header = QStringLiteral("Margins");
+    settings.pdfFile = file("margins.pdf");
+    ASSERT_EQ(TablePrinter::print(table, settings), QString());
+    const std::optional<QMarginsF> margins = inkMargins(settings.pdfFile, dir_.path());
+    ASSERT_TRUE(margins);
+    // At least a centimetre from every edge, where a printer can print; the table reaches the
+    // right and the bottom of the body, within a column or a row, so those edges are measured too.
+    for (const auto& [edge, distance] :
+         {std::pair{"left", margins->left()}, std::pair{"top", margins->top()},
+          std::pair{"right", margins->right()}, std::pair{"bottom", margins->bottom()}}) {
+        EXPECT_GE(distance, 10.0) << edge;
+        EXPECT_LE(distance, 40.0) << edge;
     }
 }

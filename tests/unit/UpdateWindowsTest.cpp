@@ -13,6 +13,7 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -92,7 +93,8 @@ TEST_F(UpdateWindowsTest, FirmwareWindowGoesFromBrowseToStartToTheLoadersVerdict
     FileDialog::setNextFileName(fifo);
     QTest::mouseClick(window.actionButton(), Qt::LeftButton);
     EXPECT_EQ(window.mode(), FirmwareUpdateWindow::Mode::NoFile);
-    EXPECT_EQ(messages(), QStringList{fifo + QStringLiteral(" cannot be read: it is not a regular file")});
+    EXPECT_EQ(messages(),
+              QStringList{fifo + QStringLiteral(" cannot be read: it is not a regular file")});
     MessageBox::resetScript();
 
     // A file without a record would leave the loader waiting for a line that never comes.
@@ -224,10 +226,15 @@ TEST_F(UpdateWindowsTest, VoiceWindowSendsTheChosenLanguage)
     VoiceUpdateWindow window(*port_, dir_.path());
     window.show();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Voice Update"));
+    // Nothing under way before OK: no "Transferring..." and no percentage.
+    EXPECT_TRUE(window.statusLabel()->text().isEmpty());
+    EXPECT_FALSE(window.progressBar()->isTextVisible());
     EXPECT_EQ(window.languageList()->currentText(), QStringLiteral("German"));
     EXPECT_TRUE(mnemonics::windowClashes(window).isEmpty());
     QSignalSpy finished(&window, &QDialog::finished);
     QTest::mouseClick(window.okButton(), Qt::LeftButton);
+    EXPECT_EQ(window.statusLabel()->text(), QStringLiteral("Transferring..."));
+    EXPECT_TRUE(window.progressBar()->isTextVisible());
     ASSERT_TRUE(!finished.isEmpty() || finished.wait(10000));
     EXPECT_EQ(finished.first().first().toInt(), QDialog::Accepted);
     const QList<QJsonObject> voice = unit_->events(QStringLiteral("voice"));

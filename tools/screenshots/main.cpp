@@ -4,6 +4,7 @@
 // starts it under Xvfb in both languages.
 #include "AlarmsDialog.h"
 #include "CoasterPanel.h"
+#include "CommandId.h"
 #include "CommonMessagesDialog.h"
 #include "Database.h"
 #include "ExportDialog.h"
@@ -23,9 +24,12 @@
 #include "SerialPort.h"
 #include "SettingsSheet.h"
 #include "SettingsStore.h"
+#include "TavoluxApp.h"
+#include "TextFit.h"
 #include "Translations.h"
 #include "UnitSession.h"
 #include "VoiceUpdateWindow.h"
+#include "WindowPlacement.h"
 
 #include <QPrintPreviewDialog>
 
@@ -37,6 +41,7 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QTest>
+#include <memory>
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -69,12 +74,42 @@ public:
         const QString file = QStringLiteral("%1/%2-%3.png").arg(folder_, name, suffix_);
         (extent == Screen ? window.screen()->grabWindow(0) : window.grab()).save(file);
         std::printf("%s\n", qPrintable(file));
+        check(window, name);
         return true;
+    }
+
+    // Every text of the window whole, and the window inside the screen.
+    void check(const QWidget& window, const QString& name)
+    {
+        for (const QString& fault : TextFit::cutTexts(window) + TextFit::placementFaults(window))
+            faults_ << QStringLiteral("%1-%2: %3").arg(name, suffix_, fault);
+    }
+    // Windows placed beside each other, each checked, and none over another.
+    void checkApart(const QList<const QWidget*>& windows, const QString& name)
+    {
+        for (const QWidget* one : windows) {
+            if (!one)
+                continue;
+            check(*one, name);
+            for (const QWidget* other : windows)
+                if (other && one < other && one->frameGeometry().intersects(other->frameGeometry()))
+                    faults_ << QStringLiteral("%1-%2: %3 stands over %4")
+                                   .arg(name, suffix_, one->windowTitle(), other->windowTitle());
+        }
+    }
+
+    // Says what was found wrong; false when anything was.
+    bool report() const
+    {
+        for (const QString& fault : faults_)
+            std::fprintf(stderr, "%s\n", qPrintable(fault));
+        return faults_.isEmpty();
     }
 
 private:
     QString folder_;
     QString suffix_;
+    QStringList faults_;
 };
 
 // The report windows and their print and export dialogs, each alone on the screen.
@@ -146,6 +181,8 @@ void updateWindows(Pictures& pictures)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // The console's own start: its names and its font.
+    TavoluxApp tavolux(app);
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s OUTPUT-FOLDER\n", argv[0]);
         return 1;
@@ -190,9 +227,17 @@ int main(int argc, char* argv[])
         pictures.take(window, QStringLiteral("main-%1").arg(QString::fromLatin1(name)),
                       Pictures::Screen);
     }
+    // As it starts the first time: the coaster panel beside the console, not over it.
+    pictures.checkApart({&window, window.coasterPanel()}, QStringLiteral("main-start"));
     updateWindows(pictures);
     window.resize(800, 600);
     pictures.take(window, QStringLiteral("main-wide"), Pictures::Screen);
+    const QRect area = window.screen()->availableGeometry();
+    WindowPlacement::place(window, area.adjusted(0, 0, -80, -40));
+    pictures.take(window, QStringLiteral("main-large"), Pictures::Screen);
+    std::unique_ptr<QDialog> about(MainWindow::createAboutBox(&window));
+    pictures.take(*about, QStringLiteral("about"));
+    about->hide();
 
     // The coaster panel in every combination of its rows, with Beep and Range switched on.
     SettingsStore::setInteger(SettingsStore::BeepState, 1);
@@ -279,11 +324,32 @@ int main(int argc, char* argv[])
     grabDialog(ports, "port-settings");
     LoginDialog login(&window);
     grabDialog(login, "login");
+    // At its usual size and place: the coaster panel and a report open beside it, inside the
+    // screen and over none of the others, as a window manager shows them.
+    WindowPlacement::place(window, QRect(area.topLeft() + QPoint(20, 10), QSize(540, 510)));
+    // The window manager has the console where it was put before the others are put beside it.
+    QTest::qWait(300);
+    // As the first time: no place stored yet for the panel or the report (the panel stores its
+    // place as it goes).
+    delete window.coasterPanel();
+    for (SettingsStore::Key place :
+         {SettingsStore::PatronWndPos, SettingsStore::PagersReportWndPos})
+        SettingsStore::setBinary(place, {});
+    window.recreateCoasterPanel();
+    window.runCommand(ViewPagersCommand);
+    ReportWindow* beside = window.openReport(ViewPagersCommand);
+    if (!beside || !QTest::qWaitForWindowExposed(beside))
+        return 1;
+    pictures.take(window, QStringLiteral("main-beside"), Pictures::Screen);
+    pictures.checkApart({&window, window.coasterPanel(), beside}, QStringLiteral("main-beside"));
+    beside->close();
+    if (window.coasterPanel())
+        window.coasterPanel()->hide();
     window.hide();
     image.group(0).setRotary(true);
     image.alarm(0).setInputType(AlarmRecord::NormallyClosed);
     image.alarm(0).setFirstTarget(100);
     image.alarm(0).setMessage(QStringLiteral("Fire door open"));
     takeReports(database, pictures);
-    return 0;
+    return pictures.report() ? 0 : 1;
 }

@@ -374,6 +374,10 @@ La consola se ha iniciado con el contenido predeterminado. El archivo se deja co
         <source>%1 cannot be read: %2</source>
         <translation>%1 no se puede leer: %2</translation>
     </message>
+    <message>
+        <source>%1 cannot be sent: %2</source>
+        <translation>%1 no se puede enviar: %2</translation>
+    </message>
 </context>
 <context>
     <name>FunctionKeysDialog</name>
@@ -521,6 +525,17 @@ Añada al menos un miembro</translation>
     </message>
 </context>
 <context>
+    <name>HexFile</name>
+    <message>
+        <source>it is not a text file (it holds a NUL byte)</source>
+        <translation>no es un archivo de texto (contiene un byte NUL)</translation>
+    </message>
+    <message>
+        <source>it holds no records</source>
+        <translation>no contiene ningún registro</translation>
+    </message>
+</context>
+<context>
     <name>InterfacePage</name>
     <message>
         <source>None</source>
@@ -555,8 +570,8 @@ Añada al menos un miembro</translation>
         <translation>Aceptar &amp;mensajes a buscas no válidos</translation>
     </message>
     <message>
-        <source>Send &apos;ID=&apos; every t&amp;wo seconds</source>
-        <translation>Enviar &apos;ID=&apos; cada &amp;dos segundos</translation>
+        <source>Send 'ID=' every t&amp;wo seconds</source>
+        <translation>Enviar 'ID=' cada &amp;dos segundos</translation>
     </message>
     <message>
         <source>&amp;Protocol</source>
@@ -901,6 +916,10 @@ Add some now?</source>
         <source>&amp;Alarms</source>
         <translation>&amp;Alarmas</translation>
     </message>
+    <message>
+        <source>Choose a pager or group first</source>
+        <translation>Elija primero un busca o un grupo</translation>
+    </message>
 </context>
 <context>
     <name>MembersDialog</name>
@@ -1173,8 +1192,8 @@ La lista muestra uno de cada uno; renumérelo o elimínelo para llegar al otro.<
         <translation>El puerto no existe.</translation>
     </message>
     <message>
-        <source>You are not allowed to use the port. Add your user to the &quot;dialout&quot; group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
-        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo &quot;dialout&quot; (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
+        <source>You are not allowed to use the port. Add your user to the "dialout" group (sudo usermod -aG dialout $USER), then log out and log in again.</source>
+        <translation>No tiene permiso para usar el puerto. Añada su usuario al grupo "dialout" (sudo usermod -aG dialout $USER) y después cierre la sesión y vuelva a iniciarla.</translation>
     </message>
     <message>
         <source>This is not a serial port.</source>
@@ -1365,7 +1384,7 @@ Elija otro número</translation>
     </message>
     <message>
         <source>None</source>
-        <translation>Ninguna</translation>
+        <translation>Ninguno</translation>
     </message>
     <message>
         <source>Cap Code</source>
@@ -1431,6 +1450,22 @@ Elija otro número</translation>
         <source>Could not open file for export!</source>
         <translation>¡No se pudo abrir el archivo para exportar!</translation>
     </message>
+    <message>
+        <source>Export Contact Details to File</source>
+        <translation>Exportar datos de contacto a un archivo</translation>
+    </message>
+    <message>
+        <source>Export Groups to File</source>
+        <translation>Exportar grupos a un archivo</translation>
+    </message>
+    <message>
+        <source>Export Alarms to File</source>
+        <translation>Exportar alarmas a un archivo</translation>
+    </message>
+    <message>
+        <source>Input</source>
+        <translation>Entrada</translation>
+    </message>
 </context>
 <context>
     <name>ReportWindow</name>
@@ -1452,6 +1487,10 @@ Elija otro número</translation>
     <message>
         <source>The port does not take %1; it runs with %2.</source>
         <translation>El puerto no acepta %1; funciona con %2.</translation>
+    </message>
+    <message>
+        <source>%1: another program (such as a running console) holds the port</source>
+        <translation>%1: otro programa (por ejemplo, una consola abierta) tiene el puerto ocupado</translation>
     </message>
 </context>
 <context>
@@ -1678,12 +1717,12 @@ Vuelva a elegir los ajustes en Configuración de conexión.</translation>
         <translation>Japonés</translation>
     </message>
     <message>
-        <source>Error: File not found!</source>
-        <translation>Error: ¡archivo no encontrado!</translation>
+        <source>its "data" chunk is empty, and the first prompt needs sample data</source>
+        <translation>su bloque "data" está vacío, y el primer mensaje necesita datos de sonido</translation>
     </message>
     <message>
-        <source>The voice prompts are too large: the unit takes at most %1 bytes of sample data in all.</source>
-        <translation>Los mensajes de voz son demasiado grandes: la unidad admite como máximo %1 bytes de muestras en total.</translation>
+        <source>%1 cannot be used: %2</source>
+        <translation>%1 no se puede usar: %2</translation>
     </message>
 </context>
 <context>
@@ -1707,6 +1746,25 @@ Vuelva a elegir los ajustes en Configuración de conexión.</translation>
     <message>
         <source>&amp;Language</source>
         <translation>&amp;Idioma</translation>
+    </message>
+</context>
+<context>
+    <name>WavReader</name>
+    <message>
+        <source>it is not a RIFF/WAVE file</source>
+        <translation>no es un archivo RIFF/WAVE</translation>
+    </message>
+    <message>
+        <source>it has no "data" chunk</source>
+        <translation>no tiene bloque "data"</translation>
+    </message>
+    <message>
+        <source>the voice prompts are too large: the unit takes at most %1 bytes of sample data in all</source>
+        <translation>los mensajes de voz son demasiado grandes: la unidad admite como máximo %1 bytes de datos de sonido en total</translation>
+    </message>
+    <message>
+        <source>a chunk before its "data" chunk runs past the end of the file</source>
+        <translation>un bloque anterior a su bloque "data" se extiende más allá del final del archivo</translation>
     </message>
 </context>
 </TS>
