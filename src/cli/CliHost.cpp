@@ -72,18 +72,11 @@ bool CliHost::runStatusWindow()
 {
     BlockExchange request(*session_->port(), [this](const QString& text) { inform(text); });
     request.setAnswerTimeout(session_->answerTimeoutMs());
-    QEventLoop loop;
-    QObject::connect(&request, &BlockExchange::done, &loop, [&] {
-        statusText_ = request.received();
-        loop.quit();
-    });
-    QObject::connect(&request, &BlockExchange::failed, &loop, [&] {
-        failed_ = true;
-        loop.quit();
-    });
     request.receive(BlockTransfer::StatusText);
-    loop.exec();
-    request.stop();
+    if (request.runToEnd())
+        statusText_ = request.received();
+    else
+        failed_ = true;
     return !linkFailed_;
 }
 
@@ -162,22 +155,14 @@ void CliHost::runVoicePromptUpdate()
 {
     BlockExchange send(*session_->port(), [this](const QString& text) { inform(text); });
     send.setAnswerTimeout(session_->answerTimeoutMs());
-    QEventLoop loop;
-    bool done = false;
-    QObject::connect(&send, &BlockExchange::progress, &loop, [this](int percent) {
+    QObject::connect(&send, &BlockExchange::progress, [this](int percent) {
         if (progressToTerminal_) {
             std::fprintf(stderr, "\rtavolux-cli: transferring... %3d%%", percent);
             std::fflush(stderr);
         }
     });
-    QObject::connect(&send, &BlockExchange::done, &loop, [&] {
-        done = true;
-        loop.quit();
-    });
-    QObject::connect(&send, &BlockExchange::failed, &loop, &QEventLoop::quit);
     send.send(BlockTransfer::VoicePrompts, voiceBlock_);
-    loop.exec();
-    send.stop();
+    const bool done = send.runToEnd();
     if (progressToTerminal_)
         std::fprintf(stderr, "\n");
     failed_ = failed_ || !done;

@@ -1,5 +1,7 @@
 #include "BlockExchange.h"
 
+#include <QEventLoop>
+
 BlockExchange::BlockExchange(Channel& port, std::function<void(const QString&)> showMessage,
                              QObject* parent)
     : QObject(parent)
@@ -55,4 +57,18 @@ QByteArray BlockExchange::received() const
 {
     return QByteArray(reinterpret_cast<const char*>(transfer_->Data()),
                       static_cast<qsizetype>(transfer_->Length()));
+}
+
+bool BlockExchange::runToEnd()
+{
+    bool completed = false;
+    QEventLoop loop;
+    connect(this, &BlockExchange::done, &loop, [&] {
+        completed = true;
+        loop.quit();
+    });
+    connect(this, &BlockExchange::failed, &loop, &QEventLoop::quit);
+    loop.exec();
+    stop();
+    return completed;
 }

@@ -27,6 +27,10 @@ public:
     void receive(uint8_t type, uint32_t expectedLength = 0);
     // Ends the worker; no signal comes after this.
     void stop();
+    // Serves this thread's events until the exchange begun by send or receive is done or has
+    // failed, then ends the worker; true when it is done. The worker's waits end by the answer
+    // time-out, so this one does too.
+    [[nodiscard]] bool runToEnd();
     // How long the unit may leave an awaited answer unsaid, for the blocks started after it.
     void setAnswerTimeout(int ms) { transfer_->setAnswerTimeout(ms); }
 
