@@ -1,15 +1,14 @@
 #include "CliHost.h"
 
 #include "BlockExchange.h"
+#include "ServeEventsUntil.h"
 #include "FirmwareLoader.h"
 #include "ImageTransfer.h"
 #include "RegularFile.h"
 #include "SerialPort.h"
 #include "UnitSession.h"
 
-#include <QEventLoop>
 #include <QFile>
-#include <QTimer>
 
 #include <cstdio>
 #include <unistd.h>
@@ -129,15 +128,11 @@ void CliHost::runFirmwareUpdate()
     say(QStringLiteral("Switch the unit off and on again to start its boot loader."));
     TerminalLoaderListener listener(progressToTerminal_, file.size());
     FirmwareLoader loader(*session_->port(), file, listener);
-    QEventLoop loop;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
-        if (listener.ended || loader.quietMs() > loaderTimeoutMs_)
-            loop.quit();
-    });
-    watch.start(20);
     loader.start();
-    loop.exec();
+    // The loader's quiet time bounds this wait: a boot loader that stops answering ends it.
+    static_cast<void>(serveEventsUntil(
+        [&] { return listener.ended || loader.quietMs() > loaderTimeoutMs_; },
+        QDeadlineTimer::Forever));
     if (!listener.ended) {
         linkFailed_ = true;
         say(loader.state() == FirmwareLoader::State::Calling

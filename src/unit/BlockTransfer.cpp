@@ -1,12 +1,12 @@
 #include "BlockTransfer.h"
 
 #include "Channel.h"
+#include "ServeEventsUntil.h"
 #include "TransferListener.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
-#include <QTimer>
 
 #include <cerrno>
 
@@ -78,14 +78,10 @@ void BlockTransfer::Stop()
     // shows: keep this thread's event loop turning until the worker has ended.
     QCoreApplication* app = QCoreApplication::instance();
     if (app && QThread::currentThread() == app->thread() && !workerEnded_) {
-        QEventLoop loop;
-        QTimer check;
-        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-            if (workerEnded_)
-                loop.quit();
-        });
-        check.start(5);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        // Unbounded here: only the user's closing of a message may hold the worker.
+        static_cast<void>(serveEventsUntil([this] { return workerEnded_.load(); },
+                                           QDeadlineTimer::Forever,
+                                           QEventLoop::ExcludeUserInputEvents));
     }
     worker_.join();
 }

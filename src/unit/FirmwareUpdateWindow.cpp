@@ -6,14 +6,13 @@
 #include "MessageBox.h"
 #include "RegularFile.h"
 #include "SerialPort.h"
+#include "ServeEventsUntil.h"
 
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 FirmwareUpdateWindow::FirmwareUpdateWindow(SerialPort& port, QWidget* parent)
@@ -113,15 +112,8 @@ void FirmwareUpdateWindow::stopWorker()
     // The worker may be waiting for this thread to show a message or change a control, so
     // this thread keeps serving its events. The worker's own waits are bounded (one read and
     // one write time-out, the write released above), so only a message still open holds it.
-    QEventLoop loop;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (loader_->hasEnded())
-            loop.quit();
-    });
-    poll.start(10);
-    if (!loader_->hasEnded())
-        loop.exec();
+    static_cast<void>(
+        serveEventsUntil([this] { return loader_->hasEnded(); }, QDeadlineTimer::Forever));
     loader_->join();
     loader_.reset();
 }
