@@ -1,6 +1,7 @@
 #include "RecordEditing.h"
 
 #include "ConfigurationImage.h"
+#include "SlotClaim.h"
 #include "DataExchange.h"
 #include "MessageBox.h"
 
@@ -77,20 +78,19 @@ bool RecordEditing::claimSlot(QWidget* dialog, QLineEdit* localIdField, Configur
                               std::optional<uint16_t> shown, uint16_t newId,
                               std::optional<int>& slot)
 {
-    if (pendingSlot) {
-        if (!checkFree(dialog, localIdField, image, newId))
-            return false;
-        slot = std::exchange(pendingSlot, std::nullopt);
-        return true;
-    }
-    if (!shown)
-        return false;
     // The text, not its number, decides whether the field changed: "0012" for 12 is a change.
-    if (QString::number(*shown) != localIdField->text() &&
-        !checkFree(dialog, localIdField, image, newId))
+    const bool fieldChanged = shown && QString::number(*shown) != localIdField->text();
+    const SlotClaim claim = SlotClaim::decide(image, find, pendingSlot, shown, fieldChanged, newId);
+    if (claim.outcome == SlotClaim::Outcome::IdTaken) {
+        checkFree(dialog, localIdField, image, newId); // shows the refusal
         return false;
-    slot = (image.*find)(*shown);
-    if (slot && *shown != newId)
+    }
+    if (claim.outcome == SlotClaim::Outcome::NothingShown)
+        return false;
+    if (pendingSlot)
+        pendingSlot.reset();
+    slot = claim.slot;
+    if (claim.renumber)
         image.renumberLocalId(*shown, newId);
     return true;
 }

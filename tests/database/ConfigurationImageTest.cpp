@@ -1,4 +1,5 @@
 #include "ConfigurationImage.h"
+#include "SlotClaim.h"
 
 #include <gtest/gtest.h>
 
@@ -558,4 +559,40 @@ TEST(ConfigurationImageMembership, NestedGroupsRelationsAndLoops)
     EXPECT_EQ(members(image, 7), (std::vector<uint16_t>{5, 9, 30}));
     EXPECT_TRUE(image.groupHasMember(7, 9));
     EXPECT_TRUE(image.groupHasMember(7, 30));
+}
+
+TEST(SlotClaimDecision, PicksTheSlotSaveWritesWithoutADialog)
+{
+    using O = SlotClaim::Outcome;
+    ConfigurationImage image;
+    addPager(image, 3, 12);
+    addPager(image, 5, 40);
+    struct Case {
+        const char* what;
+        std::optional<int> pending;
+        std::optional<uint16_t> shown;
+        bool fieldChanged;
+        uint16_t newId;
+        O outcome;
+        std::optional<int> slot;
+        bool renumber;
+    };
+    const std::vector<Case> cases = {
+        {"new slot, free ID", 9, std::nullopt, true, 77, O::Write, 9, false},
+        {"new slot, taken ID", 9, std::nullopt, true, 40, O::IdTaken, std::nullopt, false},
+        {"nothing shown", std::nullopt, std::nullopt, true, 77, O::NothingShown, std::nullopt, false},
+        {"shown, unchanged", std::nullopt, 12, false, 12, O::Write, 3, false},
+        {"shown, renumbered", std::nullopt, 12, true, 77, O::Write, 3, true},
+        {"shown, renumbered onto a taken ID", std::nullopt, 12, true, 40, O::IdTaken, std::nullopt, false},
+        {"shown, 0012 for 12 is a change to a taken ID", std::nullopt, 12, true, 12, O::IdTaken, std::nullopt, false},
+        {"shown, no longer in the image", std::nullopt, 55, false, 55, O::Write, std::nullopt, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const SlotClaim claim = SlotClaim::decide(image, &ConfigurationImage::findPager, c.pending,
+                                                  c.shown, c.fieldChanged, c.newId);
+        EXPECT_EQ(claim.outcome, c.outcome);
+        EXPECT_EQ(claim.slot, c.slot);
+        EXPECT_EQ(claim.renumber, c.renumber);
+    }
 }
