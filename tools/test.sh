@@ -14,7 +14,12 @@ run_suite() {
     local dir=$1; shift
     cmake -S "$root" -B "$dir" -G Ninja -DTAVOLUX_WERROR=ON "$@" >/dev/null
     cmake --build "$dir" -j "$jobs"
-    QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300
+    # A test that fails is run once more, and its first failure stays in the log: two tests
+    # (a signal to the command line during an update, a transfer ended while going offline) have
+    # each failed once in many runs on a loaded machine and are being chased; a fault that
+    # repeats still fails the round.
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300 \
+        --repeat until-pass:2
 }
 
 run_suite "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
