@@ -1,25 +1,19 @@
 #include "MainWindow.h"
 
 #include "CoasterPanel.h"
+#include "CommandTable.h"
 #include "Database.h"
 #include "DatabaseCommands.h"
 #include "EditorLauncher.h"
-#include "FirmwareUpdateWindow.h"
 #include "LoginDialog.h"
 #include "MessageBox.h"
 #include "PageTextEdit.h"
 #include "PictureButton.h"
-#include "PortSettingsWindow.h"
 #include "ReportWindow.h"
-#include "SerialPort.h"
 #include "SettingsStore.h"
 #include "SortableList.h"
-#include "TavoluxApp.h"
-#include "TransferWindow.h"
 #include "UnitSession.h"
-#include "UnitStatusWindow.h"
 #include "UnitText.h"
-#include "VoiceUpdateWindow.h"
 #include "WindowPlacement.h"
 
 #include <QCloseEvent>
@@ -40,6 +34,7 @@
 #include <QVBoxLayout>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -55,97 +50,18 @@ constexpr int RightMargin = 10;
 // The first time, the window stands this far from the screen's top left corner.
 constexpr int FirstPlaceOffset = 24;
 
-struct ButtonSpec {
-    int id;           // the command it runs (or its own id for the message row)
+struct MessageButton {
+    MainWindow::MessageButtonId id;
     const char* text; // caption
     const char* icon; // picture name in the resources
 };
 
-constexpr int CommonButton = 1048, TimeButton = 1046, DateButton = 1047, SendButton = 1039,
-              ClearButton = 1040;
-
-const ButtonSpec EditorButtons[] = {
-    {AlarmsCommand, QT_TRANSLATE_NOOP("MainWindow", "Alarms"), "alarms"},
-    {ReminderMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "Reminders"), "reminders"},
-    {PagersCommand, QT_TRANSLATE_NOOP("MainWindow", "Pagers"), "pagers"},
-    {GroupsCommand, QT_TRANSLATE_NOOP("MainWindow", "Groups"), "groups"},
-    {CommonMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "Common"), "common"},
-    {FunctionKeysCommand, QT_TRANSLATE_NOOP("MainWindow", "Function"), "function"},
-    {SettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "Settings"), "settings"},
-};
-
-const ButtonSpec MessageButtons[] = {
-    {CommonButton, QT_TRANSLATE_NOOP("MainWindow", "&Common"), "common"},
-    {TimeButton, QT_TRANSLATE_NOOP("MainWindow", "&Time"), "time"},
-    {DateButton, QT_TRANSLATE_NOOP("MainWindow", "&Date"), "date"},
-    {SendButton, QT_TRANSLATE_NOOP("MainWindow", "&Send"), "send"},
-    {ClearButton, QT_TRANSLATE_NOOP("MainWindow", "C&lear"), "clear"},
-};
-
-// The menus, each item with the levels whose menu bar carries it; id 0 is a separator.
-enum : unsigned {
-    O = 1u << AccessLevel::Operator,
-    A = 1u << AccessLevel::Administrator,
-    M = 1u << AccessLevel::Maintenance
-};
-
-struct MenuItem {
-    int id;
-    const char* text;
-    unsigned levels = O | A | M;
-};
-using MenuItems = std::initializer_list<MenuItem>;
-
-const MenuItems FileMenu = {
-    {NewCommand, QT_TRANSLATE_NOOP("MainWindow", "&New"), M},
-    {OpenCommand, QT_TRANSLATE_NOOP("MainWindow", "&Open")},
-    {0, nullptr},
-    {SaveCommand, QT_TRANSLATE_NOOP("MainWindow", "&Save"), A | M},
-    {SaveAsCommand, QT_TRANSLATE_NOOP("MainWindow", "Save &As"), A | M},
-    {0, nullptr, A | M},
-    {LoginCommand, QT_TRANSLATE_NOOP("MainWindow", "&Login")},
-    {LogoutCommand, QT_TRANSLATE_NOOP("MainWindow", "Lo&gout")},
-    {0, nullptr},
-    {UploadCommand, QT_TRANSLATE_NOOP("MainWindow", "&Upload From Tavolux"), A | M},
-    {DownloadCommand, QT_TRANSLATE_NOOP("MainWindow", "&Download To Tavolux"), A | M},
-    {0, nullptr, A | M},
-    {ConnectCommand, QT_TRANSLATE_NOOP("MainWindow", "&Connect To Tavolux")},
-    {DisconnectCommand, QT_TRANSLATE_NOOP("MainWindow", "D&isconnect From Tavolux")},
-    {ConnectionSettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "Conn&ection Settings")},
-    {0, nullptr},
-    {UpdateTavoluxCommand, QT_TRANSLATE_NOOP("MainWindow", "U&pdate Tavolux"), M},
-    {UpdateVoicePromptsCommand, QT_TRANSLATE_NOOP("MainWindow", "Update &Voice Prompts"), M},
-    {0, nullptr, M},
-    {ExitCommand, QT_TRANSLATE_NOOP("MainWindow", "E&xit")},
-};
-const MenuItems EditMenu = {
-    {PagersCommand, QT_TRANSLATE_NOOP("MainWindow", "&Pagers\tCtrl+P"), A | M},
-    {GroupsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Groups\tCtrl+G"), A | M},
-    {0, nullptr, A | M},
-    {AlarmsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Alarms\tCtrl+A"), M},
-    {0, nullptr, M},
-    {ReminderMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "&Reminder Messages\tCtrl+I"), A | M},
-    {CommonMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "&Common Messages\tCtrl+C"), A | M},
-    {FunctionKeysCommand, QT_TRANSLATE_NOOP("MainWindow", "&Function Keys\tCtrl+F"), A | M},
-    {0, nullptr, M},
-    {SettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Settings\tCtrl+S"), M},
-};
-const MenuItems ViewMenu = {
-    {ViewPagersCommand, QT_TRANSLATE_NOOP("MainWindow", "&Pagers")},
-    {ViewGroupsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Groups")},
-    {ViewAlarmsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Alarms")},
-    {StatusCommand, QT_TRANSLATE_NOOP("MainWindow", "&Status")},
-};
-
-// The accelerators; Spanish has its own letters for two of them (see the catalogue).
-const MenuItem Accelerators[] = {
-    {PagersCommand, QT_TRANSLATE_NOOP("MainWindow", "Ctrl+P")},
-    {GroupsCommand, QT_TRANSLATE_NOOP("MainWindow", "Ctrl+G")},
-    {AlarmsCommand, QT_TRANSLATE_NOOP("MainWindow", "Ctrl+A")},
-    {ReminderMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "Ctrl+I")},
-    {CommonMessagesCommand, QT_TRANSLATE_NOOP("MainWindow", "Ctrl+C")},
-    {FunctionKeysCommand, QT_TRANSLATE_NOOP("MainWindow", "Ctrl+F")},
-    {SettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "Ctrl+S")},
+const MessageButton MessageButtons[] = {
+    {MainWindow::CommonButton, QT_TRANSLATE_NOOP("MainWindow", "&Common"), "common"},
+    {MainWindow::TimeButton, QT_TRANSLATE_NOOP("MainWindow", "&Time"), "time"},
+    {MainWindow::DateButton, QT_TRANSLATE_NOOP("MainWindow", "&Date"), "date"},
+    {MainWindow::SendButton, QT_TRANSLATE_NOOP("MainWindow", "&Send"), "send"},
+    {MainWindow::ClearButton, QT_TRANSLATE_NOOP("MainWindow", "C&lear"), "clear"},
 };
 
 QIcon picture(const char* name, bool hot)
@@ -154,25 +70,18 @@ QIcon picture(const char* name, bool hot)
                      .arg(QString::fromLatin1(name), hot ? QStringLiteral("-hot") : QString()));
 }
 
-bool needsMaintenance(int command)
-{
-    return command == AlarmsCommand || command == SettingsCommand;
-}
-
-bool needsAnyLevel(int command)
-{
-    return command == PagersCommand || command == GroupsCommand ||
-           command == ReminderMessagesCommand || command == CommonMessagesCommand ||
-           command == FunctionKeysCommand;
-}
-
 } // namespace
 
 MainWindow::MainWindow(Database& database, QWidget* parent)
     : QMainWindow(parent)
     , database_(database)
     , commands_(new DatabaseCommands(database, this))
-    , session_(new UnitSession(*this, this))
+    , sessionHost_(*this, database, *commands_,
+                   [this] {
+                       fillRecipientList();
+                       refreshOpenReports();
+                   })
+    , session_(&sessionHost_.session())
 {
     setWindowTitle(tr("Tavolux"));
     setWindowIcon(picture("pagers", true));
@@ -249,17 +158,18 @@ void MainWindow::buildControls()
         baseGeometry_.insert(widget, base);
         widget->setGeometry(base);
     };
-    int x = 8;
-    for (const ButtonSpec& spec : EditorButtons) {
+    for (const CommandTable::Command& command : CommandTable::commands()) {
+        const CommandTable::Picture& spec = command.picture;
+        if (!spec.caption)
+            continue;
         auto* button = new PictureButton(canvas_);
-        button->Configure(tr(spec.text), picture(spec.icon, true), picture(spec.icon, false),
+        button->Configure(tr(spec.caption), picture(spec.icon, true), picture(spec.icon, false),
                           PictureButton::IconAbove, false);
         button->installEventFilter(this);
         button->setFocusPolicy(Qt::NoFocus);
-        connect(button, &PictureButton::clicked, this, [this, id = spec.id] { runCommand(id); });
-        buttons_.insert(spec.id, button);
-        place(button, QRect(x, 4, 68, ButtonHeight));
-        x += 71;
+        connect(button, &PictureButton::clicked, this, [this, id = command.id] { runCommand(id); });
+        buttons_.insert(command.id, button);
+        place(button, QRect(8 + 71 * spec.place, 4, 68, ButtonHeight));
     }
 
     recipientLabel_ = new QLabel(tr("Recipient"), canvas_);
@@ -286,8 +196,8 @@ void MainWindow::buildControls()
     connect(message_, &QPlainTextEdit::textChanged, this, &MainWindow::showMessageLength);
     place(message_, QRect(RightColumn, ListTop, 305, MessageBaseHeight));
 
-    x = RightColumn;
-    for (const ButtonSpec& spec : MessageButtons) {
+    int x = RightColumn;
+    for (const MessageButton& spec : MessageButtons) {
         auto* button = new PictureButton(canvas_);
         // In the tab chain after the message, so the focus must show; a click leaves it where
         // the user was typing.
@@ -331,11 +241,13 @@ void MainWindow::buildControls()
 void MainWindow::buildShortcuts()
 {
     // The accelerators work whatever the menu bar shows; the level check stops them.
-    for (const MenuItem& accelerator : Accelerators) {
-        auto* shortcut = new QShortcut(QKeySequence(tr(accelerator.text)), this);
+    for (const CommandTable::Command& command : CommandTable::commands()) {
+        if (!command.accelerator)
+            continue;
+        auto* shortcut = new QShortcut(QKeySequence(tr(command.accelerator)), this);
         shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this,
-                [this, id = accelerator.id] { runCommand(id); });
+        connect(shortcut, &QShortcut::activated, this, [this, id = command.id] { runCommand(id); });
+        accelerators_ << shortcut->key();
     }
 }
 
@@ -349,57 +261,61 @@ void MainWindow::ApplyAccessLevel()
             menu->deleteLater();
     bar->clear();
     const AccessLevel::Level level = level_.level();
-    const unsigned levelBit = 1u << level;
-    auto addMenu = [this, bar, levelBit](const QString& title, const MenuItems& items) {
-        QMenu* menu = bar->addMenu(title);
-        for (const MenuItem& item : items) {
-            if (!(item.levels & levelBit))
-                continue;
-            if (item.id == 0) {
-                menu->addSeparator();
-                continue;
-            }
-            QAction* action = menu->addAction(tr(item.text));
-            action->setData(item.id);
-            connect(action, &QAction::triggered, this, [this, id = item.id] { runCommand(id); });
-        }
-        connect(menu, &QMenu::aboutToShow, this, [this, menu] { greyMenu(menu); });
+    auto addItem = [this, level](QWidget* where, const CommandTable::Command& command) {
+        QString text = tr(command.text);
+        if (command.accelerator)
+            text += u'\t' + tr(command.accelerator);
+        auto* action = new QAction(text, where);
+        action->setData(command.id);
+        connect(action, &QAction::triggered, this, [this, id = command.id] { runCommand(id); });
+        where->addAction(action);
     };
-    addMenu(tr("&File"), FileMenu);
-    if (level != AccessLevel::Operator)
-        addMenu(tr("&Edit"), EditMenu);
-    addMenu(tr("&View"), ViewMenu);
-    QAction* about = bar->addAction(tr("&About"));
-    about->setData(AboutCommand);
-    connect(about, &QAction::triggered, this, [this] { runCommand(AboutCommand); });
+    for (const CommandTable::MenuTitle& title : CommandTable::menus()) {
+        auto* menu = new QMenu(tr(title.title), bar);
+        std::optional<int> group;
+        for (const CommandTable::Command& command : CommandTable::commands()) {
+            if (command.menu != title.menu || !command.allows(level))
+                continue;
+            if (group && *group != command.group)
+                menu->addSeparator();
+            group = command.group;
+            addItem(menu, command);
+        }
+        // A menu with nothing for this level is left out, as Edit is for the operator.
+        if (menu->isEmpty()) {
+            delete menu;
+            continue;
+        }
+        bar->addMenu(menu);
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { greyMenu(menu); });
+    }
+    for (const CommandTable::Command& command : CommandTable::commands())
+        if (command.menu == CommandTable::Menu::Bar && command.allows(level))
+            addItem(bar, command);
 
-    buttons_[AlarmsCommand]->setEnabled(level_.isMaintenance());
-    buttons_[SettingsCommand]->setEnabled(level_.isMaintenance());
-    for (int id : {ReminderMessagesCommand, GroupsCommand, FunctionKeysCommand, PagersCommand,
-                   CommonMessagesCommand})
-        buttons_[id]->setEnabled(level_.isAnyLevel());
+    for (auto it = buttons_.cbegin(); it != buttons_.cend(); ++it)
+        if (const CommandTable::Command* command = CommandTable::find(it.key()))
+            it.value()->setEnabled(command->allows(level));
 }
 
 void MainWindow::greyMenu(QMenu* menu)
 {
     const bool online = session_->isOnline();
     for (QAction* action : menu->actions()) {
-        switch (action->data().toInt()) {
-        case LogoutCommand:
-            action->setEnabled(level_.isAnyLevel());
+        const CommandTable::Command* command = CommandTable::find(action->data().toInt());
+        if (!command)
+            continue;
+        switch (command->enabled) {
+        case CommandTable::Enabled::Always:
             break;
-        case ConnectCommand:
-        case UpdateTavoluxCommand:
+        case CommandTable::Enabled::Offline:
             action->setEnabled(!online);
             break;
-        case DisconnectCommand:
-        case DownloadCommand:
-        case UploadCommand:
-        case StatusCommand:
-        case UpdateVoicePromptsCommand:
+        case CommandTable::Enabled::Online:
             action->setEnabled(online);
             break;
-        default:
+        case CommandTable::Enabled::LoggedIn:
+            action->setEnabled(level_.isAnyLevel());
             break;
         }
     }
@@ -407,9 +323,9 @@ void MainWindow::greyMenu(QMenu* menu)
 
 void MainWindow::runCommand(int id)
 {
-    // A command below the level does nothing, also through its accelerator.
-    if ((needsMaintenance(id) && !level_.isMaintenance()) ||
-        (needsAnyLevel(id) && !level_.isAnyLevel()))
+    // A command below its levels does nothing, also through its accelerator or its button.
+    if (const CommandTable::Command* command = CommandTable::find(id);
+        command && !command->allows(level_.level()))
         return;
     switch (id) {
     case NewCommand:
@@ -697,12 +613,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         wakeTick();
     if (event->type() == QEvent::ShortcutOverride && watched == message_) {
         // The accelerators come first, also where the box would take Ctrl+C for itself.
-        auto* key = static_cast<QKeyEvent*>(event);
-        for (const MenuItem& accelerator : Accelerators)
-            if (QKeySequence(key->keyCombination()) == QKeySequence(tr(accelerator.text))) {
-                event->ignore();
-                return true;
-            }
+        if (accelerators_.contains(
+                QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()))) {
+            event->ignore();
+            return true;
+        }
     }
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -874,73 +789,4 @@ void MainWindow::closeEvent(QCloseEvent* event)
     session_->Leave();
     storePosition();
     event->accept();
-}
-
-void MainWindow::inform(const QString& text)
-{
-    MessageBox::information(this, text);
-}
-
-void MainWindow::alert(const QString& text)
-{
-    MessageBox::beep();
-    MessageBox::message(this, text);
-}
-
-bool MainWindow::confirm(const QString& text)
-{
-    return MessageBox::question(this, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-           QMessageBox::Yes;
-}
-
-PortSettings MainWindow::savedPortSettings()
-{
-    return SettingsStore::portSettings();
-}
-
-void MainWindow::saveDatabase()
-{
-    commands_->fileSave();
-}
-
-bool MainWindow::runImageTransfer(uint8_t type)
-{
-    TransferWindow window(*session_->port(), database_.image(), type, this);
-    window.setAnswerTimeout(session_->answerTimeoutMs());
-    return window.exec() == QDialog::Accepted;
-}
-
-bool MainWindow::runStatusWindow()
-{
-    UnitStatusWindow window(*session_->port(), this);
-    window.setAnswerTimeout(session_->answerTimeoutMs());
-    window.exec();
-    return !window.requestFailed();
-}
-
-void MainWindow::runFirmwareUpdate()
-{
-    FirmwareUpdateWindow window(*session_->port(), this);
-    window.exec();
-}
-
-void MainWindow::runVoicePromptUpdate()
-{
-    VoiceUpdateWindow window(*session_->port(), TavoluxApp::programDirectory(), this);
-    window.setAnswerTimeout(session_->answerTimeoutMs());
-    window.exec();
-}
-
-void MainWindow::runConnectionSettings()
-{
-    PortSettingsWindow window(session_->portSlot(), this);
-    window.exec();
-}
-
-void MainWindow::imageReplaced()
-{
-    // The unit's configuration is in no file yet: the save question must protect it.
-    database_.markModified();
-    fillRecipientList();
-    refreshOpenReports();
 }

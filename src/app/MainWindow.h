@@ -2,10 +2,11 @@
 
 #include "AccessLevel.h"
 #include "CommandId.h"
+#include "MainWindowSessionHost.h"
 #include "PageTextEdit.h"
-#include "UnitSessionHost.h"
 
 #include <QHash>
+#include <QKeySequence>
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
@@ -25,14 +26,22 @@ class UnitSession;
 
 // The console's window: the editor buttons, the recipient list, the message with its Common,
 // Time, Date, Send and Clear buttons, the page progress and the status panes, and menus that
-// follow the access level. It is the unit session's host.
-class MainWindow : public QMainWindow, public UnitSessionHost {
+// follow the access level, all built from the command table.
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int MinimumWidth = 522;
     static constexpr int MinimumHeight = 480;
     // The period of the hover poll and the page pump.
     static constexpr int TickMs = 50;
+    // The buttons under the message, which work on it rather than run commands.
+    enum MessageButtonId : int {
+        SendButton = 1039,
+        ClearButton = 1040,
+        TimeButton = 1046,
+        DateButton = 1047,
+        CommonButton = 1048,
+    };
 
     explicit MainWindow(Database& database, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -41,9 +50,10 @@ public:
     void setDatabasePath(const QString& path);
     DatabaseCommands& databaseCommands() { return *commands_; }
     UnitSession& session() { return *session_; }
+    MainWindowSessionHost& sessionHost() { return sessionHost_; }
     const AccessLevel& accessLevel() const { return level_; }
 
-    // Runs a command by its menu id, with the level check every command makes.
+    // Runs a command by its id, with the level check every command makes.
     void runCommand(int id);
     // The recipient list from the image: groups, then pagers, each in ascending local ID.
     void fillRecipientList();
@@ -82,19 +92,6 @@ public:
     const QList<int>& openedWindows() const { return openedWindows_; }
     bool isTicking() const { return tick_.isActive(); }
 
-    // What the unit session needs from its window.
-    void inform(const QString& text) override;
-    void alert(const QString& text) override;
-    bool confirm(const QString& text) override;
-    PortSettings savedPortSettings() override;
-    void saveDatabase() override;
-    bool runImageTransfer(uint8_t type) override;
-    bool runStatusWindow() override;
-    void runFirmwareUpdate() override;
-    void runVoicePromptUpdate() override;
-    void runConnectionSettings() override;
-    void imageReplaced() override;
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -126,9 +123,12 @@ private:
 
     Database& database_;
     DatabaseCommands* commands_;
+    MainWindowSessionHost sessionHost_;
     UnitSession* session_;
     AccessLevel level_;
     QHash<int, PictureButton*> buttons_;
+    // The accelerators' keys, which the message box must not take for itself.
+    QList<QKeySequence> accelerators_;
     QHash<QWidget*, QRect> baseGeometry_;
     QLabel* recipientLabel_ = nullptr;
     QLabel* messageLabel_ = nullptr;

@@ -698,13 +698,15 @@ TEST_F(ReportsTest, TheMainWindowOpensEachReportOnceAndRefreshesIt)
     // A sort is lost when the data behind the report changes.
     pagers->list()->sortByColumn(2);
     addPager(11, 1011, PagerRecord::Numeric, "Door");
-    main.imageReplaced();
+    main.sessionHost().imageReplaced();
     EXPECT_EQ(pagers->list()->rowValues(), (QList<qint64>{9, 100, 12, 11, 10}));
     addPager(13, 1013, PagerRecord::Numeric, "Aaa");
     main.refreshOpenReports();
     EXPECT_EQ(pagers->list()->rowValues().value(1), 13);
 
-    // File New empties the database behind the open reports (the changes above are not saved).
+    // File New, a maintenance command, empties the database behind the open reports (the changes
+    // above are not saved).
+    main.login(QStringLiteral("482915"));
     MessageBox::setNextAnswer(QMessageBox::No);
     FileDialog::setNextFileName(file("new.dat"));
     main.runCommand(NewCommand);

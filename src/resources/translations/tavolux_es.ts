@@ -807,34 +807,6 @@ Añada al menos un miembro</translation>
         <translation>Actualizar &amp;mensajes de voz</translation>
     </message>
     <message>
-        <source>&amp;Pagers	Ctrl+P</source>
-        <translation>&amp;Buscas	Ctrl+P</translation>
-    </message>
-    <message>
-        <source>&amp;Groups	Ctrl+G</source>
-        <translation>&amp;Grupos	Ctrl+G</translation>
-    </message>
-    <message>
-        <source>&amp;Alarms	Ctrl+A</source>
-        <translation>&amp;Alarmas	Ctrl+A</translation>
-    </message>
-    <message>
-        <source>&amp;Reminder Messages	Ctrl+I</source>
-        <translation>&amp;Mensajes recordatorios	Ctrl+R</translation>
-    </message>
-    <message>
-        <source>&amp;Common Messages	Ctrl+C</source>
-        <translation>Mensajes &amp;comunes	Ctrl+C</translation>
-    </message>
-    <message>
-        <source>&amp;Function Keys	Ctrl+F</source>
-        <translation>Teclas de &amp;función	Ctrl+F</translation>
-    </message>
-    <message>
-        <source>&amp;Settings	Ctrl+S</source>
-        <translation>A&amp;justes	Ctrl+N</translation>
-    </message>
-    <message>
         <source>&amp;Pagers</source>
         <translation>&amp;Buscas</translation>
     </message>
@@ -919,6 +891,22 @@ Add some now?</source>
     <message>
         <source>Choose a pager or group first</source>
         <translation>Elija primero un busca o un grupo</translation>
+    </message>
+    <message>
+        <source>&amp;Reminder Messages</source>
+        <translation>&amp;Mensajes recordatorios</translation>
+    </message>
+    <message>
+        <source>&amp;Common Messages</source>
+        <translation>Mensajes &amp;comunes</translation>
+    </message>
+    <message>
+        <source>&amp;Function Keys</source>
+        <translation>Teclas de &amp;función</translation>
+    </message>
+    <message>
+        <source>&amp;Settings</source>
+        <translation>A&amp;justes</translation>
     </message>
 </context>
 <context>
