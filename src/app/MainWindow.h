@@ -26,7 +26,7 @@ class UnitSession;
 
 // The console's window: the editor buttons, the recipient list, the message with its Common,
 // Time, Date, Send and Clear buttons, the page progress and the status panes, and menus that
-// follow the access level, all built from the command table.
+// follow the access level. The commands' menus, shortcuts and buttons come from CommandTable.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -88,7 +88,7 @@ public:
     QLabel* statusPane(int index) const { return panes_.value(index); }
     PictureButton* button(int id) const { return buttons_.value(id); }
     QList<PictureButton*> pictureButtons() const { return buttons_.values(); }
-    // The number of times an editor or report would have opened (they come later).
+    // The commands that opened an editor, in order, for the tests.
     const QList<int>& openedWindows() const { return openedWindows_; }
     bool isTicking() const { return tick_.isActive(); }
 

@@ -32,6 +32,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSet>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -944,6 +945,38 @@ TEST_F(MainWindowTest, ReportsOpenBesideTheWindowAndWhereTheUserLeftThem)
     window->runCommand(ViewGroupsCommand);
     ASSERT_NE(window->openReport(ViewGroupsCommand), nullptr);
     EXPECT_NE(window->openReport(ViewGroupsCommand)->frameGeometry().topLeft(), left.topLeft());
+}
+
+// A row added to the command table must not take a key or a button place another row has: a
+// shared key would run neither command.
+TEST(CommandTable, NoTwoCommandsShareAnIdAKeyOrAButtonPlaceInEitherLanguage)
+{
+    QTranslator spanish;
+    ASSERT_TRUE(spanish.load(QStringLiteral(":/i18n/tavolux_es.qm")));
+    for (QTranslator* translator : {static_cast<QTranslator*>(nullptr), &spanish}) {
+        SCOPED_TRACE(translator ? "Spanish" : "English");
+        QSet<int> ids;
+        QSet<QString> keys;
+        QSet<int> places;
+        for (const CommandTable::Command& command : CommandTable::commands()) {
+            EXPECT_FALSE(ids.contains(command.id)) << command.id;
+            ids << command.id;
+            if (command.accelerator) {
+                // As tr() does: the English text where the catalogue has none.
+                QString key = translator ? translator->translate("MainWindow", command.accelerator)
+                                         : QString();
+                if (key.isEmpty())
+                    key = QString::fromLatin1(command.accelerator);
+                EXPECT_FALSE(QKeySequence(key).isEmpty()) << command.id;
+                EXPECT_FALSE(keys.contains(key)) << key.toStdString();
+                keys << key;
+            }
+            if (command.picture.caption) {
+                EXPECT_FALSE(places.contains(command.picture.place)) << command.id;
+                places << command.picture.place;
+            }
+        }
+    }
 }
 
 TEST_F(MainWindowTest, SpanishTextsAndAccelerators)
