@@ -578,7 +578,7 @@ TEST_F(SettingsInConsoleTest, TheConsoleFollowsSendOnEnterTheLocalIdLengthAndThe
     QString typed;
     ModalRunner::setDriver([&](QDialog& dialog) {
         auto& pagers = dynamic_cast<PagersDialog&>(dialog);
-        pagers.newPager();
+        pagers.newRecord();
         retype(pagers.localIdField(), QStringLiteral("1234"));
         typed = pagers.localIdField()->text();
     });
