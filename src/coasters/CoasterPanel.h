@@ -32,7 +32,7 @@ public:
     static QByteArray coasterPage(uint32_t capcode, const QByteArray& field);
 
     // Placed where it stood last ("WndPos" of "Patron"), or beside mainWindow the first time.
-    CoasterPanel(UnitSession& session, ConfigurationImage& image, QWidget* mainWindow);
+    CoasterPanel(UnitSession& session, const ConfigurationImage& image, QWidget* mainWindow);
     ~CoasterPanel() override;
 
     int rowCount() const { return rows_; }
@@ -59,7 +59,7 @@ private:
     void pollHover();
 
     UnitSession& session_;
-    ConfigurationImage& image_;
+    const ConfigurationImage& image_;
     std::array<PictureButton*, ButtonCount> buttons_{};
     int rows_ = 0;
     QTimer settle_;

@@ -71,31 +71,58 @@ public:
         ImageBytes::writeText(bytes_, field, text);
     }
 
+    // Each record as a view that writes through, and over a const image as one that only reads.
     PagerRecord pager(int slot)
     {
         return PagerRecord(record(PagersOffset, PagerRecord::Size, slot));
+    }
+    ConstPagerRecord pager(int slot) const
+    {
+        return ConstPagerRecord(record(PagersOffset, PagerRecord::Size, slot));
     }
     GroupRecord group(int slot)
     {
         return GroupRecord(record(GroupsOffset, GroupRecord::Size, slot));
     }
+    ConstGroupRecord group(int slot) const
+    {
+        return ConstGroupRecord(record(GroupsOffset, GroupRecord::Size, slot));
+    }
     CommonMessageRecord commonMessage(int index)
     {
         return CommonMessageRecord(record(CommonMessagesOffset, CommonMessageRecord::Size, index));
+    }
+    ConstCommonMessageRecord commonMessage(int index) const
+    {
+        return ConstCommonMessageRecord(
+            record(CommonMessagesOffset, CommonMessageRecord::Size, index));
     }
     FunctionKeyRecord functionKey(int index)
     {
         return FunctionKeyRecord(record(FunctionKeysOffset, FunctionKeyRecord::Size, index));
     }
+    ConstFunctionKeyRecord functionKey(int index) const
+    {
+        return ConstFunctionKeyRecord(record(FunctionKeysOffset, FunctionKeyRecord::Size, index));
+    }
     AlarmRecord alarm(int index)
     {
         return AlarmRecord(record(AlarmsOffset, AlarmRecord::Size, index));
+    }
+    ConstAlarmRecord alarm(int index) const
+    {
+        return ConstAlarmRecord(record(AlarmsOffset, AlarmRecord::Size, index));
     }
     ReminderRecord reminder(int index)
     {
         return ReminderRecord(record(RemindersOffset, ReminderRecord::Size, index));
     }
+    ConstReminderRecord reminder(int index) const
+    {
+        return ConstReminderRecord(record(RemindersOffset, ReminderRecord::Size, index));
+    }
     UnitSettings settings() { return UnitSettings(bytes_); }
+    ConstUnitSettings settings() const { return ConstUnitSettings(bytes_); }
 
     uint16_t checksum() const { return u16At(checksumField.offset); }
     void setChecksum(uint16_t sum) { setU16At(checksumField.offset, sum); }
@@ -119,6 +146,10 @@ public:
     int countPagers() const;
     int countGroups() const;
 
+    // The slots the lists show, in ascending local ID: what the ordered iteration below visits,
+    // for readers of a const image.
+    std::vector<int> listedPagerSlots() const { return listedSlots(false); }
+    std::vector<int> listedGroupSlots() const { return listedSlots(true); }
     // Ordered iteration by ascending local ID over the index rebuilt by firstPager/firstGroup.
     Slot firstPager();
     Slot nextPager(int slot) const;
@@ -146,6 +177,8 @@ public:
     // hides no member behind it.
     uint16_t firstMember(int groupSlot);
     uint16_t nextMember();
+    // The same members at once, for readers of a const image.
+    std::vector<uint16_t> members(int groupSlot) const;
 
     static bool isValidCapcode(uint32_t capcode)
     {
@@ -157,6 +190,10 @@ private:
     {
         return std::span<uint8_t>(bytes_).subspan(tableOffset + size * index, size);
     }
+    std::span<const uint8_t> record(int tableOffset, int size, int index) const
+    {
+        return std::span<const uint8_t>(bytes_).subspan(tableOffset + size * index, size);
+    }
     uint16_t pagerLocalId(int slot) const { return u16At(PagersOffset + PagerRecord::Size * slot); }
     uint16_t groupLocalId(int slot) const { return u16At(GroupsOffset + GroupRecord::Size * slot); }
     uint16_t groupMember(int slot, int index) const
@@ -166,19 +203,21 @@ private:
     }
     // Whether the ordered iteration visits this pager slot (when no later slot or group hides it).
     bool isListedPager(int slot) const;
-    void rebuildLocalIdIndex();
+    using LocalIdIndex = std::array<uint16_t, MaxLocalId + 1>;
+    void fillLocalIdIndex(LocalIdIndex& index) const;
+    void rebuildLocalIdIndex() { fillLocalIdIndex(localIdIndex_); }
+    static Slot scanIndex(const LocalIdIndex& index, int fromLocalId, bool groups);
+    std::vector<int> listedSlots(bool groups) const;
     // Moves the members up over empty slots; a list that changes or lost a member is rewritten.
     void closeMemberGaps(int groupSlot, bool lostMember);
-    Slot scanIndex(int fromLocalId, bool groups) const;
     void replaceReferences(uint16_t oldId, uint16_t newId);
 
     static constexpr uint16_t NoIndexEntry = 0xFFFF;
-    static constexpr int LocalIdIndexSize = 10000;
 
     Bytes bytes_{};
     // Derived from the image by each ordered iteration: local ID -> pager slot, or 1000 + group
     // slot.
-    std::array<uint16_t, LocalIdIndexSize> localIdIndex_{};
+    LocalIdIndex localIdIndex_{};
     int memberGroup_ = 0;
     int memberPosition_ = 0;
 };

@@ -61,11 +61,9 @@ QString GroupsDialog::tableFullMessage() const
 
 void GroupsDialog::fillMembers(std::optional<int> groupSlot)
 {
-    ConfigurationImage& image = database_.image();
     QList<RecipientPickList::Entry> entries;
     if (groupSlot) {
-        for (uint16_t id = image.firstMember(*groupSlot); id != ConfigurationImage::NoLocalId;
-             id = image.nextMember())
+        for (const uint16_t id : database_.image().members(*groupSlot))
             entries.append({RecipientPickList::displayText(database_.names(), id), id});
     }
     RecipientPickList::sortByText(entries);
@@ -74,7 +72,7 @@ void GroupsDialog::fillMembers(std::optional<int> groupSlot)
 
 void GroupsDialog::fillCandidates(std::optional<int> groupSlot)
 {
-    ConfigurationImage& image = database_.image();
+    const ConfigurationImage& image = database_.image();
     RecipientPickList::Options options;
     options.sortByText = true;
     // No voice pager, no member already in, and no group that would make the membership loop;
