@@ -28,16 +28,11 @@ protected:
     void SetUp() override
     {
         QSettings().clear();
-        MessageBox::resetScript();
         UnitSettings settings = database_.image().settings();
         settings.setValue(UnitSettings::groupCapCode, GroupCapCode);
         settings.setValue(UnitSettings::locateCapCode, LocateCapCode);
     }
-    void TearDown() override
-    {
-        MessageBox::resetScript();
-        QSettings().clear();
-    }
+    void TearDown() override { QSettings().clear(); }
 
     std::unique_ptr<MainWindow> openConsole()
     {

@@ -13,13 +13,9 @@
 
 #include <vector>
 
-// A database of the editors' tests, built in memory, with the scripted message boxes reset and
-// the test pages recorded.
+// A database of the editors' tests, built in memory, with the test pages recorded.
 class EditorFixture {
 public:
-    EditorFixture() { MessageBox::resetScript(); }
-    ~EditorFixture() { MessageBox::resetScript(); }
-
     ConfigurationImage& image() { return database.image(); }
 
     void addPager(int slot, uint16_t id, const char* name, int type = PagerRecord::Numeric,

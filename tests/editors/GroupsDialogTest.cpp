@@ -15,11 +15,6 @@ namespace {
 
 class GroupsDialogTest : public ::testing::Test, public EditorFixture {
 protected:
-    void TearDown() override
-    {
-        ModalRunner::setDriver([](QDialog&) {});
-    }
-
     std::unique_ptr<GroupsDialog> open()
     {
         auto dialog = std::make_unique<GroupsDialog>(database, recordTestPages());

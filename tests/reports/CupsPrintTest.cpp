@@ -103,7 +103,6 @@ class CupsPrintTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        MessageBox::resetScript();
         QString why;
         if (!ensureScheduler(&why))
             GTEST_SKIP() << "No print through CUPS: " << why.toStdString();
@@ -122,7 +121,6 @@ protected:
             run(QStringLiteral("/usr/sbin/lpadmin"), {QStringLiteral("-x"), queue_});
         for (const QString& path : pdfsNamed(token()))
             QFile::remove(path);
-        MessageBox::resetScript();
     }
     QString token() const { return QStringLiteral("TavoluxCups%1").arg(::getpid()); }
 

@@ -81,8 +81,6 @@ class ReportsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        MessageBox::resetScript();
-        FileDialog::resetScript();
         addPager(12, 1012, PagerRecord::AlphaNumeric, "Bar");
         addPager(9, 700, PagerRecord::Beeper, nullptr);
         addPager(10, 80, PagerRecord::Coaster, "kitchen");
@@ -98,12 +96,6 @@ protected:
         ASSERT_TRUE(database_.writeDatabaseFile(databasePath()));
         ASSERT_TRUE(database_.writeNamesFile(databasePath()));
     }
-    void TearDown() override
-    {
-        MessageBox::resetScript();
-        FileDialog::resetScript();
-    }
-
     void addPager(uint16_t id, uint32_t capcode, int type, const char* name)
     {
         const auto slot = database_.image().findPager(ConfigurationImage::NoLocalId);
