@@ -1,4 +1,5 @@
 #include "ConfigurationImage.h"
+#include "../support/SiteBuilder.h"
 #include "SlotClaim.h"
 
 #include <gtest/gtest.h>
@@ -14,17 +15,12 @@ constexpr uint16_t None = ConfigurationImage::NoLocalId;
 
 void addPager(ConfigurationImage& image, int slot, uint16_t localId, uint32_t capcode = 1000)
 {
-    PagerRecord pager = image.pager(slot);
-    pager.setLocalId(localId);
-    pager.setCapcode(capcode);
+    SiteBuilder(image).pager(localId, capcode, nullptr, std::nullopt, slot);
 }
 
 void addGroup(ConfigurationImage& image, int slot, uint16_t localId, std::vector<uint16_t> members)
 {
-    GroupRecord group = image.group(slot);
-    group.setLocalId(localId);
-    for (int i = 0; i < GroupRecord::MemberCount; ++i)
-        group.setMember(i, i < static_cast<int>(members.size()) ? members[i] : None);
+    SiteBuilder(image).group(localId, nullptr, std::move(members), false, slot);
 }
 
 // Each order is read both ways: by the iteration, and at once through a const image, which must
