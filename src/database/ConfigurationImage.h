@@ -72,54 +72,32 @@ public:
     }
 
     // Each record as a view that writes through, and over a const image as one that only reads.
-    PagerRecord pager(int slot)
-    {
-        return PagerRecord(record(PagersOffset, PagerRecord::Size, slot));
-    }
-    ConstPagerRecord pager(int slot) const
-    {
-        return ConstPagerRecord(record(PagersOffset, PagerRecord::Size, slot));
-    }
-    GroupRecord group(int slot)
-    {
-        return GroupRecord(record(GroupsOffset, GroupRecord::Size, slot));
-    }
-    ConstGroupRecord group(int slot) const
-    {
-        return ConstGroupRecord(record(GroupsOffset, GroupRecord::Size, slot));
-    }
+    PagerRecord pager(int slot) { return view<PagerRecord>(PagersOffset, slot); }
+    ConstPagerRecord pager(int slot) const { return view<ConstPagerRecord>(PagersOffset, slot); }
+    GroupRecord group(int slot) { return view<GroupRecord>(GroupsOffset, slot); }
+    ConstGroupRecord group(int slot) const { return view<ConstGroupRecord>(GroupsOffset, slot); }
     CommonMessageRecord commonMessage(int index)
     {
-        return CommonMessageRecord(record(CommonMessagesOffset, CommonMessageRecord::Size, index));
+        return view<CommonMessageRecord>(CommonMessagesOffset, index);
     }
     ConstCommonMessageRecord commonMessage(int index) const
     {
-        return ConstCommonMessageRecord(
-            record(CommonMessagesOffset, CommonMessageRecord::Size, index));
+        return view<ConstCommonMessageRecord>(CommonMessagesOffset, index);
     }
     FunctionKeyRecord functionKey(int index)
     {
-        return FunctionKeyRecord(record(FunctionKeysOffset, FunctionKeyRecord::Size, index));
+        return view<FunctionKeyRecord>(FunctionKeysOffset, index);
     }
     ConstFunctionKeyRecord functionKey(int index) const
     {
-        return ConstFunctionKeyRecord(record(FunctionKeysOffset, FunctionKeyRecord::Size, index));
+        return view<ConstFunctionKeyRecord>(FunctionKeysOffset, index);
     }
-    AlarmRecord alarm(int index)
-    {
-        return AlarmRecord(record(AlarmsOffset, AlarmRecord::Size, index));
-    }
-    ConstAlarmRecord alarm(int index) const
-    {
-        return ConstAlarmRecord(record(AlarmsOffset, AlarmRecord::Size, index));
-    }
-    ReminderRecord reminder(int index)
-    {
-        return ReminderRecord(record(RemindersOffset, ReminderRecord::Size, index));
-    }
+    AlarmRecord alarm(int index) { return view<AlarmRecord>(AlarmsOffset, index); }
+    ConstAlarmRecord alarm(int index) const { return view<ConstAlarmRecord>(AlarmsOffset, index); }
+    ReminderRecord reminder(int index) { return view<ReminderRecord>(RemindersOffset, index); }
     ConstReminderRecord reminder(int index) const
     {
-        return ConstReminderRecord(record(RemindersOffset, ReminderRecord::Size, index));
+        return view<ConstReminderRecord>(RemindersOffset, index);
     }
     UnitSettings settings() { return UnitSettings(bytes_); }
     ConstUnitSettings settings() const { return ConstUnitSettings(bytes_); }
@@ -186,13 +164,16 @@ public:
     }
 
 private:
-    std::span<uint8_t> record(int tableOffset, int size, int index)
+    // The record `index` of the table at `tableOffset`.
+    template <typename Record> Record view(int tableOffset, int index)
     {
-        return std::span<uint8_t>(bytes_).subspan(tableOffset + size * index, size);
+        return Record(
+            std::span<uint8_t>(bytes_).subspan(tableOffset + Record::Size * index, Record::Size));
     }
-    std::span<const uint8_t> record(int tableOffset, int size, int index) const
+    template <typename Record> Record view(int tableOffset, int index) const
     {
-        return std::span<const uint8_t>(bytes_).subspan(tableOffset + size * index, size);
+        return Record(std::span<const uint8_t>(bytes_).subspan(tableOffset + Record::Size * index,
+                                                               Record::Size));
     }
     uint16_t pagerLocalId(int slot) const { return u16At(PagersOffset + PagerRecord::Size * slot); }
     uint16_t groupLocalId(int slot) const { return u16At(GroupsOffset + GroupRecord::Size * slot); }
