@@ -1,9 +1,10 @@
 // Runs the window tests offscreen, with the settings store and the lock files in a folder of
-// their own, and the message boxes and file dialogs scripted.
+// their own, the message boxes and file dialogs scripted, and every test hook reset around each
+// test.
 #include "FileDialog.h"
 #include "MessageBox.h"
-#include "ModalRunner.h"
 #include "SettingsStore.h"
+#include "support/TestHookReset.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -24,8 +25,7 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QString::fromLatin1(SettingsStore::Application));
     MessageBox::setScripted(true);
     FileDialog::setScripted(true);
-    // An editor a test opens is closed again at once unless the test drives it.
-    ModalRunner::setDriver([](QDialog&) {});
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new TestHookReset);
     return RUN_ALL_TESTS();
 }

@@ -18,8 +18,7 @@ QJsonValue localIdOrNull(uint16_t id)
 
 QJsonObject dumpDatabase(const Database& database, bool checksumMatched)
 {
-    // The record views write through; a copy keeps the caller's image untouched.
-    ConfigurationImage image = database.image();
+    const ConfigurationImage& image = database.image();
     QJsonObject out;
     out.insert(QStringLiteral("header"), image.textAt(ConfigurationImage::header));
     out.insert(QStringLiteral("startupLabel1"), image.textAt(ConfigurationImage::startupLabel1));
@@ -32,7 +31,7 @@ QJsonObject dumpDatabase(const Database& database, bool checksumMatched)
 
     QJsonArray pagers;
     for (int slot = 0; slot < ConfigurationImage::PagerCount; ++slot) {
-        const PagerRecord pager = image.pager(slot);
+        const ConstPagerRecord pager = image.pager(slot);
         if (pager.isFree())
             continue;
         pagers.append(
@@ -47,7 +46,7 @@ QJsonObject dumpDatabase(const Database& database, bool checksumMatched)
 
     QJsonArray groups;
     for (int slot = 0; slot < ConfigurationImage::GroupCount; ++slot) {
-        const GroupRecord group = image.group(slot);
+        const ConstGroupRecord group = image.group(slot);
         if (group.isFree())
             continue;
         QJsonArray members;
@@ -71,7 +70,7 @@ QJsonObject dumpDatabase(const Database& database, bool checksumMatched)
 
     QJsonArray functionKeys;
     for (int i = 0; i < ConfigurationImage::FunctionKeyCount; ++i) {
-        const FunctionKeyRecord key = image.functionKey(i);
+        const ConstFunctionKeyRecord key = image.functionKey(i);
         functionKeys.append(
             QJsonObject{{QStringLiteral("key"), QString::fromLatin1(FunctionKeyNames[i])},
                         {QStringLiteral("target"), localIdOrNull(key.target())},
@@ -82,7 +81,7 @@ QJsonObject dumpDatabase(const Database& database, bool checksumMatched)
 
     QJsonArray alarms;
     for (int i = 0; i < ConfigurationImage::AlarmCount; ++i) {
-        const AlarmRecord alarm = image.alarm(i);
+        const ConstAlarmRecord alarm = image.alarm(i);
         alarms.append(
             QJsonObject{{QStringLiteral("input"), i + 1},
                         {QStringLiteral("inputType"), alarm.inputType()},
@@ -99,7 +98,7 @@ QJsonObject dumpDatabase(const Database& database, bool checksumMatched)
 
     QJsonArray reminders;
     for (int i = 0; i < ConfigurationImage::ReminderCount; ++i) {
-        const ReminderRecord reminder = image.reminder(i);
+        const ConstReminderRecord reminder = image.reminder(i);
         reminders.append(QJsonObject{{QStringLiteral("number"), i + 1},
                                      {QStringLiteral("target"), localIdOrNull(reminder.target())},
                                      {QStringLiteral("timeOfDay"), reminder.timeOfDay()},
@@ -108,7 +107,7 @@ QJsonObject dumpDatabase(const Database& database, bool checksumMatched)
     out.insert(QStringLiteral("reminders"), reminders);
 
     QJsonObject settings;
-    const UnitSettings unit = image.settings();
+    const ConstUnitSettings unit = image.settings();
     for (const UnitSettings::FieldInfo& info : UnitSettings::fieldTable) {
         settings.insert(QString::fromLatin1(info.name),
                         info.text ? QJsonValue(unit.text(info.field))

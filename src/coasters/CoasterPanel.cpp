@@ -66,7 +66,8 @@ QByteArray CoasterPanel::coasterPage(uint32_t capcode, const QByteArray& field)
     return page + separator;
 }
 
-CoasterPanel::CoasterPanel(UnitSession& session, ConfigurationImage& image, QWidget* mainWindow)
+CoasterPanel::CoasterPanel(UnitSession& session, const ConfigurationImage& image,
+                           QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , session_(session)
     , image_(image)
@@ -155,7 +156,7 @@ void CoasterPanel::sendMode()
     // The mode is refused as a whole, before any of its pages is offered to the queue.
     if (session_.refusedWhileOffline())
         return;
-    const UnitSettings settings = image_.settings();
+    const ConstUnitSettings settings = image_.settings();
     const uint32_t group = settings.value(UnitSettings::groupCapCode);
     const QByteArray code =
         alertCode(isOn(SettingsStore::BeepState), isOn(SettingsStore::FlashState),

@@ -16,7 +16,7 @@ class UnitSession;
 // settings; the four switches keep their states there, shared by every database.
 //
 // A switch only stores its state; the mode goes out once the switches have been left alone for
-// SettleMs, so that a few quick clicks make one sending.
+// SettleMs (tests set a shorter time), so that a few quick clicks make one sending.
 class CoasterPanel : public QWidget {
     Q_OBJECT
 public:
@@ -32,12 +32,14 @@ public:
     static QByteArray coasterPage(uint32_t capcode, const QByteArray& field);
 
     // Placed where it stood last ("WndPos" of "Patron"), or beside mainWindow the first time.
-    CoasterPanel(UnitSession& session, ConfigurationImage& image, QWidget* mainWindow);
+    CoasterPanel(UnitSession& session, const ConfigurationImage& image, QWidget* mainWindow);
     ~CoasterPanel() override;
 
     int rowCount() const { return rows_; }
     PictureButton* button(Button which) const { return buttons_[which]; }
 
+    int settleMs() const { return settle_.interval(); }
+    void setSettleTime(int ms) { settle_.setInterval(ms); }
     // A switch was clicked and its mode is not sent yet.
     bool isModeWaiting() const { return settle_.isActive(); }
     // Sends a waiting mode now instead of when the switches settle.
@@ -57,7 +59,7 @@ private:
     void pollHover();
 
     UnitSession& session_;
-    ConfigurationImage& image_;
+    const ConfigurationImage& image_;
     std::array<PictureButton*, ButtonCount> buttons_{};
     int rows_ = 0;
     QTimer settle_;

@@ -3,13 +3,18 @@
 #include "RecordView.h"
 
 // 34 bytes: one common message of at most 33 characters.
-class CommonMessageRecord : public RecordView {
+template <bool Writable> class BasicCommonMessageRecord : public BasicRecordView<Writable> {
+    using View = BasicRecordView<Writable>;
+
 public:
     static constexpr int Size = 34;
     static constexpr ImageField textField{0, 34};
 
-    using RecordView::RecordView;
+    using View::View;
 
-    QString text() const { return RecordView::text(textField); }
-    void setText(const QString& text) { RecordView::setText(textField, text); }
+    QString text() const { return View::text(textField); }
+    void setText(const QString& text) requires Writable { View::setText(textField, text); }
 };
+
+using CommonMessageRecord = BasicCommonMessageRecord<true>;
+using ConstCommonMessageRecord = BasicCommonMessageRecord<false>;

@@ -233,24 +233,25 @@ int ConfigurationImage::countGroups() const
     return count;
 }
 
-void ConfigurationImage::rebuildLocalIdIndex()
+void ConfigurationImage::fillLocalIdIndex(LocalIdIndex& index) const
 {
-    localIdIndex_.fill(NoIndexEntry);
+    index.fill(NoIndexEntry);
     // Later slots overwrite earlier ones, and groups overwrite pagers with the same local ID.
     for (int slot = 0; slot < PagerCount; ++slot)
         if (isListedPager(slot))
-            localIdIndex_[pagerLocalId(slot)] = static_cast<uint16_t>(slot);
+            index[pagerLocalId(slot)] = static_cast<uint16_t>(slot);
     for (int slot = 0; slot < GroupCount; ++slot) {
         const uint16_t id = groupLocalId(slot);
         if (id <= MaxLocalId)
-            localIdIndex_[id] = static_cast<uint16_t>(PagerCount + slot);
+            index[id] = static_cast<uint16_t>(PagerCount + slot);
     }
 }
 
-ConfigurationImage::Slot ConfigurationImage::scanIndex(int fromLocalId, bool groups) const
+ConfigurationImage::Slot ConfigurationImage::scanIndex(const LocalIdIndex& index, int fromLocalId,
+                                                       bool groups)
 {
     for (int id = fromLocalId; id <= MaxLocalId; ++id) {
-        const uint16_t entry = localIdIndex_[id];
+        const uint16_t entry = index[id];
         if (entry == NoIndexEntry)
             continue;
         if (!groups && entry < PagerCount)
@@ -261,26 +262,42 @@ ConfigurationImage::Slot ConfigurationImage::scanIndex(int fromLocalId, bool gro
     return std::nullopt;
 }
 
+std::vector<int> ConfigurationImage::listedSlots(bool groups) const
+{
+    LocalIdIndex index;
+    fillLocalIdIndex(index);
+    std::vector<int> listed;
+    for (const uint16_t entry : index) {
+        if (entry == NoIndexEntry)
+            continue;
+        if (!groups && entry < PagerCount)
+            listed.push_back(entry);
+        if (groups && entry >= PagerCount)
+            listed.push_back(entry - PagerCount);
+    }
+    return listed;
+}
+
 ConfigurationImage::Slot ConfigurationImage::firstPager()
 {
     rebuildLocalIdIndex();
-    return scanIndex(0, false);
+    return scanIndex(localIdIndex_, 0, false);
 }
 
 ConfigurationImage::Slot ConfigurationImage::nextPager(int slot) const
 {
-    return scanIndex(pagerLocalId(slot) + 1, false);
+    return scanIndex(localIdIndex_, pagerLocalId(slot) + 1, false);
 }
 
 ConfigurationImage::Slot ConfigurationImage::firstGroup()
 {
     rebuildLocalIdIndex();
-    return scanIndex(0, true);
+    return scanIndex(localIdIndex_, 0, true);
 }
 
 ConfigurationImage::Slot ConfigurationImage::nextGroup(int slot) const
 {
-    return scanIndex(groupLocalId(slot) + 1, true);
+    return scanIndex(localIdIndex_, groupLocalId(slot) + 1, true);
 }
 
 void ConfigurationImage::clearPager(int slot)
@@ -468,4 +485,13 @@ uint16_t ConfigurationImage::nextMember()
             return next;
     }
     return NoLocalId;
+}
+
+std::vector<uint16_t> ConfigurationImage::members(int groupSlot) const
+{
+    std::vector<uint16_t> ids;
+    for (int i = 0; i < GroupRecord::MemberCount; ++i)
+        if (const uint16_t id = groupMember(groupSlot, i); id != NoLocalId)
+            ids.push_back(id);
+    return ids;
 }

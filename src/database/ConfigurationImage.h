@@ -71,31 +71,36 @@ public:
         ImageBytes::writeText(bytes_, field, text);
     }
 
-    PagerRecord pager(int slot)
-    {
-        return PagerRecord(record(PagersOffset, PagerRecord::Size, slot));
-    }
-    GroupRecord group(int slot)
-    {
-        return GroupRecord(record(GroupsOffset, GroupRecord::Size, slot));
-    }
+    // Each record as a view that writes through, and over a const image as one that only reads.
+    PagerRecord pager(int slot) { return view<PagerRecord>(PagersOffset, slot); }
+    ConstPagerRecord pager(int slot) const { return view<ConstPagerRecord>(PagersOffset, slot); }
+    GroupRecord group(int slot) { return view<GroupRecord>(GroupsOffset, slot); }
+    ConstGroupRecord group(int slot) const { return view<ConstGroupRecord>(GroupsOffset, slot); }
     CommonMessageRecord commonMessage(int index)
     {
-        return CommonMessageRecord(record(CommonMessagesOffset, CommonMessageRecord::Size, index));
+        return view<CommonMessageRecord>(CommonMessagesOffset, index);
+    }
+    ConstCommonMessageRecord commonMessage(int index) const
+    {
+        return view<ConstCommonMessageRecord>(CommonMessagesOffset, index);
     }
     FunctionKeyRecord functionKey(int index)
     {
-        return FunctionKeyRecord(record(FunctionKeysOffset, FunctionKeyRecord::Size, index));
+        return view<FunctionKeyRecord>(FunctionKeysOffset, index);
     }
-    AlarmRecord alarm(int index)
+    ConstFunctionKeyRecord functionKey(int index) const
     {
-        return AlarmRecord(record(AlarmsOffset, AlarmRecord::Size, index));
+        return view<ConstFunctionKeyRecord>(FunctionKeysOffset, index);
     }
-    ReminderRecord reminder(int index)
+    AlarmRecord alarm(int index) { return view<AlarmRecord>(AlarmsOffset, index); }
+    ConstAlarmRecord alarm(int index) const { return view<ConstAlarmRecord>(AlarmsOffset, index); }
+    ReminderRecord reminder(int index) { return view<ReminderRecord>(RemindersOffset, index); }
+    ConstReminderRecord reminder(int index) const
     {
-        return ReminderRecord(record(RemindersOffset, ReminderRecord::Size, index));
+        return view<ConstReminderRecord>(RemindersOffset, index);
     }
     UnitSettings settings() { return UnitSettings(bytes_); }
+    ConstUnitSettings settings() const { return ConstUnitSettings(bytes_); }
 
     uint16_t checksum() const { return u16At(checksumField.offset); }
     void setChecksum(uint16_t sum) { setU16At(checksumField.offset, sum); }
@@ -119,6 +124,10 @@ public:
     int countPagers() const;
     int countGroups() const;
 
+    // The slots the lists show, in ascending local ID: what the ordered iteration below visits,
+    // for readers of a const image.
+    std::vector<int> listedPagerSlots() const { return listedSlots(false); }
+    std::vector<int> listedGroupSlots() const { return listedSlots(true); }
     // Ordered iteration by ascending local ID over the index rebuilt by firstPager/firstGroup.
     Slot firstPager();
     Slot nextPager(int slot) const;
@@ -146,6 +155,8 @@ public:
     // hides no member behind it.
     uint16_t firstMember(int groupSlot);
     uint16_t nextMember();
+    // The same members at once, for readers of a const image.
+    std::vector<uint16_t> members(int groupSlot) const;
 
     static bool isValidCapcode(uint32_t capcode)
     {
@@ -153,9 +164,16 @@ public:
     }
 
 private:
-    std::span<uint8_t> record(int tableOffset, int size, int index)
+    // The record `index` of the table at `tableOffset`.
+    template <typename Record> Record view(int tableOffset, int index)
     {
-        return std::span<uint8_t>(bytes_).subspan(tableOffset + size * index, size);
+        return Record(
+            std::span<uint8_t>(bytes_).subspan(tableOffset + Record::Size * index, Record::Size));
+    }
+    template <typename Record> Record view(int tableOffset, int index) const
+    {
+        return Record(std::span<const uint8_t>(bytes_).subspan(tableOffset + Record::Size * index,
+                                                               Record::Size));
     }
     uint16_t pagerLocalId(int slot) const { return u16At(PagersOffset + PagerRecord::Size * slot); }
     uint16_t groupLocalId(int slot) const { return u16At(GroupsOffset + GroupRecord::Size * slot); }
@@ -166,19 +184,21 @@ private:
     }
     // Whether the ordered iteration visits this pager slot (when no later slot or group hides it).
     bool isListedPager(int slot) const;
-    void rebuildLocalIdIndex();
+    using LocalIdIndex = std::array<uint16_t, MaxLocalId + 1>;
+    void fillLocalIdIndex(LocalIdIndex& index) const;
+    void rebuildLocalIdIndex() { fillLocalIdIndex(localIdIndex_); }
+    static Slot scanIndex(const LocalIdIndex& index, int fromLocalId, bool groups);
+    std::vector<int> listedSlots(bool groups) const;
     // Moves the members up over empty slots; a list that changes or lost a member is rewritten.
     void closeMemberGaps(int groupSlot, bool lostMember);
-    Slot scanIndex(int fromLocalId, bool groups) const;
     void replaceReferences(uint16_t oldId, uint16_t newId);
 
     static constexpr uint16_t NoIndexEntry = 0xFFFF;
-    static constexpr int LocalIdIndexSize = 10000;
 
     Bytes bytes_{};
     // Derived from the image by each ordered iteration: local ID -> pager slot, or 1000 + group
     // slot.
-    std::array<uint16_t, LocalIdIndexSize> localIdIndex_{};
+    LocalIdIndex localIdIndex_{};
     int memberGroup_ = 0;
     int memberPosition_ = 0;
 };

@@ -6,7 +6,9 @@
 
 // The unit-wide settings at the end of the configuration image. Field offsets are offsets in the
 // whole image, so the view spans the image.
-class UnitSettings : public RecordView {
+template <bool Writable> class BasicUnitSettings : public BasicRecordView<Writable> {
+    using View = BasicRecordView<Writable>;
+
 public:
     static constexpr int Offset = 7668;
     static constexpr int Size = 68;
@@ -100,15 +102,18 @@ public:
         {"reservedFlagC", reservedFlagC, false, 1, nullptr},
     }};
 
-    using RecordView::RecordView;
+    using View::View;
 
-    void resetToDefaults()
+    void resetToDefaults() requires Writable
     {
         for (const FieldInfo& info : fieldTable) {
             if (info.text)
-                setText(info.field, QString::fromLatin1(info.textDefault));
+                this->setText(info.field, QString::fromLatin1(info.textDefault));
             else
-                setValue(info.field, info.numberDefault);
+                this->setValue(info.field, info.numberDefault);
         }
     }
 };
+
+using UnitSettings = BasicUnitSettings<true>;
+using ConstUnitSettings = BasicUnitSettings<false>;

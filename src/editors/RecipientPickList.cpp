@@ -14,7 +14,7 @@ QString RecipientPickList::displayText(const NameTable& names, uint16_t localId)
     return names.contains(localId) ? names.name(localId) : QString::number(localId);
 }
 
-QList<RecipientPickList::Entry> RecipientPickList::entries(ConfigurationImage& image,
+QList<RecipientPickList::Entry> RecipientPickList::entries(const ConfigurationImage& image,
                                                            const NameTable& names,
                                                            const Options& options)
 {
@@ -24,12 +24,12 @@ QList<RecipientPickList::Entry> RecipientPickList::entries(ConfigurationImage& i
             list.append({displayText(names, localId), localId});
     };
     if (options.pagers) {
-        for (auto slot = image.firstPager(); slot; slot = image.nextPager(*slot))
-            add(image.pager(*slot).localId());
+        for (const int slot : image.listedPagerSlots())
+            add(image.pager(slot).localId());
     }
     if (options.groups) {
-        for (auto slot = image.firstGroup(); slot; slot = image.nextGroup(*slot))
-            add(image.group(*slot).localId());
+        for (const int slot : image.listedGroupSlots())
+            add(image.group(slot).localId());
     }
     const Entry none{noneText(), ConfigurationImage::NoLocalId};
     if (options.none == NonePlacement::AmongNames)
@@ -49,14 +49,14 @@ void RecipientPickList::sortByText(QList<Entry>& entries)
     });
 }
 
-void RecipientPickList::fill(QComboBox* list, ConfigurationImage& image, const NameTable& names,
-                             const Options& options)
+void RecipientPickList::fill(QComboBox* list, const ConfigurationImage& image,
+                             const NameTable& names, const Options& options)
 {
     fill(list, entries(image, names, options));
 }
 
-void RecipientPickList::fill(QListWidget* list, ConfigurationImage& image, const NameTable& names,
-                             const Options& options)
+void RecipientPickList::fill(QListWidget* list, const ConfigurationImage& image,
+                             const NameTable& names, const Options& options)
 {
     fill(list, entries(image, names, options));
 }

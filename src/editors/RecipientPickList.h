@@ -52,14 +52,13 @@ public:
     // The name, or the local ID of an entry without one.
     static QString displayText(const NameTable& names, uint16_t localId);
 
-    // Not const: the image's ordered iteration rebuilds its index.
-    static QList<Entry> entries(ConfigurationImage& image, const NameTable& names,
+    static QList<Entry> entries(const ConfigurationImage& image, const NameTable& names,
                                 const Options& options);
     static void sortByText(QList<Entry>& entries);
 
-    static void fill(QComboBox* list, ConfigurationImage& image, const NameTable& names,
+    static void fill(QComboBox* list, const ConfigurationImage& image, const NameTable& names,
                      const Options& options);
-    static void fill(QListWidget* list, ConfigurationImage& image, const NameTable& names,
+    static void fill(QListWidget* list, const ConfigurationImage& image, const NameTable& names,
                      const Options& options);
     static void fill(QComboBox* list, const QList<Entry>& entries);
     static void fill(QListWidget* list, const QList<Entry>& entries);

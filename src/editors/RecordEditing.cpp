@@ -1,15 +1,15 @@
 #include "RecordEditing.h"
 
 #include "ConfigurationImage.h"
-#include "SlotClaim.h"
 #include "DataExchange.h"
 #include "MessageBox.h"
+#include "SlotClaim.h"
 
 #include <QLineEdit>
 
 #include <algorithm>
 
-int RecordEditing::suggestedLocalId(ConfigurationImage& image, int lastShown)
+int RecordEditing::suggestedLocalId(const ConfigurationImage& image, int lastShown)
 {
     auto firstFree = [&image](int candidate) {
         while (candidate < 0xFFFF && image.isLocalIdInUse(static_cast<uint16_t>(candidate)))
@@ -27,13 +27,13 @@ int RecordEditing::suggestedLocalId(ConfigurationImage& image, int lastShown)
     return fitting <= largest ? fitting : next;
 }
 
-int RecordEditing::localIdLength(ConfigurationImage& image)
+int RecordEditing::localIdLength(const ConfigurationImage& image)
 {
     return static_cast<int>(image.settings().value(UnitSettings::localIdLength));
 }
 
-bool RecordEditing::checkLength(DataExchange& exchange, QLineEdit* field, ConfigurationImage& image,
-                                std::optional<uint16_t> stored)
+bool RecordEditing::checkLength(DataExchange& exchange, QLineEdit* field,
+                                const ConfigurationImage& image, std::optional<uint16_t> stored)
 {
     if (stored && field->text() == QString::number(*stored))
         return true;

@@ -20,14 +20,14 @@ public:
     // The first local ID above the one last shown (from 1 when that is 1 or less, as it is with
     // nothing shown) that no pager or group holds; when that one has more digits than the Local
     // ID length allows, the first free one from 1 that fits, if there is one.
-    static int suggestedLocalId(ConfigurationImage& image, int lastShown);
+    static int suggestedLocalId(const ConfigurationImage& image, int lastShown);
     // The Local ID field's digit limit, from the unit's settings.
-    static int localIdLength(ConfigurationImage& image);
+    static int localIdLength(const ConfigurationImage& image);
     // The digit limit applies to a Local ID the user gives, not to the one an entry already
     // holds (the setting may have gone down since): false, with the data exchange's message,
     // when the field holds more digits and differs from `stored`.
-    static bool checkLength(DataExchange& exchange, QLineEdit* field, ConfigurationImage& image,
-                            std::optional<uint16_t> stored);
+    static bool checkLength(DataExchange& exchange, QLineEdit* field,
+                            const ConfigurationImage& image, std::optional<uint16_t> stored);
 
     // Each shows its message with an OK button and focuses the field when the value is refused.
     static bool checkName(QWidget* dialog, QLineEdit* field, const QString& name);

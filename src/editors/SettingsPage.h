@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ImageField.h"
+#include "UnitSettings.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -8,7 +8,6 @@
 class Database;
 class QComboBox;
 class QLayout;
-class UnitSettings;
 
 // One page of the settings sheet. A page loads its values from the image (and the settings
 // store) when it is built; apply() takes them back, checking them in the page's own order. A page

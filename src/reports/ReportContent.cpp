@@ -59,6 +59,30 @@ QString targetText(uint16_t localId, const NameTable& names)
                : nameOf(localId, names);
 }
 
+// Each report's own titles, untranslated.
+struct ReportTitles {
+    const char* window;
+    const char* printHeader;
+    const char* exportDialog;
+};
+
+ReportTitles titlesOf(ReportKind kind)
+{
+    switch (kind) {
+    case ReportKind::Pagers:
+        return {QT_TRANSLATE_NOOP("Report", "Pagers"),
+                QT_TRANSLATE_NOOP("Report", "Contacts Report"),
+                QT_TRANSLATE_NOOP("Report", "Export Contact Details to File")};
+    case ReportKind::Groups:
+        return {QT_TRANSLATE_NOOP("Report", "Groups"), QT_TRANSLATE_NOOP("Report", "Groups Report"),
+                QT_TRANSLATE_NOOP("Report", "Export Groups to File")};
+    case ReportKind::Alarms:
+        break;
+    }
+    return {QT_TRANSLATE_NOOP("Report", "Alarms"), QT_TRANSLATE_NOOP("Report", "Alarms Report"),
+            QT_TRANSLATE_NOOP("Report", "Export Alarms to File")};
+}
+
 ReportRow row(qint64 key, const QStringList& texts, QList<int> pictures)
 {
     pictures.resize(texts.size(), -1);
@@ -104,41 +128,17 @@ QStringList columnTitles(ReportKind kind)
 
 QString windowTitle(ReportKind kind)
 {
-    switch (kind) {
-    case ReportKind::Pagers:
-        return translated(QT_TRANSLATE_NOOP("Report", "Pagers"));
-    case ReportKind::Groups:
-        return translated(QT_TRANSLATE_NOOP("Report", "Groups"));
-    case ReportKind::Alarms:
-        break;
-    }
-    return translated(QT_TRANSLATE_NOOP("Report", "Alarms"));
+    return translated(titlesOf(kind).window);
 }
 
 QString printHeader(ReportKind kind)
 {
-    switch (kind) {
-    case ReportKind::Pagers:
-        return translated(QT_TRANSLATE_NOOP("Report", "Contacts Report"));
-    case ReportKind::Groups:
-        return translated(QT_TRANSLATE_NOOP("Report", "Groups Report"));
-    case ReportKind::Alarms:
-        break;
-    }
-    return translated(QT_TRANSLATE_NOOP("Report", "Alarms Report"));
+    return translated(titlesOf(kind).printHeader);
 }
 
 QString exportTitle(ReportKind kind)
 {
-    switch (kind) {
-    case ReportKind::Pagers:
-        return translated(QT_TRANSLATE_NOOP("Report", "Export Contact Details to File"));
-    case ReportKind::Groups:
-        return translated(QT_TRANSLATE_NOOP("Report", "Export Groups to File"));
-    case ReportKind::Alarms:
-        break;
-    }
-    return translated(QT_TRANSLATE_NOOP("Report", "Export Alarms to File"));
+    return translated(titlesOf(kind).exportDialog);
 }
 
 QString exportFailureText(ReportKind kind)
@@ -149,13 +149,13 @@ QString exportFailureText(ReportKind kind)
     return translated(QT_TRANSLATE_NOOP("Report", "Could not open file for export!"));
 }
 
-QList<ReportRow> rows(ReportKind kind, ConfigurationImage& image, const NameTable& names)
+QList<ReportRow> rows(ReportKind kind, const ConfigurationImage& image, const NameTable& names)
 {
     QList<ReportRow> result;
     switch (kind) {
     case ReportKind::Pagers:
-        for (auto slot = image.firstPager(); slot; slot = image.nextPager(*slot)) {
-            const PagerRecord pager = image.pager(*slot);
+        for (const int slot : image.listedPagerSlots()) {
+            const ConstPagerRecord pager = image.pager(slot);
             const uint16_t id = pager.localId();
             result << row(id,
                           {nameOf(id, names), QString::number(pager.capcode()), QString::number(id),
@@ -164,8 +164,8 @@ QList<ReportRow> rows(ReportKind kind, ConfigurationImage& image, const NameTabl
         }
         break;
     case ReportKind::Groups:
-        for (auto slot = image.firstGroup(); slot; slot = image.nextGroup(*slot)) {
-            const GroupRecord group = image.group(*slot);
+        for (const int slot : image.listedGroupSlots()) {
+            const ConstGroupRecord group = image.group(slot);
             const uint16_t id = group.localId();
             ReportRow r = row(id, {nameOf(id, names), QString::number(id), QString()},
                               {GroupPicture, -1, group.isRotary() ? TickPicture : -1});
@@ -175,7 +175,7 @@ QList<ReportRow> rows(ReportKind kind, ConfigurationImage& image, const NameTabl
         break;
     case ReportKind::Alarms:
         for (int index = 0; index < ConfigurationImage::AlarmCount; ++index) {
-            const AlarmRecord alarm = image.alarm(index);
+            const ConstAlarmRecord alarm = image.alarm(index);
             result << row(index + 1,
                           {QString::number(index + 1), targetText(alarm.firstTarget(), names),
                            alarmTypeText(alarm.inputType()), QString::number(alarm.delay()),

@@ -45,7 +45,7 @@ QString exportTitle(ReportKind kind);
 QString exportFailureText(ReportKind kind);
 
 // The rows in ascending local ID (alarm number for the alarms report).
-QList<ReportRow> rows(ReportKind kind, ConfigurationImage& image, const NameTable& names);
+QList<ReportRow> rows(ReportKind kind, const ConfigurationImage& image, const NameTable& names);
 
 // The rows as a freshly filled list shows them (by first-column text, without regard to case),
 // then, when column is given, as they stand after sorting on it in the given direction.

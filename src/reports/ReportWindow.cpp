@@ -15,7 +15,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 
-ReportWindow::ReportWindow(ReportKind kind, Database& database, QWidget* parent)
+ReportWindow::ReportWindow(ReportKind kind, const Database& database, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , kind_(kind)
     , database_(database)

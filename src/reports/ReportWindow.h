@@ -20,7 +20,7 @@ public:
     static constexpr int MinimumWidth = 450;
     static constexpr int MinimumHeight = 130;
 
-    ReportWindow(ReportKind kind, Database& database, QWidget* parent = nullptr);
+    ReportWindow(ReportKind kind, const Database& database, QWidget* parent = nullptr);
     // Its place is kept for the next time this report opens.
     ~ReportWindow() override;
 
@@ -59,7 +59,7 @@ private:
     void layoutControls();
 
     ReportKind kind_;
-    Database& database_;
+    const Database& database_;
     QList<ReportColumn> columns_;
     QHash<qint64, ReportRow> rows_;
     // The rows as the last refresh built them, in the database's order.

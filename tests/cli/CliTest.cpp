@@ -1,5 +1,6 @@
 // The command-line front end as a site's script runs it, against the simulated unit.
 #include "../support/FileBytes.h"
+#include "../support/SiteBuilder.h"
 #include "../support/UnprivilegedUser.h"
 #include "../unit/ChildProcess.h"
 #include "../unit/SimulatedUnit.h"
@@ -443,8 +444,7 @@ TEST_F(CliTest, UploadDumpAndDownload)
 {
     // The unit starts with an image that has pager 42 in it.
     Database fixture;
-    fixture.image().pager(0).setLocalId(42);
-    fixture.image().pager(0).setCapcode(4242);
+    SiteBuilder(fixture).pager(42, 4242);
     fixture.image().commonMessage(3).setText(QStringLiteral("Kitchen to the bar"));
     ASSERT_TRUE(fixture.writeDatabaseFile(file("fixture.dat")));
     SimulatedUnit unit({QStringLiteral("--image"), file("fixture.dat")});
@@ -490,9 +490,7 @@ TEST_F(CliTest, UploadDumpAndDownload)
 TEST_F(CliTest, ReadingCommandsCreateAndChangeNoFile)
 {
     Database good;
-    good.image().pager(0).setLocalId(42);
-    good.image().pager(0).setCapcode(4242);
-    good.names().setName(42, QStringLiteral("Kitchen"));
+    SiteBuilder(good).pager(42, 4242, "Kitchen");
     ASSERT_TRUE(good.writeDatabaseFile(file("good.dat")));
     ASSERT_TRUE(good.writeNamesFile(file("good.dat")));
     QFile goodFile(file("good.dat"));
@@ -765,13 +763,9 @@ CliRun cliInShell(const QString& stage, const QStringList& arguments, const QStr
 void writeLargeSite(const QString& path)
 {
     Database site;
-    for (int slot = 0; slot < 400; ++slot) {
-        PagerRecord pager = site.image().pager(slot);
-        pager.setLocalId(static_cast<uint16_t>(100 + slot));
-        pager.setCapcode(static_cast<uint32_t>(1000 + slot));
-        site.names().setName(static_cast<uint16_t>(100 + slot),
-                             QStringLiteral("A pager with a long enough name %1").arg(slot));
-    }
+    SiteBuilder(site).pagers(400, 100, 1000, [](int index) {
+        return QStringLiteral("A pager with a long enough name %1").arg(index);
+    });
     ASSERT_TRUE(site.writeDatabaseFile(path));
     ASSERT_TRUE(site.writeNamesFile(path));
 }

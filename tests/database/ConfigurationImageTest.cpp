@@ -1,9 +1,12 @@
 #include "ConfigurationImage.h"
+#include "../support/SiteBuilder.h"
 #include "SlotClaim.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -12,24 +15,26 @@ constexpr uint16_t None = ConfigurationImage::NoLocalId;
 
 void addPager(ConfigurationImage& image, int slot, uint16_t localId, uint32_t capcode = 1000)
 {
-    PagerRecord pager = image.pager(slot);
-    pager.setLocalId(localId);
-    pager.setCapcode(capcode);
+    SiteBuilder(image).pager(localId, capcode, nullptr, std::nullopt, slot);
 }
 
 void addGroup(ConfigurationImage& image, int slot, uint16_t localId, std::vector<uint16_t> members)
 {
-    GroupRecord group = image.group(slot);
-    group.setLocalId(localId);
-    for (int i = 0; i < GroupRecord::MemberCount; ++i)
-        group.setMember(i, i < static_cast<int>(members.size()) ? members[i] : None);
+    SiteBuilder(image).group(localId, nullptr, std::move(members), false, slot);
 }
 
+// Each order is read both ways: by the iteration, and at once through a const image, which must
+// list the same.
 std::vector<uint16_t> pagerOrder(ConfigurationImage& image)
 {
     std::vector<uint16_t> ids;
     for (auto slot = image.firstPager(); slot; slot = image.nextPager(*slot))
         ids.push_back(image.pager(*slot).localId());
+    const ConfigurationImage& readOnly = image;
+    std::vector<uint16_t> listed;
+    for (const int slot : readOnly.listedPagerSlots())
+        listed.push_back(readOnly.pager(slot).localId());
+    EXPECT_EQ(listed, ids);
     return ids;
 }
 
@@ -38,6 +43,11 @@ std::vector<uint16_t> groupOrder(ConfigurationImage& image)
     std::vector<uint16_t> ids;
     for (auto slot = image.firstGroup(); slot; slot = image.nextGroup(*slot))
         ids.push_back(image.group(*slot).localId());
+    const ConfigurationImage& readOnly = image;
+    std::vector<uint16_t> listed;
+    for (const int slot : readOnly.listedGroupSlots())
+        listed.push_back(readOnly.group(slot).localId());
+    EXPECT_EQ(listed, ids);
     return ids;
 }
 
@@ -46,8 +56,40 @@ std::vector<uint16_t> members(ConfigurationImage& image, int groupSlot)
     std::vector<uint16_t> ids;
     for (uint16_t id = image.firstMember(groupSlot); id != None; id = image.nextMember())
         ids.push_back(id);
+    EXPECT_EQ(std::as_const(image).members(groupSlot), ids);
     return ids;
 }
+
+// A const image gives views that only read.
+template <typename Record> constexpr bool writesLocalId = requires(Record record)
+{
+    record.setLocalId(1);
+};
+template <typename Record> constexpr bool writesTarget = requires(Record record)
+{
+    record.setTarget(1);
+};
+template <typename Record> constexpr bool writesDelay = requires(Record record)
+{
+    record.setDelay(1);
+};
+template <typename Record> constexpr bool writesText = requires(Record record)
+{
+    record.setText(QString());
+};
+template <typename Settings> constexpr bool writesSetting = requires(Settings settings)
+{
+    settings.setValue(UnitSettings::localIdLength, 1);
+};
+static_assert(writesLocalId<PagerRecord> && !writesLocalId<ConstPagerRecord>);
+static_assert(writesLocalId<GroupRecord> && !writesLocalId<ConstGroupRecord>);
+static_assert(writesDelay<AlarmRecord> && !writesDelay<ConstAlarmRecord>);
+static_assert(writesTarget<ReminderRecord> && !writesTarget<ConstReminderRecord>);
+static_assert(writesTarget<FunctionKeyRecord> && !writesTarget<ConstFunctionKeyRecord>);
+static_assert(writesText<CommonMessageRecord> && !writesText<ConstCommonMessageRecord>);
+static_assert(writesSetting<UnitSettings> && !writesSetting<ConstUnitSettings>);
+static_assert(
+    std::is_same_v<decltype(std::declval<const ConfigurationImage&>().pager(0)), ConstPagerRecord>);
 
 } // namespace
 
@@ -580,12 +622,16 @@ TEST(SlotClaimDecision, PicksTheSlotSaveWritesWithoutADialog)
     const std::vector<Case> cases = {
         {"new slot, free ID", 9, std::nullopt, true, 77, O::Write, 9, false},
         {"new slot, taken ID", 9, std::nullopt, true, 40, O::IdTaken, std::nullopt, false},
-        {"nothing shown", std::nullopt, std::nullopt, true, 77, O::NothingShown, std::nullopt, false},
+        {"nothing shown", std::nullopt, std::nullopt, true, 77, O::NothingShown, std::nullopt,
+         false},
         {"shown, unchanged", std::nullopt, 12, false, 12, O::Write, 3, false},
         {"shown, renumbered", std::nullopt, 12, true, 77, O::Write, 3, true},
-        {"shown, renumbered onto a taken ID", std::nullopt, 12, true, 40, O::IdTaken, std::nullopt, false},
-        {"shown, 0012 for 12 is a change to a taken ID", std::nullopt, 12, true, 12, O::IdTaken, std::nullopt, false},
-        {"shown, no longer in the image", std::nullopt, 55, false, 55, O::Write, std::nullopt, false},
+        {"shown, renumbered onto a taken ID", std::nullopt, 12, true, 40, O::IdTaken, std::nullopt,
+         false},
+        {"shown, 0012 for 12 is a change to a taken ID", std::nullopt, 12, true, 12, O::IdTaken,
+         std::nullopt, false},
+        {"shown, no longer in the image", std::nullopt, 55, false, 55, O::Write, std::nullopt,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

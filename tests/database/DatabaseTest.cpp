@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include "../support/FileBytes.h"
+#include "../support/SiteBuilder.h"
 #include "../support/UnprivilegedUser.h"
 
 #include <QDir>
@@ -33,8 +34,7 @@ protected:
     QByteArray validFile()
     {
         Database source;
-        source.image().pager(0).setLocalId(42);
-        source.image().pager(0).setCapcode(4242);
+        SiteBuilder(source).pager(42, 4242);
         source.image().setTextAt(ConfigurationImage::startupLabel1, QStringLiteral("Pool bar"));
         const QString file = path("source.dat");
         EXPECT_TRUE(source.writeDatabaseFile(file));

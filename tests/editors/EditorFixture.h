@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../support/SiteBuilder.h"
 #include "Database.h"
 #include "MessageBox.h"
 #include "RecipientPickList.h"
@@ -13,33 +14,19 @@
 
 #include <vector>
 
-// A database of the editors' tests, built in memory, with the scripted message boxes reset and
-// the test pages recorded.
+// A database of the editors' tests, built in memory, with the test pages recorded.
 class EditorFixture {
 public:
-    EditorFixture() { MessageBox::resetScript(); }
-    ~EditorFixture() { MessageBox::resetScript(); }
-
     ConfigurationImage& image() { return database.image(); }
 
     void addPager(int slot, uint16_t id, const char* name, int type = PagerRecord::Numeric,
                   uint32_t capcode = 1000)
     {
-        PagerRecord pager = image().pager(slot);
-        pager.setLocalId(id);
-        pager.setCapcode(capcode);
-        pager.setReceiverType(type);
-        if (name)
-            database.names().setName(id, QString::fromLatin1(name));
+        SiteBuilder(database).pager(id, capcode, name, type, slot);
     }
     void addGroup(int slot, uint16_t id, const char* name, std::vector<uint16_t> members)
     {
-        GroupRecord group = image().group(slot);
-        group.setLocalId(id);
-        for (int i = 0; i < GroupRecord::MemberCount; ++i)
-            group.setMember(i, i < static_cast<int>(members.size()) ? members[i] : 0xFFFF);
-        if (name)
-            database.names().setName(id, QString::fromLatin1(name));
+        SiteBuilder(database).group(id, name, std::move(members), false, slot);
     }
     std::vector<uint16_t> members(int groupSlot)
     {

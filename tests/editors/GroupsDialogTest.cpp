@@ -15,11 +15,6 @@ namespace {
 
 class GroupsDialogTest : public ::testing::Test, public EditorFixture {
 protected:
-    void TearDown() override
-    {
-        ModalRunner::setDriver([](QDialog&) {});
-    }
-
     std::unique_ptr<GroupsDialog> open()
     {
         auto dialog = std::make_unique<GroupsDialog>(database, recordTestPages());
@@ -67,7 +62,7 @@ TEST_F(GroupsDialogTest, SaveWithoutMembersIsRefusedAndWritesNothing)
 {
     addPager(0, 5, "Five");
     auto dialog = open();
-    dialog->newGroup();
+    dialog->newRecord();
     retype(dialog->nameField(), QStringLiteral("Bar"));
     const auto before = image().bytes();
     dialog->save();
@@ -86,7 +81,7 @@ TEST_F(GroupsDialogTest, MembersAreStoredAlphabeticallyWhateverOrderTheyArrivedI
     addPager(2, 3, "charlie");
     addPager(3, 4, "Bravo");
     auto dialog = open();
-    dialog->newGroup();
+    dialog->newRecord();
     retype(dialog->nameField(), QStringLiteral("Crew"));
     QStringList arrived;
     editMembers(*dialog, [&](MembersDialog& members) {
@@ -199,7 +194,7 @@ TEST_F(GroupsDialogTest, CandidatesLeaveOutVoicePagersMembersAndLoops)
         EXPECT_EQ(candidateIds(*dialog), c.expected) << c.group;
     }
     // A group not yet saved may take every saved group.
-    dialog->newGroup();
+    dialog->newRecord();
     EXPECT_EQ(candidateIds(*dialog),
               (QStringList{QStringLiteral("1"), QStringLiteral("10"), QStringLiteral("11"),
                            QStringLiteral("12"), QStringLiteral("13"), QStringLiteral("4")}));
@@ -228,7 +223,7 @@ TEST_F(GroupsDialogTest, GivingUpANewGroupNeverRewritesTheSelectedOne)
     addGroup(0, 100, "Old", {1});
     image().alarm(0).setFirstTarget(100);
     auto dialog = open();
-    dialog->newGroup();
+    dialog->newRecord();
     EXPECT_EQ(dialog->localIdField()->text(), QStringLiteral("101"));
     dialog->list()->setFocus();
     EXPECT_FALSE(dialog->hasPendingNew());
@@ -275,7 +270,7 @@ TEST_F(GroupsDialogTest, AStoredLocalIdLongerThanTheLengthSettingStaysEditable)
     EXPECT_TRUE(MessageBox::shown().isEmpty());
     EXPECT_TRUE(image().group(0).isRotary());
 
-    dialog->newGroup();
+    dialog->newRecord();
     EXPECT_EQ(dialog->localIdField()->text(), QStringLiteral("2"));
     dialog->list()->setFocus();
     dialog->deleteSelected();
@@ -294,7 +289,7 @@ TEST_F(GroupsDialogTest, AnEditAbandonedForAnotherGroupLeavesNewUsable)
     RecipientPickList::select(dialog->list(), 200);
     EXPECT_TRUE(dialog->newButton()->isEnabled());
     EXPECT_FALSE(dialog->saveButton()->isEnabled());
-    dialog->newGroup();
+    dialog->newRecord();
     EXPECT_TRUE(dialog->hasPendingNew());
 }
 
@@ -304,7 +299,7 @@ TEST_F(GroupsDialogTest, TwentyGroupsAreTheLimitAndDeleteWalksOn)
     for (int slot = 0; slot < ConfigurationImage::GroupCount; ++slot)
         addGroup(slot, static_cast<uint16_t>(100 + slot), nullptr, {1});
     auto dialog = open();
-    dialog->newGroup();
+    dialog->newRecord();
     EXPECT_EQ(shownTexts(), QStringList{QStringLiteral("Maximum groups allowed is 20")});
     EXPECT_EQ(MessageBox::beeps(), QList<MessageBox::Beep>{MessageBox::Beep::Default});
     EXPECT_FALSE(dialog->hasPendingNew());

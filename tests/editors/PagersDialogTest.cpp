@@ -47,7 +47,7 @@ TEST_F(PagersDialogTest, AnEmptyTableOffersOnlyNewWhichSuggestsTheFirstFreeNumbe
              dialog->receiverTypeList()})
         EXPECT_FALSE(off->isEnabled()) << off->metaObject()->className();
 
-    dialog->newPager();
+    dialog->newRecord();
     EXPECT_EQ(dialog->localIdField()->text(), QStringLiteral("2")); // the group holds 1
     EXPECT_EQ(dialog->capcodeField()->text(), QStringLiteral("8"));
     EXPECT_EQ(dialog->receiverTypeList()->currentIndex(), PagerRecord::Beeper);
@@ -70,7 +70,7 @@ TEST_F(PagersDialogTest, AnEmptyTableOffersOnlyNewWhichSuggestsTheFirstFreeNumbe
 TEST_F(PagersDialogTest, NewInAnEmptyDatabaseSuggestsOne)
 {
     auto dialog = open();
-    dialog->newPager();
+    dialog->newRecord();
     EXPECT_EQ(dialog->localIdField()->text(), QStringLiteral("1"));
 }
 
@@ -86,7 +86,7 @@ TEST_F(PagersDialogTest, AnEditAbandonedForAnotherPagerLeavesNewUsable)
     EXPECT_TRUE(dialog->newButton()->isEnabled());
     EXPECT_FALSE(dialog->saveButton()->isEnabled());
     EXPECT_EQ(dialog->nameField()->text(), QStringLiteral("b"));
-    dialog->newPager();
+    dialog->newRecord();
     EXPECT_TRUE(dialog->hasPendingNew());
 }
 
@@ -95,7 +95,7 @@ TEST_F(PagersDialogTest, NewSuggestsTheNextFreeNumberAndKeepsTheCapcode)
     addPager(0, 5, "Five", PagerRecord::Numeric, 1234);
     addGroup(0, 6, "Six", {5});
     auto dialog = open();
-    dialog->newPager();
+    dialog->newRecord();
     EXPECT_EQ(dialog->localIdField()->text(), QStringLiteral("7"));
     EXPECT_EQ(dialog->capcodeField()->text(), QStringLiteral("1234"));
     EXPECT_TRUE(dialog->nameField()->text().isEmpty());
@@ -187,7 +187,7 @@ TEST_F(PagersDialogTest, AStoredLocalIdLongerThanTheLengthSettingStaysEditable)
     EXPECT_EQ(image().pager(0).localId(), 1234);
 
     // New suggests a number that the field can hold and Save takes.
-    dialog->newPager();
+    dialog->newRecord();
     EXPECT_EQ(dialog->localIdField()->text(), QStringLiteral("2"));
     retype(dialog->nameField(), QStringLiteral("Two"));
     dialog->save();
@@ -351,7 +351,7 @@ TEST_F(PagersDialogTest, AConfirmedVoiceWarningEndsWithThePagerItWasGivenFor)
         auto dialog = open();
         RecipientPickList::select(dialog->list(), 5);
         if (c.newPager)
-            dialog->newPager();
+            dialog->newRecord();
         MessageBox::setNextAnswer(QMessageBox::Ok);
         dialog->receiverTypeList()->setCurrentIndex(PagerRecord::Voice);
         emit dialog->receiverTypeList()->activated(PagerRecord::Voice);
@@ -370,7 +370,7 @@ TEST_F(PagersDialogTest, GivingTheListTheFocusDropsANewPagerAndShowsTheSelectedO
 {
     addPager(0, 5, "Five", PagerRecord::Numeric, 1234);
     auto dialog = open();
-    dialog->newPager();
+    dialog->newRecord();
     retype(dialog->nameField(), QStringLiteral("Never"));
     dialog->list()->setFocus();
     EXPECT_FALSE(dialog->hasPendingNew());
@@ -381,7 +381,7 @@ TEST_F(PagersDialogTest, GivingTheListTheFocusDropsANewPagerAndShowsTheSelectedO
     EXPECT_EQ(image().countPagers(), 1);
 
     // Closing with a New pending leaves its slot free.
-    dialog->newPager();
+    dialog->newRecord();
     dialog->reject();
     EXPECT_EQ(image().countPagers(), 1);
     EXPECT_TRUE(image().pager(1).isFree());
@@ -392,7 +392,7 @@ TEST_F(PagersDialogTest, A1000thPagerIsTheLast)
     for (int slot = 0; slot < ConfigurationImage::PagerCount; ++slot)
         addPager(slot, static_cast<uint16_t>(slot + 1), nullptr);
     auto dialog = open();
-    dialog->newPager();
+    dialog->newRecord();
     EXPECT_EQ(MessageBox::beeps(), QList<MessageBox::Beep>{MessageBox::Beep::Default});
     EXPECT_EQ(shownTexts(), QStringList{QStringLiteral("Maximum pagers allowed is 1000")});
     EXPECT_FALSE(dialog->hasPendingNew());

@@ -1,4 +1,5 @@
 #include "RecipientPickList.h"
+#include "../support/SiteBuilder.h"
 #include "ConfigurationImage.h"
 #include "NameTable.h"
 
@@ -20,24 +21,12 @@ protected:
     void SetUp() override
     {
         image.resetToDefaults();
-        addPager(0, 30, "bar");
-        addPager(1, 10, "Zed");
-        addPager(2, 20, nullptr);
-        addGroup(0, 50, "alpha");
-        addGroup(1, 40, "Bar");
-    }
-    void addPager(int slot, uint16_t id, const char* name)
-    {
-        image.pager(slot).setLocalId(id);
-        image.pager(slot).setCapcode(100 + id);
-        if (name)
-            names.setName(id, QString::fromLatin1(name));
-    }
-    void addGroup(int slot, uint16_t id, const char* name)
-    {
-        image.group(slot).setLocalId(id);
-        if (name)
-            names.setName(id, QString::fromLatin1(name));
+        SiteBuilder(image, &names)
+            .pager(30, 130, "bar")
+            .pager(10, 110, "Zed")
+            .pager(20, 120)
+            .group(50, "alpha")
+            .group(40, "Bar");
     }
     static QList<uint16_t> ids(const QList<RecipientPickList::Entry>& entries)
     {

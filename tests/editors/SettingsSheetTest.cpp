@@ -44,11 +44,7 @@ const QString AdministratorMismatch = QStringLiteral(
 class SettingsSheetTest : public ::testing::Test, public EditorFixture {
 protected:
     SettingsSheetTest() { QSettings().clear(); }
-    ~SettingsSheetTest() override
-    {
-        ModalRunner::setDriver([](QDialog&) {});
-        QSettings().clear();
-    }
+    ~SettingsSheetTest() override { QSettings().clear(); }
 
     UnitSettings settings() { return image().settings(); }
     template <typename Page> std::unique_ptr<Page> openPage()
@@ -578,7 +574,7 @@ TEST_F(SettingsInConsoleTest, TheConsoleFollowsSendOnEnterTheLocalIdLengthAndThe
     QString typed;
     ModalRunner::setDriver([&](QDialog& dialog) {
         auto& pagers = dynamic_cast<PagersDialog&>(dialog);
-        pagers.newPager();
+        pagers.newRecord();
         retype(pagers.localIdField(), QStringLiteral("1234"));
         typed = pagers.localIdField()->text();
     });

@@ -1,5 +1,6 @@
 // A real print through the system's spooler: a CUPS-PDF queue of the test's own receives the
 // pagers report of a full database, and the PDF it writes has the pages the layout promised.
+#include "../support/SiteBuilder.h"
 #include "../unit/ChildProcess.h"
 
 #include "Database.h"
@@ -103,7 +104,6 @@ class CupsPrintTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        MessageBox::resetScript();
         QString why;
         if (!ensureScheduler(&why))
             GTEST_SKIP() << "No print through CUPS: " << why.toStdString();
@@ -122,7 +122,6 @@ protected:
             run(QStringLiteral("/usr/sbin/lpadmin"), {QStringLiteral("-x"), queue_});
         for (const QString& path : pdfsNamed(token()))
             QFile::remove(path);
-        MessageBox::resetScript();
     }
     QString token() const { return QStringLiteral("TavoluxCups%1").arg(::getpid()); }
 
@@ -152,13 +151,9 @@ protected:
 TEST_F(CupsPrintTest, AThousandPagersComeOutWithTheLaidOutPageCount)
 {
     Database database;
-    for (int slot = 0; slot < ConfigurationImage::PagerCount; ++slot) {
-        PagerRecord pager = database.image().pager(slot);
-        pager.setLocalId(static_cast<uint16_t>(slot + 1));
-        pager.setCapcode(static_cast<uint32_t>(100000 + slot));
-        database.names().setName(static_cast<uint16_t>(slot + 1),
-                                 QStringLiteral("Pager of table %1").arg(slot + 1));
-    }
+    SiteBuilder(database).pagers(ConfigurationImage::PagerCount, 1, 100000, [](int index) {
+        return QStringLiteral("Pager of table %1").arg(index + 1);
+    });
     const QPrinterInfo info = QPrinterInfo::printerInfo(queue_);
     ASSERT_FALSE(info.isNull()) << "Qt does not see the queue " << queue_.toStdString();
 

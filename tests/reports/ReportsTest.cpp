@@ -2,6 +2,7 @@
 // files: what the window writes and what a script gets must be the same bytes.
 #include "../support/FileBytes.h"
 #include "../support/Mnemonics.h"
+#include "../support/SiteBuilder.h"
 #include "../unit/ChildProcess.h"
 
 #include "Database.h"
@@ -81,8 +82,6 @@ class ReportsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        MessageBox::resetScript();
-        FileDialog::resetScript();
         addPager(12, 1012, PagerRecord::AlphaNumeric, "Bar");
         addPager(9, 700, PagerRecord::Beeper, nullptr);
         addPager(10, 80, PagerRecord::Coaster, "kitchen");
@@ -98,30 +97,13 @@ protected:
         ASSERT_TRUE(database_.writeDatabaseFile(databasePath()));
         ASSERT_TRUE(database_.writeNamesFile(databasePath()));
     }
-    void TearDown() override
-    {
-        MessageBox::resetScript();
-        FileDialog::resetScript();
-    }
-
     void addPager(uint16_t id, uint32_t capcode, int type, const char* name)
     {
-        const auto slot = database_.image().findPager(ConfigurationImage::NoLocalId);
-        PagerRecord pager = database_.image().pager(*slot);
-        pager.setLocalId(id);
-        pager.setCapcode(capcode);
-        pager.setReceiverType(type);
-        if (name)
-            database_.names().setName(id, QString::fromLatin1(name));
+        SiteBuilder(database_).pager(id, capcode, name, type);
     }
     void addGroup(uint16_t id, bool rotary, const char* name)
     {
-        const auto slot = database_.image().findGroup(ConfigurationImage::NoLocalId);
-        GroupRecord group = database_.image().group(*slot);
-        group.setLocalId(id);
-        group.setRotary(rotary);
-        if (name)
-            database_.names().setName(id, QString::fromLatin1(name));
+        SiteBuilder(database_).group(id, name, {}, rotary);
     }
     QString databasePath() const { return dir_.filePath(QStringLiteral("site.dat")); }
     QString file(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }

@@ -1,4 +1,5 @@
 // End-to-end: the real session and block transfers against the simulated unit over a pty.
+#include "../support/SiteBuilder.h"
 #include "SimulatedUnit.h"
 #include "TestHost.h"
 
@@ -60,9 +61,7 @@ protected:
     // The image the console holds, with something of its own in it.
     ConfigurationImage::Bytes markImage(uint16_t localId)
     {
-        const auto slot = host_.image.findPager(ConfigurationImage::NoLocalId);
-        host_.image.pager(*slot).setLocalId(localId);
-        host_.image.pager(*slot).setCapcode(1000 + localId);
+        SiteBuilder(host_.image).pager(localId, 1000 + localId);
         host_.image.setChecksum(host_.image.computeChecksum());
         return host_.image.bytes();
     }

@@ -1,4 +1,5 @@
 // The transfer and status windows, offscreen, against the simulated unit.
+#include "../support/SiteBuilder.h"
 #include "BlockTransfer.h"
 #include "ConfigurationImage.h"
 #include "MessageBox.h"
@@ -51,8 +52,7 @@ TEST_F(UnitWindowsTest, TransferWindowShowsProgressAndClosesOnTheOutcome)
 {
     // The unit's speed is emulated so that the window has time to show its progress.
     open({QStringLiteral("--speed"), QStringLiteral("115200"), QStringLiteral("--wire-time")});
-    image_.pager(0).setLocalId(5);
-    image_.pager(0).setCapcode(500);
+    SiteBuilder(image_).pager(5, 500);
     TransferWindow window(*port_, image_, BlockTransfer::ImageToUnit);
     int highest = 0;
     QObject::connect(window.progressBar(), &QProgressBar::valueChanged,

@@ -478,28 +478,8 @@ Vuelva a escribir la contraseña y confírmela</translation>
         <translation>Grupo &amp;rotativo</translation>
     </message>
     <message>
-        <source>&amp;Test</source>
-        <translation>&amp;Probar</translation>
-    </message>
-    <message>
-        <source>&amp;New</source>
-        <translation>&amp;Nuevo</translation>
-    </message>
-    <message>
-        <source>De&amp;lete</source>
-        <translation>&amp;Eliminar</translation>
-    </message>
-    <message>
-        <source>&amp;Save</source>
-        <translation>&amp;Guardar</translation>
-    </message>
-    <message>
         <source>Groups</source>
         <translation>Grupos</translation>
-    </message>
-    <message>
-        <source>&amp;Close</source>
-        <translation>&amp;Cerrar</translation>
     </message>
     <message>
         <source>Name</source>
@@ -947,28 +927,8 @@ Add some now?</source>
 <context>
     <name>PagersDialog</name>
     <message>
-        <source>&amp;Test</source>
-        <translation>&amp;Probar</translation>
-    </message>
-    <message>
-        <source>&amp;New</source>
-        <translation>&amp;Nuevo</translation>
-    </message>
-    <message>
-        <source>De&amp;lete</source>
-        <translation>&amp;Eliminar</translation>
-    </message>
-    <message>
-        <source>&amp;Save</source>
-        <translation>&amp;Guardar</translation>
-    </message>
-    <message>
         <source>Pagers</source>
         <translation>Buscas</translation>
-    </message>
-    <message>
-        <source>&amp;Close</source>
-        <translation>&amp;Cerrar</translation>
     </message>
     <message>
         <source>Beeper</source>
@@ -1284,6 +1244,29 @@ La lista muestra uno de cada uno; renumérelo o elimínelo para llegar al otro.<
 Please choose another number</source>
         <translation>¡El ID local ya está en uso!
 Elija otro número</translation>
+    </message>
+</context>
+<context>
+    <name>RecordListEditor</name>
+    <message>
+        <source>&amp;Test</source>
+        <translation>&amp;Probar</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>&amp;Nuevo</translation>
+    </message>
+    <message>
+        <source>De&amp;lete</source>
+        <translation>&amp;Eliminar</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Guardar</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
     </message>
 </context>
 <context>
