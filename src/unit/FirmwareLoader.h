@@ -21,7 +21,6 @@ public:
     enum class State { Calling, Sending, Done };
 
     static constexpr uint32_t BaudRate = 115200;
-    static constexpr int ReadTimeoutMs = 50;
     // The loader holds our output with XOFF while it programs a page; one that never sends XON
     // again must not hold a line write for ever.
     static constexpr int WriteTimeoutMs = 2000;
