@@ -32,7 +32,8 @@ public:
     static QByteArray callText() { return QByteArrayLiteral("@&$"); }
     static QByteArray substituteEndRecord() { return QByteArrayLiteral(":00000001FF"); }
 
-    // What the worker tells the window or the terminal. The calls come from the worker thread.
+    // What the worker tells the window or the terminal. The calls come from the worker thread;
+    // the owner's side turns them into calls on its own thread (see QueuedLoaderListener).
     class Listener {
     public:
         virtual ~Listener() = default;

@@ -2,11 +2,11 @@
 
 #include "BlockExchange.h"
 #include "SerialPort.h"
+#include "ServeEventsUntil.h"
 #include "UnitSessionHost.h"
 #include "UnitText.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTimer>
 
 #include <optional>
@@ -436,15 +436,10 @@ void UnitSession::sendQueuedPages()
     constexpr int PumpIntervalMs = 50;
     const qint64 limitMs =
         queue_.size() * (AnswersPerPage * answerTimeoutMs_ + pagePauseMs_) + PumpIntervalMs;
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
     QTimer pump;
-    connect(&pump, &QTimer::timeout, &loop, [&] {
-        PumpPages();
-        if (!online_ || queue_.isEmpty() || clock.hasExpired(limitMs))
-            loop.quit();
-    });
+    connect(&pump, &QTimer::timeout, this, &UnitSession::PumpPages);
     pump.start(PumpIntervalMs);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    static_cast<void>(serveEventsUntil([this] { return !online_ || queue_.isEmpty(); },
+                                       QDeadlineTimer(limitMs),
+                                       QEventLoop::ExcludeUserInputEvents));
 }
