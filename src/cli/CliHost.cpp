@@ -4,6 +4,7 @@
 #include "ServeEventsUntil.h"
 #include "FirmwareLoader.h"
 #include "ImageTransfer.h"
+#include "QueuedLoaderListener.h"
 #include "RegularFile.h"
 #include "SerialPort.h"
 #include "UnitSession.h"
@@ -79,43 +80,6 @@ bool CliHost::runStatusWindow()
     return !linkFailed_;
 }
 
-namespace {
-
-// The loader's reports on the terminal; the worker never waits for anybody.
-class TerminalLoaderListener : public FirmwareLoader::Listener {
-public:
-    TerminalLoaderListener(bool progressToTerminal, qint64 fileSize)
-        : progressToTerminal_(progressToTerminal)
-        , fileSize_(std::max<qint64>(fileSize, 1))
-    {}
-    std::atomic<bool> complete{false};
-    std::atomic<bool> ended{false};
-
-    void loaderText(const QString& text) override { say(text); }
-    void loaderProgress(qint64 position) override
-    {
-        if (progressToTerminal_) {
-            std::fprintf(stderr, "\rtavolux-cli: sending firmware... %3d%%",
-                         static_cast<int>(position * 100 / fileSize_));
-            std::fflush(stderr);
-        }
-    }
-    void loaderMessage(const QString& text) override { say(text); }
-    void loaderComplete() override { complete = true; }
-    void loaderEnded() override { ended = true; }
-
-private:
-    void say(const QString& text)
-    {
-        std::fprintf(stderr, "%stavolux-cli: %s\n", progressToTerminal_ ? "\n" : "",
-                     qPrintable(text));
-    }
-    bool progressToTerminal_;
-    qint64 fileSize_;
-};
-
-} // namespace
-
 void CliHost::runFirmwareUpdate()
 {
     QFile file;
@@ -126,23 +90,44 @@ void CliHost::runFirmwareUpdate()
         return;
     }
     say(QStringLiteral("Switch the unit off and on again to start its boot loader."));
-    TerminalLoaderListener listener(progressToTerminal_, file.size());
+    // The loader's reports on the terminal; a message is shown once it is printed.
+    const qint64 fileSize = std::max<qint64>(file.size(), 1);
+    bool ended = false;
+    bool complete = false;
+    auto print = [this](const QString& text) {
+        std::fprintf(stderr, "%stavolux-cli: %s\n", progressToTerminal_ ? "\n" : "",
+                     qPrintable(text));
+    };
+    QueuedLoaderListener::Handlers handlers;
+    handlers.text = print;
+    handlers.message = print;
+    handlers.progress = [this, fileSize](qint64 position) {
+        if (progressToTerminal_) {
+            std::fprintf(stderr, "\rtavolux-cli: sending firmware... %3d%%",
+                         static_cast<int>(position * 100 / fileSize));
+            std::fflush(stderr);
+        }
+    };
+    handlers.complete = [&complete] { complete = true; };
+    handlers.ended = [&ended] { ended = true; };
+    QueuedLoaderListener listener(std::move(handlers));
     FirmwareLoader loader(*session_->port(), file, listener);
     loader.start();
     // The loader's quiet time bounds this wait: a boot loader that stops answering ends it.
     static_cast<void>(serveEventsUntil(
-        [&] { return listener.ended || loader.quietMs() > loaderTimeoutMs_; },
-        QDeadlineTimer::Forever));
-    if (!listener.ended) {
+        [&] { return ended || loader.quietMs() > loaderTimeoutMs_; }, QDeadlineTimer::Forever));
+    if (!ended) {
         linkFailed_ = true;
         say(loader.state() == FirmwareLoader::State::Calling
                 ? QStringLiteral("The boot loader did not answer.")
                 : QStringLiteral("The boot loader stopped answering."));
     }
     loader.requestStop();
+    // The worker may be waiting for a message to be printed here; its other waits end soon.
+    static_cast<void>(serveEventsUntil([&] { return loader.hasEnded(); }, QDeadlineTimer::Forever));
     loader.join();
     linkFailed_ = linkFailed_ || loader.lineLost();
-    firmwareComplete_ = listener.complete;
+    firmwareComplete_ = complete;
     failed_ = failed_ || !firmwareComplete_;
 }
 

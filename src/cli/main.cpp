@@ -18,11 +18,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
 #include <QRegularExpression>
-#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -161,18 +159,8 @@ int withUnit(UnitSession& session, const CliHost& host, const PortSettings& sett
 int page(UnitSession& session, uint16_t localId, const QString& text)
 {
     session.QueuePage(UnitSession::pageRecord(localId, text));
-    // Pages go out on the pump's ticks, as in the window; wait until the unit confirmed or the
-    // session fell offline.
-    QEventLoop loop;
-    QTimer pump;
-    QObject::connect(&pump, &QTimer::timeout, &loop, [&] {
-        session.PumpPages();
-        if (!session.isOnline() || (session.pageQueue().isEmpty() && !session.isPageBusy()))
-            loop.quit();
-    });
-    pump.start(50);
-    loop.exec();
-    return session.isOnline() ? Success : TransferFailed;
+    session.sendQueuedPages();
+    return session.isOnline() && session.pageQueue().isEmpty() ? Success : TransferFailed;
 }
 
 // What the command line asks for, once it has been checked.

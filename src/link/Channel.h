@@ -15,6 +15,9 @@ class Channel {
 public:
     static constexpr int32_t NoTimeLimit = 2147483647;
     static constexpr int InvalidHandle = -1;
+    // The read time-out of the console's own waits on the unit: short, so that a reader sees a
+    // stop or a broken line soon after it happens.
+    static constexpr int32_t ShortReadTimeoutMs = 50;
     using Event = std::function<void()>;
 
     Channel() = default;

@@ -162,13 +162,13 @@ void PortSettingsWindow::accept()
         portSlot_ = std::make_unique<SerialPort>();
     SerialPort& port = *portSlot_;
     port.Close();
-    if (port.Open(chosen.port, chosen.baudRate, 8, 0, 0, 0, 0)) {
-        port.SetByteSize(chosen.dataBits);
-        port.SetParity(chosen.parity);
-        port.SetStopBits(chosen.stopBits);
-        port.SetHandshakeMode(1);
-        port.SetFlowMode(1);
-        port.SetReadTimeout(50);
+    // The framing follows the opening at 8N1, so that a device that takes only part of it
+    // still opens, and says below what it did not take. A setting that fails outright leaves
+    // a line that does not run as chosen: that port is not kept.
+    if (port.Open(chosen.port, chosen.baudRate, 8, LineSettings::NoParity, LineSettings::OneStopBit,
+                  SerialPort::KeepMode, SerialPort::KeepMode) &&
+        port.SetLineSetup({0, chosen.dataBits, chosen.parity, chosen.stopBits})) {
+        port.SetReadTimeout(SerialPort::ShortReadTimeoutMs);
         port.SetWriteTimeout(Channel::NoTimeLimit);
         port.PurgeInput();
         port.PurgeOutput();

@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <algorithm>
 #include <cerrno>
@@ -183,38 +184,38 @@ bool SerialPort::Configure(uint32_t baudRate, int byteSize, int parity, int stop
     using Dtr = LineSettings::DtrControl;
     using Rts = LineSettings::RtsControl;
     switch (handshakeMode) {
-    case 1:
-    case 5:
+    case NoHandshake:
+    case 5: // the same as NoHandshake
         s.dtrControl = Dtr::Enable, s.rtsControl = Rts::Enable, s.inX = false;
         break;
-    case 2:
+    case XonXoffHandshake:
         s.dtrControl = Dtr::Enable, s.rtsControl = Rts::Enable, s.inX = true;
         break;
-    case 3:
+    case RtsHandshake:
         s.dtrControl = Dtr::Enable, s.rtsControl = Rts::Handshake, s.inX = false;
         break;
-    case 4:
+    case RtsToggle:
         s.dtrControl = Dtr::Enable, s.rtsControl = Rts::Toggle, s.inX = false;
         break;
-    case 6:
+    case DtrHandshake:
         s.dtrControl = Dtr::Handshake, s.rtsControl = Rts::Enable, s.inX = false;
         break;
     default:
         break;
     }
     switch (flowMode) {
-    case 1:
-    case 4:
+    case NoFlowControl:
+    case 4: // 4 and 5 are NoFlowControl as well
     case 5:
         s.outxCtsFlow = false, s.outxDsrFlow = false, s.outX = false;
         break;
-    case 2:
+    case XonXoffFlow:
         s.outxCtsFlow = false, s.outxDsrFlow = false, s.outX = true;
         break;
-    case 3:
+    case CtsFlow:
         s.outxCtsFlow = true, s.outxDsrFlow = false, s.outX = false;
         break;
-    case 6:
+    case DsrFlow:
         s.outxCtsFlow = false, s.outxDsrFlow = true, s.outX = false;
         break;
     default:
@@ -326,21 +327,72 @@ bool SerialPort::SetFlowMode(int mode)
     return Configure(0, 0, GetParity(), GetStopBits(), KeepMode, mode);
 }
 
+SerialPort::LineSetup SerialPort::GetLineSetup() const
+{
+    return {GetBaudRate(), GetByteSize(), GetParity(), GetStopBits(), GetHandshakeMode(),
+            GetFlowMode()};
+}
+
+bool SerialPort::SetLineSetup(const LineSetup& setup)
+{
+    DrainOutput(DrainLimitMs);
+    bool set = true;
+    if (setup.baudRate != 0)
+        set = SetBaudRate(setup.baudRate) && set;
+    if (setup.byteSize != 0)
+        set = SetByteSize(setup.byteSize) && set;
+    set = SetParity(setup.parity) && set;
+    set = SetStopBits(setup.stopBits) && set;
+    if (setup.handshakeMode != KeepMode)
+        set = SetHandshakeMode(setup.handshakeMode) && set;
+    if (setup.flowMode != KeepMode)
+        set = SetFlowMode(setup.flowMode) && set;
+    return set;
+}
+
+bool SerialPort::DrainOutput(int32_t limitMs)
+{
+    if (!IsOpen())
+        return true;
+    // tcdrain has no time limit: wait for the driver's queue here, where one can be kept, and
+    // leave to tcdrain only what the UART still holds, which its driver bounds itself.
+    const QDeadlineTimer deadline(limitMs);
+    const int bitsPerByte = 1 + settings_.byteSize + (settings_.parity != LineSettings::NoParity) +
+                            (settings_.stopBits == LineSettings::OneStopBit ? 1 : 2);
+    for (;;) {
+        int queued = 0;
+        ++systemCalls_;
+        if (::ioctl(handle_, TIOCOUTQ, &queued) != 0)
+            return false;
+        if (queued == 0) {
+            ++systemCalls_;
+            return ::tcdrain(handle_) == 0;
+        }
+        if (deadline.hasExpired())
+            return false;
+        // Look again once the queued bytes could have gone at this speed.
+        const qint64 lineMs = settings_.baudRate == 0
+                                  ? 1
+                                  : qint64(queued) * bitsPerByte * 1000 / settings_.baudRate + 1;
+        QThread::msleep(static_cast<unsigned long>(std::min(lineMs, deadline.remainingTime())));
+    }
+}
+
 int SerialPort::GetHandshakeMode() const
 {
     using Rts = LineSettings::RtsControl;
     if (settings_.rtsControl == Rts::Handshake)
-        return 3;
+        return RtsHandshake;
     if (settings_.rtsControl == Rts::Toggle)
-        return 4;
-    return settings_.inX ? 2 : 1;
+        return RtsToggle;
+    return settings_.inX ? XonXoffHandshake : NoHandshake;
 }
 
 int SerialPort::GetFlowMode() const
 {
     if (settings_.outxCtsFlow)
-        return 3;
-    return settings_.outX ? 2 : 1;
+        return CtsFlow;
+    return settings_.outX ? XonXoffFlow : NoFlowControl;
 }
 
 int SerialPort::deviceBytesWaiting(bool* ok)

@@ -19,8 +19,29 @@ class SerialPort : public Channel {
     Q_DECLARE_TR_FUNCTIONS(SerialPort)
 
 public:
-    // The handshake and flow modes of the settings (see SetHandshakeMode / SetFlowMode).
+    // The handshake modes of SetHandshakeMode (DTR, RTS and XON/XOFF on input; LineSettings.h
+    // says what Linux makes of each) and the flow modes of SetFlowMode (output held by CTS, DSR
+    // or XOFF). KeepMode leaves that side as it is.
     static constexpr int KeepMode = 0;
+    enum HandshakeMode : int {
+        NoHandshake = 1,
+        XonXoffHandshake = 2,
+        RtsHandshake = 3,
+        RtsToggle = 4,
+        DtrHandshake = 6
+    };
+    enum FlowMode : int { NoFlowControl = 1, XonXoffFlow = 2, CtsFlow = 3, DsrFlow = 6 };
+
+    // Speed, framing and modes as the console sets them on a line. 0 keeps the speed, the byte
+    // size or a mode as it is.
+    struct LineSetup {
+        uint32_t baudRate = 0;
+        int byteSize = 8;
+        int parity = LineSettings::NoParity;
+        int stopBits = LineSettings::OneStopBit;
+        int handshakeMode = NoHandshake;
+        int flowMode = NoFlowControl;
+    };
 
     SerialPort();
     SerialPort(const QString& name, uint32_t baudRate, int byteSize, int parity, int stopBits,
@@ -51,21 +72,35 @@ public:
     // Reads up to and including CR or LF into line, which holds at most size - 1 bytes.
     virtual bool ReadLine(QByteArray& line, int size, bool append);
     // 0 keeps the baud rate or byte size; a mode of 0 or above 6 keeps that side's flow control.
-    virtual bool Configure(uint32_t baudRate, int byteSize, int parity, int stopBits,
+    [[nodiscard]] virtual bool Configure(uint32_t baudRate, int byteSize, int parity, int stopBits,
                            int handshakeMode, int flowMode);
 
+    // A setting the device refuses outright leaves the line as it ran, and one that fails
+    // because the line has gone leaves nothing to run with: neither may pass unnoticed.
     uint32_t GetBaudRate() const { return settings_.baudRate; }
-    bool SetBaudRate(uint32_t rate);
+    [[nodiscard]] bool SetBaudRate(uint32_t rate);
     int GetByteSize() const { return settings_.byteSize; }
-    bool SetByteSize(int bits);
+    [[nodiscard]] bool SetByteSize(int bits);
     int GetParity() const { return settings_.parity; }
-    bool SetParity(int code);
+    [[nodiscard]] bool SetParity(int code);
     int GetStopBits() const { return settings_.stopBits; }
-    bool SetStopBits(int code);
+    [[nodiscard]] bool SetStopBits(int code);
     int GetHandshakeMode() const;
-    bool SetHandshakeMode(int mode);
+    [[nodiscard]] bool SetHandshakeMode(int mode);
     int GetFlowMode() const;
-    bool SetFlowMode(int mode);
+    [[nodiscard]] bool SetFlowMode(int mode);
+
+    LineSetup GetLineSetup() const;
+    // Lets what was written go out at the speed it was written at (DrainOutput), then sets
+    // each field of setup in the order they are listed, as its own setter would; false when any
+    // of them failed. Every field is tried, so the others are as asked.
+    [[nodiscard]] bool SetLineSetup(const LineSetup& setup);
+    // Waits until the driver has sent what was written, for at most limitMs (output that flow
+    // control holds may never go); false when output was still waiting then. A pseudo-terminal
+    // hands bytes over as they are written and has nothing to wait for.
+    bool DrainOutput(int32_t limitMs);
+    // What SetLineSetup waits at most: a full driver queue (4096 bytes) at 115200 baud.
+    static constexpr int32_t DrainLimitMs = 400;
 
     // What the line runs with: only what the device took of the settings asked for.
     const LineSettings& GetLineSettings() const { return settings_; }

@@ -1,23 +1,28 @@
 #include "BlockExchange.h"
 
-#include <QEventLoop>
+#include "ServeEventsUntil.h"
 
 BlockExchange::BlockExchange(Channel& port, std::function<void(const QString&)> showMessage,
                              QObject* parent)
     : QObject(parent)
 {
+    // Reports that reach us once the exchange is over (a stop included) belong to the past.
     QueuedTransferListener::Handlers handlers;
     handlers.progress = [this](int percent) {
-        if (!stopped_)
+        if (outcome_ == Outcome::Running)
             emit progress(percent);
     };
     handlers.done = [this] {
-        if (!stopped_)
-            emit done();
+        if (outcome_ != Outcome::Running)
+            return;
+        outcome_ = Outcome::Done;
+        emit done();
     };
     handlers.failed = [this] {
-        if (!stopped_)
-            emit failed();
+        if (outcome_ != Outcome::Running)
+            return;
+        outcome_ = Outcome::Failed;
+        emit failed();
     };
     handlers.message = std::move(showMessage);
     listener_ = std::make_unique<QueuedTransferListener>(std::move(handlers));
@@ -32,7 +37,7 @@ BlockExchange::~BlockExchange()
 void BlockExchange::send(uint8_t type, const QByteArray& data)
 {
     buffer_ = data;
-    stopped_ = false;
+    outcome_ = Outcome::Running;
     transfer_->Start(type, reinterpret_cast<uint8_t*>(buffer_.data()),
                      static_cast<uint32_t>(buffer_.size()));
 }
@@ -40,7 +45,7 @@ void BlockExchange::send(uint8_t type, const QByteArray& data)
 void BlockExchange::receive(uint8_t type, uint32_t expectedLength)
 {
     buffer_ = QByteArray(static_cast<qsizetype>(expectedLength), '\0');
-    stopped_ = false;
+    outcome_ = Outcome::Running;
     transfer_->Start(type,
                      expectedLength == 0 ? nullptr : reinterpret_cast<uint8_t*>(buffer_.data()),
                      expectedLength);
@@ -48,8 +53,8 @@ void BlockExchange::receive(uint8_t type, uint32_t expectedLength)
 
 void BlockExchange::stop()
 {
-    // Reports that reach us while the worker is being stopped belong to the past.
-    stopped_ = true;
+    if (outcome_ == Outcome::Running)
+        outcome_ = Outcome::Stopped;
     transfer_->Stop();
 }
 
@@ -61,14 +66,8 @@ QByteArray BlockExchange::received() const
 
 bool BlockExchange::runToEnd()
 {
-    bool completed = false;
-    QEventLoop loop;
-    connect(this, &BlockExchange::done, &loop, [&] {
-        completed = true;
-        loop.quit();
-    });
-    connect(this, &BlockExchange::failed, &loop, &QEventLoop::quit);
-    loop.exec();
+    static_cast<void>(serveEventsUntil([this] { return outcome_ != Outcome::Running; },
+                                       QDeadlineTimer::Forever));
     stop();
-    return completed;
+    return outcome_ == Outcome::Done;
 }

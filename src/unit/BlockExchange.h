@@ -27,9 +27,9 @@ public:
     void receive(uint8_t type, uint32_t expectedLength = 0);
     // Ends the worker; no signal comes after this.
     void stop();
-    // Serves this thread's events until the exchange begun by send or receive is done or has
-    // failed, then ends the worker; true when it is done. The worker's waits end by the answer
-    // time-out, so this one does too.
+    // Serves this thread's events until the exchange begun by send or receive is done, has
+    // failed or has been stopped, then ends the worker; true when it is done. The worker's
+    // waits end by the answer time-out, so this one does too.
     [[nodiscard]] bool runToEnd();
     // How long the unit may leave an awaited answer unsaid, for the blocks started after it.
     void setAnswerTimeout(int ms) { transfer_->setAnswerTimeout(ms); }
@@ -47,6 +47,7 @@ signals:
 private:
     std::unique_ptr<QueuedTransferListener> listener_;
     std::unique_ptr<BlockTransfer> transfer_;
+    enum class Outcome { Running, Done, Failed, Stopped };
     QByteArray buffer_;
-    bool stopped_ = false;
+    Outcome outcome_ = Outcome::Stopped;
 };

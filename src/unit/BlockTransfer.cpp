@@ -88,7 +88,7 @@ void BlockTransfer::Stop()
 
 void BlockTransfer::Run()
 {
-    port_.SetReadTimeout(50);
+    port_.SetReadTimeout(Channel::ShortReadTimeoutMs);
     port_.PurgeInput();
     port_.PurgeOutput();
     // An error left over from before this transfer says nothing about the line now.

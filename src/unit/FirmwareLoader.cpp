@@ -83,18 +83,16 @@ void FirmwareLoader::run()
 
 void FirmwareLoader::setUpLine()
 {
-    port_.SetBaudRate(BaudRate);
-    port_.SetByteSize(8);
-    port_.SetParity(0);
-    port_.SetStopBits(0);
-    port_.SetHandshakeMode(2);
-    port_.SetFlowMode(2);
-    port_.SetReadTimeout(ReadTimeoutMs);
+    // What went wrong on the port before the update is not the update's broken line; a line
+    // that cannot be set up now is: its error stays, and the first pass ends on it.
+    port_.TakeError();
+    static_cast<void>(port_.SetLineSetup({BaudRate, 8, LineSettings::NoParity,
+                                          LineSettings::OneStopBit, SerialPort::XonXoffHandshake,
+                                          SerialPort::XonXoffFlow}));
+    port_.SetReadTimeout(SerialPort::ShortReadTimeoutMs);
     port_.SetWriteTimeout(WriteTimeoutMs);
     port_.PurgeInput();
     port_.PurgeOutput();
-    // What went wrong on the port before the update is not the update's broken line.
-    port_.TakeError();
     state_ = State::Calling;
     publicState_ = state_;
     endRecordSent_ = false;

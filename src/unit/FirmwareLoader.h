@@ -21,7 +21,6 @@ public:
     enum class State { Calling, Sending, Done };
 
     static constexpr uint32_t BaudRate = 115200;
-    static constexpr int ReadTimeoutMs = 50;
     // The loader holds our output with XOFF while it programs a page; one that never sends XON
     // again must not hold a line write for ever.
     static constexpr int WriteTimeoutMs = 2000;
@@ -33,7 +32,8 @@ public:
     static QByteArray callText() { return QByteArrayLiteral("@&$"); }
     static QByteArray substituteEndRecord() { return QByteArrayLiteral(":00000001FF"); }
 
-    // What the worker tells the window or the terminal. The calls come from the worker thread.
+    // What the worker tells the window or the terminal. The calls come from the worker thread;
+    // the owner's side turns them into calls on its own thread (see QueuedLoaderListener).
     class Listener {
     public:
         virtual ~Listener() = default;

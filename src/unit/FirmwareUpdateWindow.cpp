@@ -41,6 +41,19 @@ FirmwareUpdateWindow::FirmwareUpdateWindow(SerialPort& port, QWidget* parent)
     action_->setDefault(true);
     connect(action_, &QPushButton::clicked, this, &FirmwareUpdateWindow::act);
     connect(cancel_, &QPushButton::clicked, this, &FirmwareUpdateWindow::reject);
+
+    QueuedLoaderListener::Handlers handlers;
+    handlers.text = [this](const QString& text) { text_->setText(text); };
+    handlers.progress = [this](qint64 position) {
+        progress_->setValue(static_cast<int>(position));
+    };
+    handlers.message = [this](const QString& text) { MessageBox::information(this, text); };
+    handlers.complete = [this] { action_->setText(tr("&Close")); };
+    handlers.ended = [this] {
+        if (mode_ == Mode::Running && loader_)
+            act();
+    };
+    reports_ = std::make_unique<QueuedLoaderListener>(std::move(handlers));
 }
 
 FirmwareUpdateWindow::~FirmwareUpdateWindow()
@@ -99,8 +112,7 @@ void FirmwareUpdateWindow::start()
     text_->setText(FirmwareLoader::startText());
     action_->setText(tr("&Abort"));
     cancel_->setEnabled(false);
-    FirmwareLoader::Listener& listener = *this;
-    loader_ = std::make_unique<FirmwareLoader>(port_, file_, listener);
+    loader_ = std::make_unique<FirmwareLoader>(port_, file_, *reports_);
     loader_->start();
 }
 
@@ -130,40 +142,4 @@ void FirmwareUpdateWindow::closeEvent(QCloseEvent* event)
         event->ignore();
     else
         QDialog::closeEvent(event);
-}
-
-void FirmwareUpdateWindow::loaderText(const QString& text)
-{
-    QMetaObject::invokeMethod(
-        this, [this, text] { text_->setText(text); }, Qt::QueuedConnection);
-}
-
-void FirmwareUpdateWindow::loaderProgress(qint64 position)
-{
-    QMetaObject::invokeMethod(
-        this, [this, position] { progress_->setValue(static_cast<int>(position)); },
-        Qt::QueuedConnection);
-}
-
-void FirmwareUpdateWindow::loaderMessage(const QString& text)
-{
-    QMetaObject::invokeMethod(
-        this, [this, text] { MessageBox::information(this, text); }, Qt::BlockingQueuedConnection);
-}
-
-void FirmwareUpdateWindow::loaderComplete()
-{
-    QMetaObject::invokeMethod(
-        this, [this] { action_->setText(tr("&Close")); }, Qt::QueuedConnection);
-}
-
-void FirmwareUpdateWindow::loaderEnded()
-{
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (mode_ == Mode::Running && loader_)
-                act();
-        },
-        Qt::QueuedConnection);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FirmwareLoader.h"
+#include "QueuedLoaderListener.h"
 
 #include <QDialog>
 #include <QFile>
@@ -14,7 +15,7 @@ class SerialPort;
 
 // "Update Firmware": Browse for the HEX file, Start (the user then switches the unit on), and
 // Abort while the loader dialogue runs; the loader's own end closes the window too.
-class FirmwareUpdateWindow : public QDialog, private FirmwareLoader::Listener {
+class FirmwareUpdateWindow : public QDialog {
     Q_OBJECT
 public:
     enum class Mode { NoFile, FileChosen, Running };
@@ -41,14 +42,9 @@ private:
     void start();
     void stopWorker();
 
-    void loaderText(const QString& text) override;
-    void loaderProgress(qint64 position) override;
-    void loaderMessage(const QString& text) override;
-    void loaderComplete() override;
-    void loaderEnded() override;
-
     SerialPort& port_;
     QFile file_;
+    std::unique_ptr<QueuedLoaderListener> reports_;
     std::unique_ptr<FirmwareLoader> loader_;
     Mode mode_ = Mode::NoFile;
     QLabel* text_;

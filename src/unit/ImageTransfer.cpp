@@ -3,8 +3,6 @@
 #include "BlockExchange.h"
 #include "ConfigurationImage.h"
 
-#include <QEventLoop>
-
 ImageTransfer::ImageTransfer(Channel& port, ConfigurationImage& image, uint8_t type,
                              std::function<void(const QString&)> showMessage, QObject* parent)
     : QObject(parent)
@@ -70,14 +68,7 @@ void ImageTransfer::abort()
 
 bool ImageTransfer::run()
 {
-    bool completed = false;
-    QEventLoop loop;
-    connect(this, &ImageTransfer::finished, &loop, [&](bool ok) {
-        completed = ok;
-        loop.quit();
-    });
     start();
-    if (!over_)
-        loop.exec();
-    return completed;
+    // The exchange's done has completed the transfer by the time it is seen here.
+    return exchange_->runToEnd();
 }

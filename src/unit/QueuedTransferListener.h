@@ -1,19 +1,12 @@
 #pragma once
 
+#include "QueuedReports.h"
 #include "TransferListener.h"
 
-#include <QObject>
-
-#include <atomic>
-#include <deque>
 #include <functional>
-#include <mutex>
 
-// Carries a worker's reports over to the thread this object lives in. The worker only queues
-// them and posts a wake-up, so progress and outcomes never hold it up; a message holds it until
-// the user has closed it. Reports still queued when the object goes are dropped with it; its
-// owner stops the worker first.
-class QueuedTransferListener : public QObject, public TransferListener {
+// A block transfer's reports, delivered on the thread this object lives in (see QueuedReports).
+class QueuedTransferListener : public QueuedReports, public TransferListener {
     Q_OBJECT
 public:
     struct Handlers {
@@ -30,21 +23,6 @@ public:
     void transferFailed() override;
     void transferMessage(const QString& text) override;
 
-private slots:
-    void deliver();
-
 private:
-    struct Report {
-        enum Kind { Progress, Done, Failed, Message } kind;
-        int percent = 0;
-        QString text;
-        quint64 ticket = 0;
-    };
-    void queue(Report report);
-
     Handlers handlers_;
-    std::mutex mutex_;
-    std::deque<Report> pending_;
-    std::atomic<quint64> messagesQueued_{0};
-    std::atomic<quint64> messagesClosed_{0};
 };

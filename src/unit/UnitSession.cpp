@@ -2,40 +2,30 @@
 
 #include "BlockExchange.h"
 #include "SerialPort.h"
+#include "ServeEventsUntil.h"
 #include "UnitSessionHost.h"
 #include "UnitText.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTimer>
 
 #include <optional>
 
 // The port's line settings and time-outs, taken before the console changes them for a while.
 struct UnitSession::LineSnapshot {
-    uint32_t baudRate;
-    int byteSize;
-    int parity;
-    int stopBits;
-    int handshakeMode;
-    int flowMode;
+    SerialPort::LineSetup line;
     int32_t readTimeout;
     int32_t writeTimeout;
 
     static LineSnapshot of(const SerialPort& port)
     {
-        return {port.GetBaudRate(),    port.GetByteSize(),      port.GetParity(),
-                port.GetStopBits(),    port.GetHandshakeMode(), port.GetFlowMode(),
-                port.GetReadTimeout(), port.GetWriteTimeout()};
+        return {port.GetLineSetup(), port.GetReadTimeout(), port.GetWriteTimeout()};
     }
     void restore(SerialPort& port) const
     {
-        port.SetBaudRate(baudRate);
-        port.SetByteSize(byteSize);
-        port.SetParity(parity);
-        port.SetStopBits(stopBits);
-        port.SetHandshakeMode(handshakeMode);
-        port.SetFlowMode(flowMode);
+        // Settings the line took before it takes again; a line that has gone since fails its
+        // next read or write, which is where that is said.
+        static_cast<void>(port.SetLineSetup(line));
         port.RestoreTimeouts(readTimeout, writeTimeout);
     }
 };
@@ -101,8 +91,9 @@ void UnitSession::openPort(const PortSettings& settings)
         return;
     }
     port_ = std::make_unique<SerialPort>(settings.port, settings.baudRate, settings.dataBits,
-                                         settings.parity, settings.stopBits, 1, 1);
-    port_->SetReadTimeout(50);
+                                         settings.parity, settings.stopBits,
+                                         SerialPort::NoHandshake, SerialPort::NoFlowControl);
+    port_->SetReadTimeout(SerialPort::ShortReadTimeoutMs);
     port_->SetWriteTimeout(SerialPort::NoTimeLimit);
 }
 
@@ -115,7 +106,7 @@ UnitSession::Answer UnitSession::waitForAnswer(Channel& channel, int waitMs,
                                                const std::function<qint64()>& elapsedMs)
 {
     // Short reads: a read that is already waiting when the line breaks only sees it at its end.
-    channel.SetReadTimeout(std::min(waitMs, 50));
+    channel.SetReadTimeout(std::min(waitMs, SerialPort::ShortReadTimeoutMs));
     channel.TakeError();
     while (elapsedMs() < waitMs) {
         if (channel.ReadByte() == UnitAnswer)
@@ -137,12 +128,9 @@ UnitSession::Answer UnitSession::waitForAnswer()
 
 void UnitSession::setOnlineLineSettings()
 {
-    port_->SetBaudRate(OnlineBaudRate);
-    port_->SetByteSize(8);
-    port_->SetParity(0);
-    port_->SetStopBits(0);
-    port_->SetHandshakeMode(1);
-    port_->SetFlowMode(1);
+    // The line runs 115200 8N1 everywhere it runs at all; one that has gone fails the write
+    // or read that follows, which is where that is said.
+    static_cast<void>(port_->SetLineSetup({OnlineBaudRate}));
 }
 
 bool UnitSession::Connect()
@@ -262,11 +250,11 @@ void UnitSession::GoOffline()
     // The page worker owns the port while it runs, so it stops before the line is touched.
     StopPageTransfer();
     if (port_) {
+        // The saved settings were usable when the port opened with them; the modes stay.
         const PortSettings saved = host_.savedPortSettings();
-        port_->SetBaudRate(saved.baudRate);
-        port_->SetByteSize(saved.dataBits);
-        port_->SetParity(saved.parity);
-        port_->SetStopBits(saved.stopBits);
+        static_cast<void>(port_->SetLineSetup({saved.baudRate, saved.dataBits, saved.parity,
+                                               saved.stopBits, SerialPort::KeepMode,
+                                               SerialPort::KeepMode}));
     }
     queue_.clear();
     pageBusy_ = false;
@@ -448,15 +436,10 @@ void UnitSession::sendQueuedPages()
     constexpr int PumpIntervalMs = 50;
     const qint64 limitMs =
         queue_.size() * (AnswersPerPage * answerTimeoutMs_ + pagePauseMs_) + PumpIntervalMs;
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
     QTimer pump;
-    connect(&pump, &QTimer::timeout, &loop, [&] {
-        PumpPages();
-        if (!online_ || queue_.isEmpty() || clock.hasExpired(limitMs))
-            loop.quit();
-    });
+    connect(&pump, &QTimer::timeout, this, &UnitSession::PumpPages);
     pump.start(PumpIntervalMs);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    static_cast<void>(serveEventsUntil([this] { return !online_ || queue_.isEmpty(); },
+                                       QDeadlineTimer(limitMs),
+                                       QEventLoop::ExcludeUserInputEvents));
 }

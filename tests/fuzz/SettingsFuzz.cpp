@@ -76,7 +76,8 @@ void checkPortSettings(const PortSettings& settings)
 
     // The port takes them as they are (a baud rate of 0 keeps its own).
     SerialPort port;
-    port.Configure(settings.baudRate, settings.dataBits, settings.parity, settings.stopBits, 1, 1);
+    FUZZ_CHECK(port.Configure(settings.baudRate, settings.dataBits, settings.parity,
+                              settings.stopBits, SerialPort::NoHandshake, SerialPort::NoFlowControl));
     const LineSettings& line = port.GetLineSettings();
     FUZZ_CHECK(line.baudRate ==
                (settings.baudRate == 0 ? LineSettings::defaults().baudRate : settings.baudRate));

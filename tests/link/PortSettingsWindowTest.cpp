@@ -207,6 +207,38 @@ TEST_F(PortSettingsWindowTest, APortThatCannotBeOpenedLeavesNoPortAndStoresNothi
     }
 }
 
+// A device that opens and then fails the framing (it went away in between) leaves a line that
+// does not run as chosen: the port is not kept and nothing is stored, as when it cannot be opened.
+TEST_F(PortSettingsWindowTest, ALineThatCannotBeSetUpIsNotKept)
+{
+    class GoneAfterOpening : public SerialPort {
+    public:
+        bool Configure(uint32_t baudRate, int byteSize, int parity, int stopBits, int handshakeMode,
+                       int flowMode) override
+        {
+            if (IsOpen() && baudRate == 0) {
+                SetError(EIO);
+                return false;
+            }
+            return SerialPort::Configure(baudRate, byteSize, parity, stopBits, handshakeMode,
+                                         flowMode);
+        }
+    };
+    SettingsStore::setPortSettings({QStringLiteral("ttyS3"), 4800, 8, 0, 0});
+    port_ = std::make_unique<GoneAfterOpening>();
+    PortSettingsWindow window(port_, {{listedName(), {}}}, nullptr);
+    window.portList()->setCurrentIndex(0);
+    window.speedList()->setCurrentIndex(window.speedList()->findText(QStringLiteral("9600")));
+    window.accept();
+
+    EXPECT_FALSE(port_);
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_EQ(MessageBox::shown()[0].text,
+              QStringLiteral("Error: Cannot open port!\n") + qt_error_string(EIO));
+    EXPECT_EQ(MessageBox::beeps().size(), 1);
+    EXPECT_EQ(SettingsStore::portSettings(), (PortSettings{QStringLiteral("ttyS3"), 4800, 8, 0, 0}));
+}
+
 TEST_F(PortSettingsWindowTest, ATypedRelativePathOpensFromTheWorkingFolderAndIsStoredWhole)
 {
     QTemporaryDir dir;

@@ -417,8 +417,8 @@ TEST(SerialPortModes, ReadBackTellsApartOnlyWhatTheSettingsCan)
         EXPECT_EQ(port.GetFlowMode(), c.flowBack) << "mode " << c.set;
     }
     SerialPort port;
-    port.SetHandshakeMode(6);
-    port.SetFlowMode(6);
+    ASSERT_TRUE(port.SetHandshakeMode(6));
+    ASSERT_TRUE(port.SetFlowMode(6));
     EXPECT_EQ(port.GetLineSettings().dtrControl, LineSettings::DtrControl::Handshake);
     EXPECT_TRUE(port.GetLineSettings().outxDsrFlow);
 }

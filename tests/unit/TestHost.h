@@ -7,8 +7,6 @@
 #include "UnitSession.h"
 #include "UnitSessionHost.h"
 
-#include <QEventLoop>
-
 #include <QStringList>
 #include <QTimer>
 #include <functional>
@@ -29,6 +27,8 @@ public:
     QByteArray statusText;
     // Runs while an image transfer is under way, as the window's timer and other windows would.
     std::function<void()> duringTransfer;
+    // Runs while a transfer's message is open, as the user reads it.
+    std::function<void()> whileMessageShows;
 
     void inform(const QString& text) override { informed << text; }
     void alert(const QString& text) override { alerted << text; }
@@ -42,8 +42,11 @@ public:
     bool runImageTransfer(uint8_t type) override
     {
         calls << QStringLiteral("transfer %1").arg(type);
-        ImageTransfer transfer(*session->port(), image, type,
-                               [this](const QString& text) { informed << text; });
+        ImageTransfer transfer(*session->port(), image, type, [this](const QString& text) {
+            informed << text;
+            if (whileMessageShows)
+                whileMessageShows();
+        });
         transfer.setAnswerTimeout(session->answerTimeoutMs());
         if (abortTransferAfterMs >= 0)
             QTimer::singleShot(abortTransferAfterMs, &transfer, &ImageTransfer::abort);
@@ -56,21 +59,13 @@ public:
         calls << QStringLiteral("status");
         BlockExchange request(*session->port(), [this](const QString& text) { informed << text; });
         request.setAnswerTimeout(session->answerTimeoutMs());
-        bool failed = false;
-        QEventLoop loop;
-        QObject::connect(&request, &BlockExchange::done, &loop, [&] {
-            statusText = request.received();
-            loop.quit();
-        });
-        QObject::connect(&request, &BlockExchange::failed, &loop, [&] {
-            // As the status window: only silence and a lost line count as a failed request.
-            failed = request.failure() != BlockTransfer::Failure::Refused;
-            loop.quit();
-        });
         request.receive(8);
-        loop.exec();
-        request.stop();
-        return !failed;
+        if (request.runToEnd()) {
+            statusText = request.received();
+            return true;
+        }
+        // As the status window: only silence and a lost line count as a failed request.
+        return request.failure() == BlockTransfer::Failure::Refused;
     }
     void runFirmwareUpdate() override { calls << QStringLiteral("firmware"); }
     void runVoicePromptUpdate() override { calls << QStringLiteral("voice"); }

@@ -367,6 +367,13 @@ TEST_F(UnitSessionTest, FailedOrAbortedTransfersGoOfflineAndKeepTheImage)
         SCOPED_TRACE(c.what);
         host_.informed.clear();
         host_.abortTransferAfterMs = c.abortMs;
+        // The user reads a message until the unit has read the console's last byte. Going
+        // offline changes the line's speed at once, and the unit judges a byte by the speed
+        // the line has when it reads it; the console lets its bytes go out first, but a
+        // pseudo-terminal has nothing to drain, so on it only the unit's reading tells.
+        host_.whileMessageShows = [&] {
+            static_cast<void>(unit_->waitForEvents(QString::fromLatin1(c.unitSaw), 1));
+        };
         startOnline(c.unit);
         const ConfigurationImage::Bytes before = markImage(77);
 
@@ -378,6 +385,7 @@ TEST_F(UnitSessionTest, FailedOrAbortedTransfersGoOfflineAndKeepTheImage)
         EXPECT_TRUE(session_.pageQueue().isEmpty());
         EXPECT_TRUE(unit_->waitForEvents(QString::fromLatin1(c.unitSaw), 1));
     }
+    host_.whileMessageShows = {};
 }
 
 TEST_F(UnitSessionTest, AUnitThatGoesQuietOrALineThatBreaksEndsTheExchangeAndGoesOffline)
