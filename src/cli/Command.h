@@ -30,7 +30,9 @@ struct CommandDeclaration {
 // One command of tavolux-cli: it checks what only it takes, then runs.
 class Command {
 public:
-    explicit Command(CommandDeclaration declaration) : declaration_(std::move(declaration)) {}
+    explicit Command(CommandDeclaration declaration)
+        : declaration_(std::move(declaration))
+    {}
     virtual ~Command() = default;
     Command(const Command&) = delete;
     Command& operator=(const Command&) = delete;

@@ -1,9 +1,9 @@
 #include "CommandLine.h"
 
+#include "BlockTransfer.h"
 #include "ExitCode.h"
 #include "ReportCommands.h"
 #include "UnitCommand.h"
-#include "BlockTransfer.h"
 #include "commands/DownloadCommand.h"
 #include "commands/DumpCommand.h"
 #include "commands/FirmwareCommand.h"
@@ -111,8 +111,9 @@ Command* CommandLine::check(const QStringList& commandLine)
     }
     Command* command = find(name);
     if (!command) {
-        return refuse(refuseOptionsOnlyFor(QStringLiteral("page"))
-                          .value_or(QStringLiteral("unknown command or missing DBFILE; see --help")));
+        return refuse(
+            refuseOptionsOnlyFor(QStringLiteral("page"))
+                .value_or(QStringLiteral("unknown command or missing DBFILE; see --help")));
     }
     if (const std::optional<QString> refusal = command->check(*this))
         return refuse(*refusal);

@@ -68,7 +68,8 @@ const QCommandLineOption UnitCommand::PortOption(QStringLiteral("port"),
                                                  QStringLiteral("The port the unit is on."),
                                                  QStringLiteral("DEV"));
 const QCommandLineOption UnitCommand::TimeoutOption(
-    QStringLiteral("timeout"), QStringLiteral("Seconds the unit may take over each answer (default 5)."),
+    QStringLiteral("timeout"),
+    QStringLiteral("Seconds the unit may take over each answer (default 5)."),
     QStringLiteral("SECONDS"));
 
 int UnitCommand::run(Unit& unit)

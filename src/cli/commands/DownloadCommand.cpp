@@ -3,11 +3,11 @@
 #include "ExitCode.h"
 
 DownloadCommand::DownloadCommand()
-    : UnitCommand({QStringLiteral("download"), QStringLiteral("DBFILE"),
+    : UnitCommand({QStringLiteral("download"),
+                   QStringLiteral("DBFILE"),
                    QStringLiteral("send the configuration in DBFILE to the unit"),
                    {PortOption, TimeoutOption}})
-{
-}
+{}
 
 QString DownloadCommand::interruptedState() const
 {

@@ -7,7 +7,10 @@
 class DownloadCommand : public UnitCommand, private DatabaseFile {
 public:
     DownloadCommand();
-    std::optional<QString> check(const CommandLine& line) override { return checkDatabaseFile(line); }
+    std::optional<QString> check(const CommandLine& line) override
+    {
+        return checkDatabaseFile(line);
+    }
 
 protected:
     std::optional<int> prepare(Unit& unit) override { return readInto(unit.database); }

@@ -7,11 +7,11 @@
 #include <QJsonDocument>
 
 DumpCommand::DumpCommand()
-    : Command({QStringLiteral("dump"), QStringLiteral("DBFILE"),
+    : Command({QStringLiteral("dump"),
+               QStringLiteral("DBFILE"),
                QStringLiteral("print DBFILE and its names file as JSON"),
                {}})
-{
-}
+{}
 
 int DumpCommand::run(Unit& unit)
 {
@@ -20,8 +20,8 @@ int DumpCommand::run(Unit& unit)
         return *refused;
     if (const std::optional<int> refused = readInto(unit.database))
         return *refused;
-    return CliFiles::writeStandardOutput(QJsonDocument(dumpDatabase(unit.database, true))
-                                             .toJson(QJsonDocument::Indented))
+    return CliFiles::writeStandardOutput(
+               QJsonDocument(dumpDatabase(unit.database, true)).toJson(QJsonDocument::Indented))
                ? Cli::Success
                : Cli::FileProblem;
 }

@@ -8,6 +8,9 @@
 class DumpCommand : public Command, private DatabaseFile {
 public:
     DumpCommand();
-    std::optional<QString> check(const CommandLine& line) override { return checkDatabaseFile(line); }
+    std::optional<QString> check(const CommandLine& line) override
+    {
+        return checkDatabaseFile(line);
+    }
     int run(Unit& unit) override;
 };

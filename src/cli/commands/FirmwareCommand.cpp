@@ -16,16 +16,17 @@ constexpr int LoaderAnswerTimeoutMs = 60000;
 } // namespace
 
 FirmwareCommand::FirmwareCommand()
-    : UnitCommand({QStringLiteral("firmware"), QStringLiteral("FILE.hex"),
-                   QStringLiteral("load new firmware through the unit's boot loader: switch the unit\n"
-                                  "off, run the command, switch the unit on. The loader is called\n"
-                                  "until it answers (for --timeout seconds, 60 unless given, which is\n"
-                                  "also how long it may stay quiet later); exit code 0 only once it\n"
-                                  "has reported the programming complete. A file that is not text or\n"
-                                  "holds no record is refused; blank lines are passed over"),
-                   {PortOption, TimeoutOption}})
-{
-}
+    : UnitCommand(
+          {QStringLiteral("firmware"),
+           QStringLiteral("FILE.hex"),
+           QStringLiteral("load new firmware through the unit's boot loader: switch the unit\n"
+                          "off, run the command, switch the unit on. The loader is called\n"
+                          "until it answers (for --timeout seconds, 60 unless given, which is\n"
+                          "also how long it may stay quiet later); exit code 0 only once it\n"
+                          "has reported the programming complete. A file that is not text or\n"
+                          "holds no record is refused; blank lines are passed over"),
+           {PortOption, TimeoutOption}})
+{}
 
 std::optional<QString> FirmwareCommand::check(const CommandLine& line)
 {

@@ -18,14 +18,15 @@ const QCommandLineOption ToOption(QStringLiteral("to"),
 } // namespace
 
 PageCommand::PageCommand()
-    : UnitCommand({QStringLiteral("page"), QStringLiteral("--to LOCALID TEXT"),
-                   QStringLiteral("send one page and wait for the unit to confirm it; LOCALID in\n"
-                                  "decimal digits, TEXT up to 200 characters that the unit can show\n"
-                                  "(Latin-1 letters and signs, line breaks; no other control "
-                                  "characters)"),
-                   {PortOption, ToOption, TimeoutOption}})
-{
-}
+    : UnitCommand(
+          {QStringLiteral("page"),
+           QStringLiteral("--to LOCALID TEXT"),
+           QStringLiteral("send one page and wait for the unit to confirm it; LOCALID in\n"
+                          "decimal digits, TEXT up to 200 characters that the unit can show\n"
+                          "(Latin-1 letters and signs, line breaks; no other control "
+                          "characters)"),
+           {PortOption, ToOption, TimeoutOption}})
+{}
 
 std::optional<QString> PageCommand::check(const CommandLine& line)
 {

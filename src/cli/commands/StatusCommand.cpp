@@ -5,12 +5,13 @@
 #include "UnitText.h"
 
 StatusCommand::StatusCommand()
-    : UnitCommand({QStringLiteral("status"), QString(),
-                   QStringLiteral("print the unit's status text (control characters written out: ^[\n"
-                                  "for ESC, \\x9b for the 8-bit ones)"),
-                   {PortOption, TimeoutOption}})
-{
-}
+    : UnitCommand(
+          {QStringLiteral("status"),
+           QString(),
+           QStringLiteral("print the unit's status text (control characters written out: ^[\n"
+                          "for ESC, \\x9b for the 8-bit ones)"),
+           {PortOption, TimeoutOption}})
+{}
 
 std::optional<QString> StatusCommand::check(const CommandLine& line)
 {

@@ -14,12 +14,12 @@ int cannotSave(const QString& file, const QString& error)
 } // namespace
 
 UploadCommand::UploadCommand()
-    : UnitCommand({QStringLiteral("upload"), QStringLiteral("DBFILE"),
+    : UnitCommand({QStringLiteral("upload"),
+                   QStringLiteral("DBFILE"),
                    QStringLiteral("read the unit's configuration into DBFILE (written with its\n"
                                   "version byte and checksum; the names file is left as it is)"),
                    {PortOption, TimeoutOption}})
-{
-}
+{}
 
 std::optional<int> UploadCommand::prepare(Unit&)
 {

@@ -7,7 +7,10 @@
 class UploadCommand : public UnitCommand, private DatabaseFile {
 public:
     UploadCommand();
-    std::optional<QString> check(const CommandLine& line) override { return checkDatabaseFile(line); }
+    std::optional<QString> check(const CommandLine& line) override
+    {
+        return checkDatabaseFile(line);
+    }
 
 protected:
     std::optional<int> prepare(Unit& unit) override;

@@ -8,9 +8,10 @@
 
 namespace {
 
-const QCommandLineOption LanguageOption(
-    QStringLiteral("language"), QStringLiteral("The voice prompts' language: 0 to 10 or its name."),
-    QStringLiteral("N|NAME"));
+const QCommandLineOption
+    LanguageOption(QStringLiteral("language"),
+                   QStringLiteral("The voice prompts' language: 0 to 10 or its name."),
+                   QStringLiteral("N|NAME"));
 const QCommandLineOption DirOption(QStringLiteral("dir"),
                                    QStringLiteral("The folder of the WAV files."),
                                    QStringLiteral("DIR"));
@@ -18,13 +19,14 @@ const QCommandLineOption DirOption(QStringLiteral("dir"),
 } // namespace
 
 VoiceCommand::VoiceCommand()
-    : UnitCommand({QStringLiteral("voice"), QStringLiteral("--language N|NAME [--dir DIR]"),
-                   QStringLiteral("send the six voice prompts of a language (0 to 10, or its name:\n"
-                                  "English (US), Spanish, ...) from DIR/<name in lower case>1.wav\n"
-                                  "to 6.wav; DIR is the current folder unless given"),
-                   {PortOption, TimeoutOption, LanguageOption, DirOption}})
-{
-}
+    : UnitCommand(
+          {QStringLiteral("voice"),
+           QStringLiteral("--language N|NAME [--dir DIR]"),
+           QStringLiteral("send the six voice prompts of a language (0 to 10, or its name:\n"
+                          "English (US), Spanish, ...) from DIR/<name in lower case>1.wav\n"
+                          "to 6.wav; DIR is the current folder unless given"),
+           {PortOption, TimeoutOption, LanguageOption, DirOption}})
+{}
 
 std::optional<QString> VoiceCommand::check(const CommandLine& line)
 {
