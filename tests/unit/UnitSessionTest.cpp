@@ -1,5 +1,5 @@
 // End-to-end: the real session and block transfers against the simulated unit over a pty.
-#include "SimulatedUnit.h"
+#include "../support/SimulatedUnit.h"
 #include "TestHost.h"
 
 #include <QElapsedTimer>

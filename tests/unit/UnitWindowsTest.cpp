@@ -1,9 +1,9 @@
 // The transfer and status windows, offscreen, against the simulated unit.
+#include "../support/SimulatedUnit.h"
 #include "BlockTransfer.h"
 #include "ConfigurationImage.h"
 #include "MessageBox.h"
 #include "SerialPort.h"
-#include "SimulatedUnit.h"
 #include "TransferWindow.h"
 #include "UnitSession.h"
 #include "UnitStatusWindow.h"
