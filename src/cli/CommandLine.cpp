@@ -14,6 +14,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
