@@ -58,20 +58,6 @@ QString inputThatIs(const std::optional<Identity>& output, const QStringList& in
 
 } // namespace
 
-int showCommandHelp(const CommandUsage& command)
-{
-    const QByteArray text = QByteArray("Usage: tavolux-cli ") +
-                            QByteArray(command.usage).trimmed() +
-                            "\n\nThe unit commands also take --port DEV and --timeout SECONDS; "
-                            "the exit codes: tavolux-cli --help\n";
-    return writeStandardOutput(text) && closeStandardOutput() ? Success : FileProblem;
-}
-
-void fail(const QString& text)
-{
-    std::fprintf(stderr, "tavolux-cli: %s\n", qPrintable(text));
-}
-
 void guardStandardStreams()
 {
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
@@ -175,3 +161,8 @@ bool closeStandardOutput()
 }
 
 } // namespace CliFiles
+
+void Cli::fail(const QString& text)
+{
+    std::fprintf(stderr, "tavolux-cli: %s\n", qPrintable(text));
+}

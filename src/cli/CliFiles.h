@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ExitCode.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,33 +9,12 @@
 
 class Database;
 
-// What every tavolux-cli command does alike with its files and its standard output: the exit
-// codes, reading a database only to look at it, refusing an output that is one of the command's
-// own inputs, and writes to stdout that count only once they have arrived.
+// What every tavolux-cli command does alike with its files and its standard output: reading a
+// database only to look at it, refusing an output that is one of the command's own inputs, and
+// writes to stdout that count only once they have arrived.
 namespace CliFiles {
 
-enum ExitCode {
-    Success = 0,
-    UsageError = 1,
-    PortProblem = 2,
-    NotConnected = 3,
-    TransferFailed = 4,
-    FileProblem = 5,
-    DamagedDatabase = 6,
-    PrintFailed = 7,
-};
-
-// A command's lines in the help.
-struct CommandUsage {
-    const char* name;
-    const char* usage;
-};
-
-// COMMAND --help: the command's usage on stdout; returns the exit code.
-int showCommandHelp(const CommandUsage& command);
-
-// "tavolux-cli: text" on stderr.
-void fail(const QString& text);
+using namespace Cli;
 
 // First thing in main. A standard stream that was closed gets /dev/null, so that no file or
 // port the command opens can take its number and receive what was meant for the terminal; a

@@ -20,24 +20,26 @@
 
 namespace ReportCommands {
 
-const CliFiles::CommandUsage Usages[2] = {
-    {"report", R"(  report pagers|groups|alarms DBFILE [--header] [--columns LIST] [--limit N]
-         [--sort COLUMN[:desc]] [-o FILE]
-                           the report as the console's Export writes it: tab-separated UTF-8
-                           with CR LF line ends, rows in the order the report lists them
-                           (by name, or sorted by COLUMN); to stdout or into FILE (written
-                           beside it and put in place when complete). A TAB or a line break
-                           in a name or message is written as a space
-)"},
-    {"print", R"(  print pagers|groups|alarms DBFILE (--pdf FILE | --printer NAME) [--copies N]
-         [--selected LOCALIDS] [--columns LIST] [--sort COLUMN[:desc]]
-                           print the report as the console does, on a printer of the system
-                           or into a PDF file (written beside it and put in place when
-                           complete); --selected prints only the rows of those local IDs
-                           (alarm inputs for alarms), separated by commas
-                           COLUMN and LIST name columns by their titles (Cap Code, capcode and
-                           cap-code alike), LIST separated by commas
-)"},
+const CommandDeclaration Declarations[2] = {
+    {QStringLiteral("report"),
+     QStringLiteral("pagers|groups|alarms DBFILE [--header] [--columns LIST] [--limit N]\n"
+                    "[--sort COLUMN[:desc]] [-o FILE]"),
+     QStringLiteral("the report as the console's Export writes it: tab-separated UTF-8\n"
+                    "with CR LF line ends, rows in the order the report lists them\n"
+                    "(by name, or sorted by COLUMN); to stdout or into FILE (written\n"
+                    "beside it and put in place when complete). A TAB or a line break\n"
+                    "in a name or message is written as a space"),
+     {}},
+    {QStringLiteral("print"),
+     QStringLiteral("pagers|groups|alarms DBFILE (--pdf FILE | --printer NAME) [--copies N]\n"
+                    "[--selected LOCALIDS] [--columns LIST] [--sort COLUMN[:desc]]"),
+     QStringLiteral("print the report as the console does, on a printer of the system\n"
+                    "or into a PDF file (written beside it and put in place when\n"
+                    "complete); --selected prints only the rows of those local IDs\n"
+                    "(alarm inputs for alarms), separated by commas\n"
+                    "COLUMN and LIST name columns by their titles (Cap Code, capcode and\n"
+                    "cap-code alike), LIST separated by commas"),
+     {}},
 };
 
 namespace {
@@ -295,7 +297,7 @@ std::optional<int> run(int argc, char* argv[])
     for (int i = 2; i < argc; ++i)
         if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0 ||
             std::strcmp(argv[i], "--help-all") == 0)
-            return CliFiles::showCommandHelp(Usages[std::strcmp(argv[1], "print") == 0 ? 1 : 0]);
+            return Declarations[std::strcmp(argv[1], "print") == 0 ? 1 : 0].showHelp();
     // Printing measures text with fonts, which takes a GUI application; a command line shows
     // no window, so it needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CliFiles.h"
+#include "Command.h"
 
 #include <optional>
 
@@ -11,7 +11,8 @@ namespace ReportCommands {
 // The exit code when the command line is a report or print command, std::nullopt otherwise.
 std::optional<int> run(int argc, char* argv[]);
 
-// Their lines of the help: report, then print.
-extern const CliFiles::CommandUsage Usages[2];
+// What they take and do, for the help: report, then print. Their options are checked by their
+// own parser, which names the unit commands' options as such.
+extern const CommandDeclaration Declarations[2];
 
 } // namespace ReportCommands

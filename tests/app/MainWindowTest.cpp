@@ -1,5 +1,5 @@
 #include "MainWindow.h"
-#include "../unit/SimulatedUnit.h"
+#include "../support/SimulatedUnit.h"
 #include "AlarmsDialog.h"
 #include "CommandTable.h"
 #include "CommonMessagesDialog.h"

@@ -2,7 +2,7 @@
 // items of one menu, and no two of the buttons, labelled fields and menu-bar titles of one window,
 // share an Alt+letter. A new window joins by adding its line to the table in windowsToCheck().
 #include "../support/Mnemonics.h"
-#include "../link/PseudoTerminal.h"
+#include "../support/PseudoTerminal.h"
 #include "AlarmsDialog.h"
 #include "BlockTransfer.h"
 #include "CommonMessagesDialog.h"

@@ -6,10 +6,10 @@
 #include "SettingsStore.h"
 #include "TavoluxApp.h"
 
+#include "../support/ChildProcess.h"
 #include "../support/FileBytes.h"
+#include "../support/SimulatedUnit.h"
 #include "../support/UnprivilegedUser.h"
-#include "../unit/ChildProcess.h"
-#include "../unit/SimulatedUnit.h"
 
 #include <QApplication>
 #include <QDateTime>

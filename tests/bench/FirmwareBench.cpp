@@ -1,7 +1,7 @@
 // Loads a 64 KiB firmware file through the simulated unit's boot loader at 115200 baud with wire
 // time emulated, and prints the update time against the pure wire time of the bytes exchanged.
+#include "../support/ChildProcess.h"
 #include "../support/UpdateFiles.h"
-#include "../unit/ChildProcess.h"
 
 #include "FirmwareLoader.h"
 #include "SerialPort.h"

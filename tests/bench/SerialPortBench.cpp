@@ -1,7 +1,7 @@
 // Pushes 1 MiB through a pseudo-terminal and prints what it cost: once read with single-byte
 // ReadByte calls, once written with one Write call, and a raw read() of the same stream in large
 // chunks as the yardstick measured in the same run.
-#include "../link/PseudoTerminal.h"
+#include "../support/PseudoTerminal.h"
 #include "SerialPort.h"
 
 #include <QElapsedTimer>

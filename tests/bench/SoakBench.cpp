@@ -2,7 +2,7 @@
 // checks against what the unit logged that every page the program confirmed arrived exactly
 // once. After a failed page the session is offline: it opens the line again (a hang-up gives
 // the unit a new one) and reconnects, as a user would.
-#include "../unit/ChildProcess.h"
+#include "../support/ChildProcess.h"
 
 #include "SerialPort.h"
 #include "UnitSession.h"

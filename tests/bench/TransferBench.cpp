@@ -1,7 +1,7 @@
 // Downloads and uploads the configuration image against the simulated unit at 115200 baud with
 // wire time emulated, and prints how close to the pure wire time of the bytes exchanged the
 // transfers come, and what CPU time the program spends on an upload.
-#include "../unit/ChildProcess.h"
+#include "../support/ChildProcess.h"
 
 #include "BlockTransfer.h"
 #include "ConfigurationImage.h"

@@ -1,9 +1,9 @@
 // The command-line front end as a site's script runs it, against the simulated unit.
+#include "../support/CliRunner.h"
 #include "../support/FileBytes.h"
+#include "../support/SimulatedUnit.h"
 #include "../support/SiteBuilder.h"
 #include "../support/UnprivilegedUser.h"
-#include "../unit/ChildProcess.h"
-#include "../unit/SimulatedUnit.h"
 
 #include "Database.h"
 
@@ -29,12 +29,7 @@ namespace {
 
 using filebytes::readAll;
 using filebytes::writeAll;
-
-struct CliRun {
-    int exitCode;
-    QByteArray out;
-    QByteArray err;
-};
+using namespace Cli;
 
 class CliTest : public ::testing::Test {
 protected:
@@ -50,20 +45,13 @@ protected:
             conf.write("[Settings]\n" + savedSettings + "\n");
         }
         // A settings folder of its own, so that the saved port settings are the defaults.
-        ChildProcess process(
-            QStringLiteral(TAVOLUX_CLI), arguments,
-            {QStringLiteral("XDG_CONFIG_HOME=") + dir_.filePath(QStringLiteral("config"))});
-        if (meanwhile)
-            meanwhile();
-        const int code = process.wait();
-        return {code, process.standardOutput(), process.standardError()};
+        return runCli(arguments, {.configFolder = dir_.filePath(QStringLiteral("config")),
+                                  .meanwhile = meanwhile});
     }
     QString file(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
 
     QTemporaryDir dir_;
 };
-
-const int DamagedDatabase = 6;
 
 // Everything a person could notice about a folder's files: names, kinds, sizes, times, bytes.
 QStringList folderState(const QString& folder)
@@ -103,14 +91,6 @@ QString problemsOf(bool unprivileged, const std::function<QString()>& check)
     return code == 0 ? QString() : QStringLiteral("the unprivileged part failed (%1)").arg(code);
 }
 
-CliRun runCli(const QStringList& arguments, const QString& configFolder)
-{
-    ChildProcess process(QStringLiteral(TAVOLUX_CLI), arguments,
-                         {QStringLiteral("XDG_CONFIG_HOME=") + configFolder});
-    const int code = process.wait();
-    return {code, process.standardOutput(), process.standardError()};
-}
-
 uint16_t storedChecksum(const QByteArray& image)
 {
     return static_cast<uint16_t>(static_cast<uint8_t>(image[7736]) |
@@ -134,7 +114,7 @@ TEST_F(CliTest, PagesAndWaitsForTheUnit)
     const CliRun run =
         cli({QStringLiteral("--port"), unit.path(), QStringLiteral("page"), QStringLiteral("--to"),
              QStringLiteral("12"), QStringLiteral("Table"), QStringLiteral("4")});
-    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.exitCode, Success) << run.err.constData();
     const QList<QJsonObject> pages = unit.events(QStringLiteral("page"));
     ASSERT_EQ(pages.size(), 1);
     EXPECT_EQ(pages[0].value(QStringLiteral("bytes")).toString().toLatin1(),
@@ -154,26 +134,34 @@ TEST_F(CliTest, FailuresEndWithTheirExitCodeAndTheConsolesText)
     const QStringList page{QStringLiteral("page"), QStringLiteral("--to"), QStringLiteral("5"),
                            QStringLiteral("hi")};
     const Case cases[] = {
-        {"no command", {}, {}, 1, "no command"},
-        {"page without a recipient", {}, {QStringLiteral("page"), QStringLiteral("hi")}, 1, "--to"},
-        {"port missing", {}, page, 2, "cannot open"},
-        {"unit silent", {QStringLiteral("--ignore-connect")}, page, 3, "No response from unit."},
+        {"no command", {}, {}, UsageError, "no command"},
+        {"page without a recipient",
+         {},
+         {QStringLiteral("page"), QStringLiteral("hi")},
+         UsageError,
+         "--to"},
+        {"port missing", {}, page, PortProblem, "cannot open"},
+        {"unit silent",
+         {QStringLiteral("--ignore-connect")},
+         page,
+         NotConnected,
+         "No response from unit."},
         {"page refused",
          {QStringLiteral("--nak-checksum"), QStringLiteral("always")},
          page,
-         4,
+         TransferFailed,
          "Error: Bad Checksum!"},
         {"no database",
          {},
          {QStringLiteral("dump"), QStringLiteral("/nonexistent/x.dat")},
-         5,
+         FileProblem,
          "/nonexistent/x.dat does not exist."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::unique_ptr<SimulatedUnit> unit;
         QStringList arguments{QStringLiteral("--port"), file("no-unit")};
-        if (!c.unit.isEmpty() || c.exitCode == 4) {
+        if (!c.unit.isEmpty() || c.exitCode == TransferFailed) {
             unit = std::make_unique<SimulatedUnit>(c.unit);
             ASSERT_TRUE(unit->started());
             arguments = {QStringLiteral("--port"), unit->path()};
@@ -221,7 +209,7 @@ TEST_F(CliTest, AfterAFailureTheUnitIsToldGoodbye)
         ASSERT_TRUE(unit.started());
         const QStringList port{QStringLiteral("--port"), unit.path()};
         const CliRun failed = cli(port + c.command);
-        EXPECT_EQ(failed.exitCode, 4) << failed.err.constData();
+        EXPECT_EQ(failed.exitCode, TransferFailed) << failed.err.constData();
         ASSERT_TRUE(unit.waitForEvents(QStringLiteral("disconnect"), 1, 2000));
 
         // A command the unit's fault leaves alone.
@@ -231,7 +219,7 @@ TEST_F(CliTest, AfterAFailureTheUnitIsToldGoodbye)
                 : QStringList{QStringLiteral("page"), QStringLiteral("--to"), QStringLiteral("6"),
                               QStringLiteral("again")};
         const CliRun next = cli(port + nextCommand);
-        EXPECT_EQ(next.exitCode, 0) << next.err.constData();
+        EXPECT_EQ(next.exitCode, Success) << next.err.constData();
         EXPECT_EQ(unit.events(QStringLiteral("connect")).size(), 2);
         EXPECT_TRUE(unit.events(QStringLiteral("garbled")).isEmpty())
             << "a connect went out at a speed the unit was not listening at";
@@ -249,7 +237,7 @@ TEST_F(CliTest, SavedSettingsThePortRefusesAreSaidAndTheLineStillWorks)
         SCOPED_TRACE(run);
         const CliRun status = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("status")},
                                   "BaudRate=1200\nDataBits=7\nParity=2\nStopBits=2");
-        EXPECT_EQ(status.exitCode, 0) << status.err.constData();
+        EXPECT_EQ(status.exitCode, Success) << status.err.constData();
         EXPECT_EQ(status.err.count("The port does not take 7 data bits, even parity; it runs "
                                    "with 8 data bits, no parity."),
                   1)
@@ -277,98 +265,99 @@ TEST_F(CliTest, ArgumentsAndSavedSettingsAreCheckedBeforeTheLineIsTouched)
     };
     const QStringList status{QStringLiteral("status")};
     const Case cases[] = {
-        {"local ID with a sign", pageTo("+12"), {}, 1, "--to"},
-        {"local ID with blanks", pageTo(" 12 "), {}, 1, "--to"},
-        {"local ID beyond the last", pageTo("10000"), {}, 1, "--to"},
-        {"local ID in hex", pageTo("0x12"), {}, 1, "--to"},
+        {"local ID with a sign", pageTo("+12"), {}, UsageError, "--to"},
+        {"local ID with blanks", pageTo(" 12 "), {}, UsageError, "--to"},
+        {"local ID beyond the last", pageTo("10000"), {}, UsageError, "--to"},
+        {"local ID in hex", pageTo("0x12"), {}, UsageError, "--to"},
         {"two recipients",
          {QStringLiteral("page"), QStringLiteral("--to"), QStringLiteral("12"),
           QStringLiteral("--to"), QStringLiteral("13"), QStringLiteral("hi")},
          {},
-         1,
+         UsageError,
          "--to"},
         {"recipient without a page",
          {QStringLiteral("--to"), QStringLiteral("12"), QStringLiteral("status")},
          {},
-         1,
+         UsageError,
          "--to"},
-        {"201 characters", page(QString(201, u'x')), {}, 1, "201 characters"},
-        {"1019 characters", page(QString(1019, u'x')), {}, 1, "1019 characters"},
+        {"201 characters", page(QString(201, u'x')), {}, UsageError, "201 characters"},
+        {"1019 characters", page(QString(1019, u'x')), {}, UsageError, "1019 characters"},
         {"200 characters and a line break, which counts two",
          page(QString(199, u'x') + QStringLiteral("\ny")),
          {},
-         1,
+         UsageError,
          "202 characters"},
-        {"Greek", page(QStringLiteral("Mesa \u03b1")), {}, 1, "U+03B1"},
-        {"emoji", page(QStringLiteral("Ready \U0001F37D")), {}, 1, "U+1F37D"},
+        {"Greek", page(QStringLiteral("Mesa \u03b1")), {}, UsageError, "U+03B1"},
+        {"emoji", page(QStringLiteral("Ready \U0001F37D")), {}, UsageError, "U+1F37D"},
         {"record separator",
          page(QStringLiteral("a\x1e"
                              "b")),
          {},
-         1,
+         UsageError,
          "U+001E"},
-        {"escape sequence", page(QStringLiteral("a\x1b[2J")), {}, 1, "U+001B"},
+        {"escape sequence", page(QStringLiteral("a\x1b[2J")), {}, UsageError, "U+001B"},
         {"C1 control",
          page(QStringLiteral("a\u009b"
                              "2J")),
          {},
-         1,
+         UsageError,
          "U+009B"},
-        {"carriage return", page(QStringLiteral("a\r\nb")), {}, 1, "U+000D"},
+        {"carriage return", page(QStringLiteral("a\r\nb")), {}, UsageError, "U+000D"},
         {"time-out not a number",
          {QStringLiteral("--timeout"), QStringLiteral("soon"), QStringLiteral("status")},
          {},
-         1,
+         UsageError,
          "--timeout"},
         {"time-out of nothing",
          {QStringLiteral("--timeout"), QStringLiteral("0"), QStringLiteral("status")},
          {},
-         1,
+         UsageError,
          "--timeout"},
         {"time-out past an hour",
          {QStringLiteral("--timeout"), QStringLiteral("3601"), QStringLiteral("status")},
          {},
-         1,
+         UsageError,
          "--timeout"},
         {"time-out with a sign",
          {QStringLiteral("--timeout"), QStringLiteral("+2"), QStringLiteral("status")},
          {},
-         1,
+         UsageError,
          "--timeout"},
         {"time-out with blanks",
          {QStringLiteral("--timeout"), QStringLiteral(" 2"), QStringLiteral("status")},
          {},
-         1,
+         UsageError,
          "--timeout"},
         {"time-out in powers of ten",
          {QStringLiteral("--timeout"), QStringLiteral("1e2"), QStringLiteral("status")},
          {},
-         1,
+         UsageError,
          "--timeout"},
-        {"empty database name", {QStringLiteral("upload"), QString()}, {}, 1, "DBFILE"},
+        {"empty database name", {QStringLiteral("upload"), QString()}, {}, UsageError, "DBFILE"},
         {"upload into a folder that is not there",
          {QStringLiteral("upload"), QStringLiteral("/nonexistent-folder/site.dat")},
          {},
-         5,
+         FileProblem,
          "No such file"},
         {"two time-outs",
          {QStringLiteral("--timeout"), QStringLiteral("1"), QStringLiteral("--timeout"),
           QStringLiteral("2"), QStringLiteral("status")},
          {},
-         1,
+         UsageError,
          "--timeout"},
         {"unknown option",
          {QStringLiteral("--bogus"), QStringLiteral("status")},
          {},
-         1,
+         UsageError,
          "tavolux-cli: Unknown option 'bogus'"},
-        {"baud rate off the list", status, "BaudRate=12345", 2, "BaudRate 12345"},
-        {"negative baud rate", status, "BaudRate=-9600", 2, "BaudRate -9600"},
-        {"baud rate not a number", status, "BaudRate=fast", 2, "BaudRate fast"},
-        {"data bits", status, "DataBits=99", 2, "DataBits 99"},
-        {"parity", status, "Parity=9", 2, "Parity 9"},
-        {"stop bits", status, "StopBits=3", 2, "StopBits 3"},
-        {"saved settings before a page", page(QStringLiteral("hi")), "Parity=9", 2, "Parity 9"},
+        {"baud rate off the list", status, "BaudRate=12345", PortProblem, "BaudRate 12345"},
+        {"negative baud rate", status, "BaudRate=-9600", PortProblem, "BaudRate -9600"},
+        {"baud rate not a number", status, "BaudRate=fast", PortProblem, "BaudRate fast"},
+        {"data bits", status, "DataBits=99", PortProblem, "DataBits 99"},
+        {"parity", status, "Parity=9", PortProblem, "Parity 9"},
+        {"stop bits", status, "StopBits=3", PortProblem, "StopBits 3"},
+        {"saved settings before a page", page(QStringLiteral("hi")), "Parity=9", PortProblem,
+         "Parity 9"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -407,7 +396,7 @@ TEST_F(CliTest, PageTextsTheUnitCanShowGoOutAsTheConsoleSendsThem)
         ASSERT_TRUE(unit.started());
         const CliRun run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("page"),
                                 QStringLiteral("--to"), QStringLiteral("12"), c.text});
-        EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_EQ(run.exitCode, Success) << run.err.constData();
         const QList<QJsonObject> pages = unit.events(QStringLiteral("page"));
         ASSERT_EQ(pages.size(), 1);
         EXPECT_EQ(pages[0].value(QStringLiteral("bytes")).toString().toLatin1(), c.record.toHex());
@@ -425,7 +414,7 @@ TEST_F(CliTest, APortPathIsTakenFromTheWorkingFolder)
     ASSERT_TRUE(QDir::setCurrent(folder.path()));
     const CliRun run = cli({QStringLiteral("--port"), relative, QStringLiteral("status")});
     QDir::setCurrent(before);
-    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.exitCode, Success) << run.err.constData();
     EXPECT_EQ(unit.events(QStringLiteral("status")).size(), 1);
 }
 
@@ -436,7 +425,7 @@ TEST_F(CliTest, StatusTextReachesTheTerminalWithControlCharactersVisible)
                                                          "31m\r\nCaf\u00e9")});
     ASSERT_TRUE(unit.started());
     const CliRun run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("status")});
-    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    ASSERT_EQ(run.exitCode, Success) << run.err.constData();
     EXPECT_EQ(run.out, QByteArray("Pages: 3\n^[]0;owned^G^[[2J\\x9b31m\nCaf\xc3\xa9\n"));
 }
 
@@ -452,13 +441,13 @@ TEST_F(CliTest, UploadDumpAndDownload)
 
     CliRun run =
         cli({QStringLiteral("--port"), unit.path(), QStringLiteral("upload"), file("site.dat")});
-    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    ASSERT_EQ(run.exitCode, Success) << run.err.constData();
     Database uploaded;
     ASSERT_EQ(uploaded.readDatabaseFile(file("site.dat")).status, DatabaseReadResult::Read);
     EXPECT_EQ(uploaded.image().bytes(), fixture.image().bytes());
 
     run = cli({QStringLiteral("dump"), file("site.dat")});
-    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    ASSERT_EQ(run.exitCode, Success) << run.err.constData();
     const QJsonObject dump = QJsonDocument::fromJson(run.out).object();
     const QJsonArray pagers = dump.value(QStringLiteral("pagers")).toArray();
     ASSERT_EQ(pagers.size(), 1);
@@ -479,7 +468,7 @@ TEST_F(CliTest, UploadDumpAndDownload)
 
     run =
         cli({QStringLiteral("--port"), unit.path(), QStringLiteral("download"), file("site.dat")});
-    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    ASSERT_EQ(run.exitCode, Success) << run.err.constData();
     const QList<QJsonObject> images = unit.events(QStringLiteral("image"));
     ASSERT_EQ(images.size(), 1);
     EXPECT_EQ(QByteArray::fromHex(images[0].value(QStringLiteral("bytes")).toString().toLatin1()),
@@ -514,11 +503,11 @@ TEST_F(CliTest, ReadingCommandsCreateAndChangeNoFile)
         int exitCode;
     };
     const Kind kinds[] = {
-        {"good", goodBytes, true, false, 0},
-        {"no names file", goodBytes, false, false, 0},
+        {"good", goodBytes, true, false, Success},
+        {"no names file", goodBytes, false, false, Success},
         {"wrong checksum", wrongChecksum, true, false, DamagedDatabase},
-        {"needs repair", needsRepair, true, false, 0},
-        {"read-only", goodBytes, true, true, 0},
+        {"needs repair", needsRepair, true, false, Success},
+        {"read-only", goodBytes, true, true, Success},
     };
     const QStringList commands{QStringLiteral("dump"), QStringLiteral("download")};
 
@@ -556,7 +545,8 @@ TEST_F(CliTest, ReadingCommandsCreateAndChangeNoFile)
                     expect(unit->started(), QStringLiteral("the unit did not start"));
                     arguments = QStringList{QStringLiteral("--port"), unit->path()} + arguments;
                 }
-                const CliRun run = runCli(arguments, dir_.filePath(QStringLiteral("config")));
+                const CliRun run =
+                    runCli(arguments, {.configFolder = dir_.filePath(QStringLiteral("config"))});
                 expect(run.exitCode == kind.exitCode, QStringLiteral("exit code %1: %2")
                                                           .arg(run.exitCode)
                                                           .arg(QString::fromLocal8Bit(run.err)));
@@ -564,7 +554,7 @@ TEST_F(CliTest, ReadingCommandsCreateAndChangeNoFile)
                     expect(run.err.contains("checksum"), QStringLiteral("no word of the checksum"));
                     expect(run.out.isEmpty(), QStringLiteral("default contents printed"));
                 }
-                if (command == u"dump" && kind.exitCode == 0) {
+                if (command == u"dump" && kind.exitCode == Success) {
                     const QJsonObject dump = QJsonDocument::fromJson(run.out).object();
                     expect(dump.value(QStringLiteral("checksum")).toInt() ==
                                storedChecksum(kind.database.mid(1)),
@@ -574,7 +564,7 @@ TEST_F(CliTest, ReadingCommandsCreateAndChangeNoFile)
                     expect(dump.value(QStringLiteral("pagers")).toArray().size() == 1,
                            QStringLiteral("pager 42 missing"));
                 }
-                if (unit && kind.exitCode == 0) {
+                if (unit && kind.exitCode == Success) {
                     const QList<QJsonObject> images = unit->events(QStringLiteral("image"));
                     expect(images.size() == 1, QStringLiteral("no image sent"));
                     if (images.size() == 1) {
@@ -586,7 +576,7 @@ TEST_F(CliTest, ReadingCommandsCreateAndChangeNoFile)
                                QStringLiteral("sent unrepaired"));
                     }
                 }
-                if (unit && kind.exitCode != 0) {
+                if (unit && kind.exitCode != Success) {
                     expect(unit->events(QStringLiteral("connect")).isEmpty(),
                            QStringLiteral("connected for a damaged database"));
                 }
@@ -630,7 +620,7 @@ TEST_F(CliTest, UploadRefusesATargetThatIsNotARegularFile)
         const CliRun run =
             cli({QStringLiteral("--port"), unit.path(), QStringLiteral("upload"), target});
 
-        EXPECT_EQ(run.exitCode, 5);
+        EXPECT_EQ(run.exitCode, FileProblem);
         EXPECT_TRUE(run.err.contains("not a regular file")) << run.err.constData();
         struct stat after {};
         ASSERT_EQ(::lstat(QFile::encodeName(target).constData(), &after), 0);
@@ -657,7 +647,7 @@ TEST_F(CliTest, AnUploadedImageIsRepairedBeforeItIsUsed)
 
     const CliRun run =
         cli({QStringLiteral("--port"), unit.path(), QStringLiteral("upload"), file("site.dat")});
-    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    ASSERT_EQ(run.exitCode, Success) << run.err.constData();
 
     QFile saved(file("site.dat"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
@@ -719,7 +709,7 @@ TEST_F(CliTest, EveryCommandEndsSoonAfterTheUnitGoesQuietOrTheLineBreaks)
                         QThread::msleep(static_cast<unsigned long>(fault.killAfterMs));
                         unit.kill();
                     });
-            EXPECT_EQ(run.exitCode, 3);
+            EXPECT_EQ(run.exitCode, NotConnected);
             EXPECT_TRUE(run.err.contains(fault.said)) << run.err.constData();
             // The time-out, then at most one more for the goodbye to a unit that heard the
             // connect.
@@ -738,7 +728,7 @@ TEST_F(CliTest, NoResponseNamesThePortTried)
     clock.start();
     const CliRun run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
                             QStringLiteral("0.5"), QStringLiteral("status")});
-    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.exitCode, NotConnected);
     EXPECT_TRUE(run.err.contains("No response from unit. (" + unit.path().toLocal8Bit() + ")"))
         << run.err.constData();
     // Two tries, at the saved speed and at the online speed, each no longer than the time-out.
@@ -746,18 +736,6 @@ TEST_F(CliTest, NoResponseNamesThePortTried)
 }
 
 namespace {
-
-// The command line under a shell that first sets the stage (a file-size limit, where stdout
-// goes): "$0" is tavolux-cli, "$@" its arguments.
-CliRun cliInShell(const QString& stage, const QStringList& arguments, const QString& configFolder)
-{
-    ChildProcess process(QStringLiteral("/bin/sh"),
-                         QStringList{QStringLiteral("-c"), stage, QStringLiteral(TAVOLUX_CLI)} +
-                             arguments,
-                         {QStringLiteral("XDG_CONFIG_HOME=") + configFolder});
-    const int code = process.wait();
-    return {code, process.standardOutput(), process.standardError()};
-}
 
 // A site whose reports and dump run to many kilobytes, beyond the small file-size limits below.
 void writeLargeSite(const QString& path)
@@ -805,31 +783,59 @@ TEST_F(CliTest, AnOutputIsRefusedWhenItIsAnInputAndFailsWhenItCannotBeWritten)
         const char* says;
     };
     const QList<Case> cases{
-        {plain, {"report", "pagers", site, "-o", site}, 1, "which this command reads"},
-        {plain, {"report", "pagers", site, "-o", site + ".nam"}, 1, "which this command reads"},
-        {plain, {"report", "pagers", site, "-o", file("link.dat")}, 1, "which this command reads"},
-        {plain, {"report", "groups", site, "-o", respelled}, 1, "which this command reads"},
-        {plain, {"report", "alarms", file("link.dat"), "-o", site}, 1, "which this command reads"},
-        {plain, {"print", "pagers", site, "--pdf", site}, 1, "which this command reads"},
-        {plain, {"print", "pagers", site, "--pdf", file("names-link")}, 1, "this command reads"},
-        {plain, {"report", "pagers", site, "-o", fifo}, 5, "not a regular file"},
-        {plain, {"print", "pagers", site, "--pdf", fifo}, 7, "not a regular file"},
-        {plain, {"--port", port, "upload", fifo}, 5, "not a regular file"},
-        {plain, {"report", "pagers", site, "-o", noFolder + "/out.tsv"}, 5, "could not be written"},
+        {plain, {"report", "pagers", site, "-o", site}, UsageError, "which this command reads"},
+        {plain,
+         {"report", "pagers", site, "-o", site + ".nam"},
+         UsageError,
+         "which this command reads"},
+        {plain,
+         {"report", "pagers", site, "-o", file("link.dat")},
+         UsageError,
+         "which this command reads"},
+        {plain,
+         {"report", "groups", site, "-o", respelled},
+         UsageError,
+         "which this command reads"},
+        {plain,
+         {"report", "alarms", file("link.dat"), "-o", site},
+         UsageError,
+         "which this command reads"},
+        {plain, {"print", "pagers", site, "--pdf", site}, UsageError, "which this command reads"},
+        {plain,
+         {"print", "pagers", site, "--pdf", file("names-link")},
+         UsageError,
+         "this command reads"},
+        {plain, {"report", "pagers", site, "-o", fifo}, FileProblem, "not a regular file"},
+        {plain, {"print", "pagers", site, "--pdf", fifo}, PrintFailed, "not a regular file"},
+        {plain, {"--port", port, "upload", fifo}, FileProblem, "not a regular file"},
+        {plain,
+         {"report", "pagers", site, "-o", noFolder + "/out.tsv"},
+         FileProblem,
+         "could not be written"},
         {plain,
          {"print", "pagers", site, "--pdf", noFolder + "/out.pdf"},
-         7,
+         PrintFailed,
          "could not be written"},
-        {plain, {"--port", port, "upload", noFolder + "/out.dat"}, 5, "could not be saved"},
-        {withLimit, {"report", "pagers", site, "-o", file("old.tsv")}, 5, "could not be written"},
-        {withLimit, {"print", "pagers", site, "--pdf", file("old.pdf")}, 7, "could not be written"},
-        {withLimit, {"--port", port, "upload", file("old.dat")}, 5, "could not be saved"},
+        {plain,
+         {"--port", port, "upload", noFolder + "/out.dat"},
+         FileProblem,
+         "could not be saved"},
+        {withLimit,
+         {"report", "pagers", site, "-o", file("old.tsv")},
+         FileProblem,
+         "could not be written"},
+        {withLimit,
+         {"print", "pagers", site, "--pdf", file("old.pdf")},
+         PrintFailed,
+         "could not be written"},
+        {withLimit, {"--port", port, "upload", file("old.dat")}, FileProblem, "could not be saved"},
     };
     const QStringList before = folderState(dir_.path());
     for (const Case& c : cases) {
         SCOPED_TRACE((c.stage + u' ' + c.arguments.join(u' ')).toStdString());
         const CliRun run =
-            cliInShell(c.stage, c.arguments, dir_.filePath(QStringLiteral("config")));
+            runCli(c.arguments, {.configFolder = dir_.filePath(QStringLiteral("config")),
+                                 .shellStage = c.stage});
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err.constData();
         EXPECT_TRUE(run.err.contains(c.says)) << run.err.constData();
         EXPECT_TRUE(run.out.isEmpty());
@@ -862,16 +868,32 @@ TEST_F(CliTest, AResultThatDoesNotReachStdoutIsAFailure)
         bool connects;
     };
     const QList<Case> cases{
-        {stage("> /dev/full"), {"dump", site}, 5, "could not be written", false},
-        {stage("> /dev/full"), {"report", "pagers", site}, 5, "could not be written", false},
-        {stage("> /dev/full"), {"--port", port, "status"}, 5, "could not be written", true},
-        {stage(">&-"), {"dump", site}, 5, "stdout is closed", false},
-        {stage(">&-"), {"report", "groups", site}, 5, "stdout is closed", false},
-        {stage(">&-"), {"--port", port, "status"}, 5, "stdout is closed", false},
-        {stage("> " + out, limited), {"dump", site}, 5, "could not be written", false},
-        {stage("> " + out, limited), {"report", "pagers", site}, 5, "could not be written", false},
-        {stage(">> " + site), {"dump", site}, 1, "which this command reads", false},
-        {stage(">> " + site + ".nam"), {"report", "pagers", site}, 1, "this command reads", false},
+        {stage("> /dev/full"), {"dump", site}, FileProblem, "could not be written", false},
+        {stage("> /dev/full"),
+         {"report", "pagers", site},
+         FileProblem,
+         "could not be written",
+         false},
+        {stage("> /dev/full"),
+         {"--port", port, "status"},
+         FileProblem,
+         "could not be written",
+         true},
+        {stage(">&-"), {"dump", site}, FileProblem, "stdout is closed", false},
+        {stage(">&-"), {"report", "groups", site}, FileProblem, "stdout is closed", false},
+        {stage(">&-"), {"--port", port, "status"}, FileProblem, "stdout is closed", false},
+        {stage("> " + out, limited), {"dump", site}, FileProblem, "could not be written", false},
+        {stage("> " + out, limited),
+         {"report", "pagers", site},
+         FileProblem,
+         "could not be written",
+         false},
+        {stage(">> " + site), {"dump", site}, UsageError, "which this command reads", false},
+        {stage(">> " + site + ".nam"),
+         {"report", "pagers", site},
+         UsageError,
+         "this command reads",
+         false},
     };
     const QByteArray siteBytes = readAll(site);
     const QByteArray namesBytes = readAll(site + QStringLiteral(".nam"));
@@ -879,7 +901,8 @@ TEST_F(CliTest, AResultThatDoesNotReachStdoutIsAFailure)
         SCOPED_TRACE((c.stage + u' ' + c.arguments.join(u' ')).toStdString());
         const qsizetype connectsBefore = unit.events(QStringLiteral("connect")).size();
         const CliRun run =
-            cliInShell(c.stage, c.arguments, dir_.filePath(QStringLiteral("config")));
+            runCli(c.arguments, {.configFolder = dir_.filePath(QStringLiteral("config")),
+                                 .shellStage = c.stage});
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err.constData();
         EXPECT_TRUE(run.err.contains(c.says)) << run.err.constData();
         EXPECT_EQ(unit.events(QStringLiteral("connect")).size() - connectsBefore,
@@ -893,8 +916,9 @@ TEST_F(CliTest, AResultThatDoesNotReachStdoutIsAFailure)
           QStringList{"--port", port, "status"}}) {
         SCOPED_TRACE(arguments.join(u' ').toStdString());
         const CliRun run =
-            cliInShell(stage("> " + out), arguments, dir_.filePath(QStringLiteral("config")));
-        EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+            runCli(arguments, {.configFolder = dir_.filePath(QStringLiteral("config")),
+                               .shellStage = stage("> " + out)});
+        EXPECT_EQ(run.exitCode, Success) << run.err.constData();
         EXPECT_GT(QFileInfo(out).size(), 0);
     }
 }
@@ -911,22 +935,26 @@ TEST_F(CliTest, ArgumentMessagesNameTheRealProblem)
         const char* says;
     };
     const QList<Case> cases{
-        {{"report", "pagers", db, "--sort", "name:DESC"}, 0, ""},
-        {{"report", "pagers", db, "--sort", "Cap Code:Asc"}, 0, ""},
-        {{"report", "pagers", db, "--limit", "2147483647"}, 0, ""},
-        {{"report", "pagers", db, "--limit", "99999999999999999999999"}, 0, ""},
-        {{"report", "pagers", db, "--sort", "name:up"}, 1, "no column \"name:up\""},
-        {{"report", "pagers", db, "extra"}, 1, "unexpected argument \"extra\""},
-        {{"print", "groups", db, "extra", "--pdf", file("x.pdf")}, 1, "unexpected argument"},
+        {{"report", "pagers", db, "--sort", "name:DESC"}, Success, ""},
+        {{"report", "pagers", db, "--sort", "Cap Code:Asc"}, Success, ""},
+        {{"report", "pagers", db, "--limit", "2147483647"}, Success, ""},
+        {{"report", "pagers", db, "--limit", "99999999999999999999999"}, Success, ""},
+        {{"report", "pagers", db, "--sort", "name:up"}, UsageError, "no column \"name:up\""},
+        {{"report", "pagers", db, "extra"}, UsageError, "unexpected argument \"extra\""},
+        {{"print", "groups", db, "extra", "--pdf", file("x.pdf")},
+         UsageError,
+         "unexpected argument"},
         {{"report", "pagers", db, "--port", "ttyS0"},
-         1,
+         UsageError,
          "--port is for the commands that talk to the unit"},
         {{"print", "pagers", db, "--timeout", "3", "--pdf", file("x.pdf")},
-         1,
+         UsageError,
          "--timeout is for the commands that talk to the unit"},
-        {{"report", "pagers", file("missing.dat")}, 5, "missing.dat does not exist"},
-        {{"dump", file("missing.dat")}, 5, "missing.dat does not exist"},
-        {{"report", "pagers", dir_.path()}, 5, "could not be opened as a Tavolux database"},
+        {{"report", "pagers", file("missing.dat")}, FileProblem, "missing.dat does not exist"},
+        {{"dump", file("missing.dat")}, FileProblem, "missing.dat does not exist"},
+        {{"report", "pagers", dir_.path()},
+         FileProblem,
+         "could not be opened as a Tavolux database"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
@@ -939,7 +967,7 @@ TEST_F(CliTest, ArgumentMessagesNameTheRealProblem)
          {"page", "download", "upload", "status", "dump", "firmware", "voice", "report", "print"}) {
         SCOPED_TRACE(command);
         const CliRun help = cli({QString::fromLatin1(command), QStringLiteral("--help")});
-        EXPECT_EQ(help.exitCode, 0) << help.err.constData();
+        EXPECT_EQ(help.exitCode, Success) << help.err.constData();
         EXPECT_TRUE(help.out.startsWith("Usage: tavolux-cli ")) << help.out.constData();
         EXPECT_TRUE(help.out.contains(QByteArray(" ") + command + ' ')) << help.out.constData();
         // Only that command's lines.

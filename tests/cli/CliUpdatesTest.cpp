@@ -1,6 +1,6 @@
+#include "../support/CliRunner.h"
+#include "../support/SimulatedUnit.h"
 #include "../support/UpdateFiles.h"
-#include "../unit/ChildProcess.h"
-#include "../unit/SimulatedUnit.h"
 
 #include "Database.h"
 
@@ -19,30 +19,15 @@ using namespace updatefiles;
 
 namespace {
 
-const int Success = 0;
-const int NotConnected = 3;
-const int TransferFailed = 4;
-const int FileProblem = 5;
-
-struct CliOutcome {
-    int exitCode;
-    QByteArray err;
-    qint64 elapsedMs;
-};
+using namespace Cli;
 
 class CliUpdates : public ::testing::Test {
 protected:
-    CliOutcome cli(const QStringList& arguments, const std::function<void()>& meanwhile = {})
+    CliRun cli(const QStringList& arguments, const std::function<void()>& meanwhile = {})
     {
-        QElapsedTimer clock;
-        clock.start();
-        ChildProcess process(
-            QStringLiteral(TAVOLUX_CLI), arguments,
-            {QStringLiteral("XDG_CONFIG_HOME=") + dir_.filePath(QStringLiteral("config"))});
-        if (meanwhile)
-            meanwhile();
-        const int code = process.wait(30000);
-        return {code, process.standardError(), clock.elapsed()};
+        return runCli(arguments, {.configFolder = dir_.filePath(QStringLiteral("config")),
+                                  .meanwhile = meanwhile,
+                                  .timeoutMs = 30000});
     }
     QString file(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
 
@@ -163,9 +148,8 @@ TEST_F(CliUpdates, FirmwareDialogueEndsAsTheBootLoaderSays)
                            c.unitOptions);
         ASSERT_TRUE(unit.started());
         ASSERT_TRUE(write(file("fw.hex"), c.hex));
-        const CliOutcome run =
-            cli({QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
-                 QStringLiteral("5"), QStringLiteral("firmware"), file("fw.hex")});
+        const CliRun run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
+                                QStringLiteral("5"), QStringLiteral("firmware"), file("fw.hex")});
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err.constData();
         EXPECT_TRUE(run.err.contains(c.said)) << run.err.constData();
         const QList<std::pair<int, QByteArray>> lines = linesReceived(unit);
@@ -196,8 +180,8 @@ TEST_F(CliUpdates, FirmwareReadsAnEndlessLineInRecordSizedPieces)
         {QStringLiteral("--boot-loader"), QStringLiteral("--power-on-after"), QStringLiteral("0")});
     ASSERT_TRUE(unit.started());
     ASSERT_TRUE(write(file("endless.hex"), QByteArray(8 << 20, ':')));
-    const CliOutcome run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("firmware"),
-                                file("endless.hex")});
+    const CliRun run = cli(
+        {QStringLiteral("--port"), unit.path(), QStringLiteral("firmware"), file("endless.hex")});
     EXPECT_EQ(run.exitCode, TransferFailed) << run.err.constData();
     EXPECT_TRUE(run.err.contains("Checksum error reported for line 1.  Aborting"))
         << run.err.constData();
@@ -213,7 +197,7 @@ TEST_F(CliUpdates, FirmwareWaitsForTheUnitToBeSwitchedOn)
     SimulatedUnit unit({QStringLiteral("--boot-loader")});
     ASSERT_TRUE(unit.started());
     ASSERT_TRUE(write(file("fw.hex"), hexFile(2)));
-    const CliOutcome run = cli(
+    const CliRun run = cli(
         {QStringLiteral("--port"), unit.path(), QStringLiteral("firmware"), file("fw.hex")}, [&] {
             // The program is calling by now; the user switches the unit on.
             QTest::qWait(700);
@@ -244,9 +228,8 @@ TEST_F(CliUpdates, FirmwareEndsWhenTheLoaderStaysQuiet)
         SimulatedUnit unit(QStringList{QStringLiteral("--boot-loader")} + c.unitOptions);
         ASSERT_TRUE(unit.started());
         ASSERT_TRUE(write(file("fw.hex"), hexFile(200)));
-        const CliOutcome run =
-            cli({QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
-                 QStringLiteral("1"), QStringLiteral("firmware"), file("fw.hex")});
+        const CliRun run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
+                                QStringLiteral("1"), QStringLiteral("firmware"), file("fw.hex")});
         EXPECT_EQ(run.exitCode, NotConnected) << run.err.constData();
         EXPECT_TRUE(run.err.contains(c.said)) << run.err.constData();
         // The quiet second, then at most one read and one write time-out.
@@ -262,7 +245,7 @@ TEST_F(CliUpdates, FirmwareFileAndArgumentsAreCheckedBeforeTheLine)
     const QStringList port{QStringLiteral("--port"), unit.path()};
     EXPECT_EQ(cli(port + QStringList{QStringLiteral("firmware"), file("missing.hex")}).exitCode,
               FileProblem);
-    EXPECT_EQ(cli(port + QStringList{QStringLiteral("firmware")}).exitCode, 1);
+    EXPECT_EQ(cli(port + QStringList{QStringLiteral("firmware")}).exitCode, UsageError);
     EXPECT_EQ(cli(port +
                   QStringList{QStringLiteral("firmware"), QStringLiteral("a"), QStringLiteral("b")})
                   .exitCode,
@@ -273,7 +256,7 @@ TEST_F(CliUpdates, FirmwareFileAndArgumentsAreCheckedBeforeTheLine)
     QDir().mkpath(file("folder.hex"));
     for (const char* special : {"fifo.hex", "folder.hex"}) {
         SCOPED_TRACE(special);
-        const CliOutcome run = cli(port + QStringList{QStringLiteral("firmware"), file(special)});
+        const CliRun run = cli(port + QStringList{QStringLiteral("firmware"), file(special)});
         EXPECT_EQ(run.exitCode, FileProblem);
         EXPECT_TRUE(run.err.contains("is not a regular file")) << run.err.constData();
         EXPECT_LT(run.elapsedMs, 10000);
@@ -290,7 +273,7 @@ TEST_F(CliUpdates, FirmwareEndsAtOnceWhenTheLineBreaks)
     ASSERT_TRUE(unit.started());
     ASSERT_TRUE(write(file("fw.hex"), hexFile(5000)));
     QElapsedTimer sinceBreak;
-    const CliOutcome run = cli(
+    const CliRun run = cli(
         {QStringLiteral("--port"), unit.path(), QStringLiteral("firmware"), file("fw.hex")}, [&] {
             ASSERT_TRUE(unit.waitForEvents(QStringLiteral("firmware-line"), 5, 10000));
             unit.kill();
@@ -314,9 +297,9 @@ TEST_F(CliUpdates, VoiceSendsTheLanguagesPromptsInOneBlock)
     for (int i = 0; i < 6; ++i)
         ASSERT_TRUE(write(QStringLiteral("%1/spanish%2.wav").arg(folder).arg(i + 1),
                           wav(samples[i], chunk("LIST", "INFO"))));
-    const CliOutcome run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("voice"),
-                                QStringLiteral("--language"), QStringLiteral("Spanish"),
-                                QStringLiteral("--dir"), folder});
+    const CliRun run = cli({QStringLiteral("--port"), unit.path(), QStringLiteral("voice"),
+                            QStringLiteral("--language"), QStringLiteral("Spanish"),
+                            QStringLiteral("--dir"), folder});
     EXPECT_EQ(run.exitCode, Success) << run.err.constData();
     const QList<QJsonObject> voice = unit.events(QStringLiteral("voice"));
     ASSERT_EQ(voice.size(), 1);
@@ -357,7 +340,7 @@ TEST_F(CliUpdates, VoiceRefusalsAndFailures)
         {"unknown language",
          {},
          {QStringLiteral("voice"), QStringLiteral("--language"), QStringLiteral("Klingon")},
-         1,
+         UsageError,
          "--language",
          false},
         {"files missing",
@@ -377,7 +360,7 @@ TEST_F(CliUpdates, VoiceRefusalsAndFailures)
         {"language on another command",
          {},
          {QStringLiteral("status"), QStringLiteral("--language"), QStringLiteral("1")},
-         1,
+         UsageError,
          "voice only",
          false},
         {"unit refuses the length",
@@ -398,8 +381,7 @@ TEST_F(CliUpdates, VoiceRefusalsAndFailures)
         SCOPED_TRACE(c.name);
         SimulatedUnit unit(c.unitOptions);
         ASSERT_TRUE(unit.started());
-        const CliOutcome run =
-            cli(QStringList{QStringLiteral("--port"), unit.path()} + c.arguments);
+        const CliRun run = cli(QStringList{QStringLiteral("--port"), unit.path()} + c.arguments);
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err.constData();
         EXPECT_TRUE(run.err.contains(c.said)) << run.err.constData();
         EXPECT_EQ(!unit.events(QStringLiteral("connect")).isEmpty(), c.lineTouched);
@@ -447,19 +429,20 @@ TEST_F(CliUpdates, ASignalSaysWhatTheUnitMayBeLeftWith)
         SCOPED_TRACE(c.name);
         SimulatedUnit unit(c.unitOptions);
         ASSERT_TRUE(unit.started());
-        ChildProcess process(
-            QStringLiteral(TAVOLUX_CLI),
-            QStringList{QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
-                        QStringLiteral("30")} +
-                c.arguments,
-            {QStringLiteral("XDG_CONFIG_HOME=") + dir_.filePath(QStringLiteral("config"))});
+        const std::unique_ptr<ChildProcess> process =
+            startCli(QStringList{QStringLiteral("--port"), unit.path(), QStringLiteral("--timeout"),
+                                 QStringLiteral("30")} +
+                         c.arguments,
+                     {.configFolder = dir_.filePath(QStringLiteral("config"))});
         ASSERT_TRUE(unit.waitForEvents(QString::fromLatin1(c.startedWhen), 1, 10000));
         QElapsedTimer sinceSignal;
         sinceSignal.start();
-        process.signal(c.signalNumber);
-        EXPECT_EQ(process.wait(10000), 128 + c.signalNumber) << process.standardError().constData();
+        process->signal(c.signalNumber);
+        EXPECT_EQ(process->wait(10000), 128 + c.signalNumber)
+            << process->standardError().constData();
         EXPECT_LT(sinceSignal.elapsed(), 3000);
-        EXPECT_TRUE(process.standardError().contains(c.said)) << process.standardError().constData();
+        EXPECT_TRUE(process->standardError().contains(c.said))
+            << process->standardError().constData();
     }
     EXPECT_FALSE(QFileInfo::exists(file("new.dat")));
 }

@@ -1,6 +1,6 @@
 #include "CoasterPanel.h"
 #include "../support/Mnemonics.h"
-#include "../unit/SimulatedUnit.h"
+#include "../support/SimulatedUnit.h"
 #include "CommandId.h"
 #include "Database.h"
 #include "MainWindow.h"

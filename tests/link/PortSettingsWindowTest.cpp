@@ -1,6 +1,6 @@
 #include "PortSettingsWindow.h"
+#include "../support/PseudoTerminal.h"
 #include "MessageBox.h"
-#include "PseudoTerminal.h"
 #include "SerialPort.h"
 #include "SettingsStore.h"
 

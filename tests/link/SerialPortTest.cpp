@@ -1,6 +1,6 @@
 #include "SerialPort.h"
+#include "../support/PseudoTerminal.h"
 #include "../support/UnprivilegedUser.h"
-#include "PseudoTerminal.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // A real print through the system's spooler: a CUPS-PDF queue of the test's own receives the
 // pagers report of a full database, and the PDF it writes has the pages the layout promised.
+#include "../support/ChildProcess.h"
 #include "../support/SiteBuilder.h"
-#include "../unit/ChildProcess.h"
 
 #include "Database.h"
 #include "MessageBox.h"

@@ -1,9 +1,9 @@
 // The report windows, their export and print, and the command line's report and print, on real
 // files: what the window writes and what a script gets must be the same bytes.
+#include "../support/CliRunner.h"
 #include "../support/FileBytes.h"
 #include "../support/Mnemonics.h"
 #include "../support/SiteBuilder.h"
-#include "../unit/ChildProcess.h"
 
 #include "Database.h"
 #include "ExportDialog.h"
@@ -43,19 +43,7 @@ namespace {
 
 using filebytes::readAll;
 using filebytes::writeAll;
-
-struct CliRun {
-    int exitCode;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun cli(const QStringList& arguments)
-{
-    ChildProcess process(QStringLiteral(TAVOLUX_CLI), arguments);
-    const int code = process.wait();
-    return {code, process.standardOutput(), process.standardError()};
-}
+using namespace Cli;
 
 // The text of a PDF file, as pdftotext reads it (empty when it cannot).
 QString pdfText(const QString& path)
@@ -266,9 +254,9 @@ TEST_F(ReportsTest, ExportedCellsHoldNoTabOrLineBreak)
     addPager(55, 5500, PagerRecord::Numeric, "Terrace\tnorth\r\nside");
     ASSERT_TRUE(database_.writeDatabaseFile(databasePath()));
     ASSERT_TRUE(database_.writeNamesFile(databasePath()));
-    const CliRun run = cli({QStringLiteral("report"), QStringLiteral("pagers"), databasePath(),
-                            QStringLiteral("--columns"), QStringLiteral("name,local id")});
-    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    const CliRun run = runCli({QStringLiteral("report"), QStringLiteral("pagers"), databasePath(),
+                               QStringLiteral("--columns"), QStringLiteral("name,local id")});
+    EXPECT_EQ(run.exitCode, Success) << run.err.constData();
     EXPECT_TRUE(run.out.contains("\r\nTerrace north  side\t55\r\n")) << run.out.constData();
 }
 
@@ -306,19 +294,19 @@ TEST_F(ReportsTest, ExportWritesTheOnScreenOrderAsTheCommandLineDoes)
 
         const QString column = Report::columnTitles(c.kind)[c.sortColumn];
         const CliRun run =
-            cli({QStringLiteral("report"), QString::fromLatin1(c.command), databasePath(),
-                 QStringLiteral("--header"), QStringLiteral("--sort"),
-                 column + (c.descending ? QStringLiteral(":desc") : QString())});
-        EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+            runCli({QStringLiteral("report"), QString::fromLatin1(c.command), databasePath(),
+                    QStringLiteral("--header"), QStringLiteral("--sort"),
+                    column + (c.descending ? QStringLiteral(":desc") : QString())});
+        EXPECT_EQ(run.exitCode, Success) << run.err.constData();
         EXPECT_EQ(run.out, c.expected);
     }
     EXPECT_TRUE(MessageBox::shown().isEmpty());
 
-    const CliRun chosen = cli({QStringLiteral("report"), QStringLiteral("pagers"), databasePath(),
-                               QStringLiteral("--columns"), QStringLiteral("local-id,name"),
-                               QStringLiteral("--limit"), QStringLiteral("2"), QStringLiteral("-o"),
-                               file("cli.tsv")});
-    EXPECT_EQ(chosen.exitCode, 0) << chosen.err.constData();
+    const CliRun chosen = runCli({QStringLiteral("report"), QStringLiteral("pagers"),
+                                  databasePath(), QStringLiteral("--columns"),
+                                  QStringLiteral("local-id,name"), QStringLiteral("--limit"),
+                                  QStringLiteral("2"), QStringLiteral("-o"), file("cli.tsv")});
+    EXPECT_EQ(chosen.exitCode, Success) << chosen.err.constData();
     EXPECT_TRUE(chosen.out.isEmpty());
     // Columns go in report order whatever order they are named in.
     EXPECT_EQ(readAll(file("cli.tsv")), "9\t9\r\nApron\t100\r\n");
@@ -360,12 +348,11 @@ TEST_F(ReportsTest, AFailedExportLeavesThePreviousFileAndSaysSo)
         << QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString();
 
     // The command line under the same limit.
-    ChildProcess process(
-        QStringLiteral("/bin/sh"),
-        {QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 4; exec \"$0\" \"$@\""),
-         QStringLiteral(TAVOLUX_CLI), QStringLiteral("report"), QStringLiteral("pagers"),
-         databasePath(), QStringLiteral("-o"), file("out.tsv")});
-    EXPECT_EQ(process.wait(), 5) << process.standardError().constData();
+    const CliRun run =
+        runCli({QStringLiteral("report"), QStringLiteral("pagers"), databasePath(),
+                QStringLiteral("-o"), file("out.tsv")},
+               {.shellStage = QStringLiteral("trap '' XFSZ; ulimit -f 4; exec \"$0\" \"$@\"")});
+    EXPECT_EQ(run.exitCode, FileProblem) << run.err.constData();
     EXPECT_EQ(readAll(file("out.tsv")), previous);
 }
 
@@ -400,10 +387,10 @@ TEST_F(ReportsTest, PrintingToAPdfFileHoldsTheHeaderTheRowsAndThePageNumbers)
 
     // The command line gives the same pages.
     const CliRun run =
-        cli({QStringLiteral("print"), QStringLiteral("pagers"), databasePath(),
-             QStringLiteral("--pdf"), file("cli.pdf"), QStringLiteral("--selected"),
-             QStringLiteral("12,100"), QStringLiteral("--copies"), QStringLiteral("2")});
-    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+        runCli({QStringLiteral("print"), QStringLiteral("pagers"), databasePath(),
+                QStringLiteral("--pdf"), file("cli.pdf"), QStringLiteral("--selected"),
+                QStringLiteral("12,100"), QStringLiteral("--copies"), QStringLiteral("2")});
+    EXPECT_EQ(run.exitCode, Success) << run.err.constData();
     EXPECT_EQ(pdfPages(file("cli.pdf")), 2);
     const QString cliText = pdfText(file("cli.pdf"));
     EXPECT_TRUE(cliText.contains(QStringLiteral("Contacts Report")));
@@ -427,9 +414,9 @@ TEST_F(ReportsTest, APrinterThatCannotBeOpenedIsNamed)
     EXPECT_EQ(MessageBox::shown()[1].text,
               QStringLiteral("The file %1 could not be written.").arg(settings.pdfFile));
 
-    const CliRun run = cli({QStringLiteral("print"), QStringLiteral("groups"), databasePath(),
-                            QStringLiteral("--printer"), QStringLiteral("no-such-printer")});
-    EXPECT_EQ(run.exitCode, 7);
+    const CliRun run = runCli({QStringLiteral("print"), QStringLiteral("groups"), databasePath(),
+                               QStringLiteral("--printer"), QStringLiteral("no-such-printer")});
+    EXPECT_EQ(run.exitCode, PrintFailed);
     EXPECT_TRUE(run.err.contains("no-such-printer could not be opened")) << run.err.constData();
 }
 
@@ -445,31 +432,31 @@ TEST_F(ReportsTest, TheCommandLineChecksItsArgumentsAndWritesOnlyItsOutput)
         int exitCode;
     };
     const QList<Case> refused{
-        {{"report", "pager", db, "-o", out}, 1},
-        {{"report", "pagers", "-o", out}, 1},
-        {{"report", "pagers", "", "-o", out}, 1},
-        {{"report", "pagers", db, "--columns", "name,colour", "-o", out}, 1},
-        {{"report", "pagers", db, "--sort", "rotary", "-o", out}, 1},
-        {{"report", "pagers", db, "--limit", "-1", "-o", out}, 1},
-        {{"report", "pagers", db, "--limit", "2x", "-o", out}, 1},
-        {{"report", "pagers", db, "--copies", "2", "-o", out}, 1},
-        {{"report", "pagers", db, "-o", out, "-o", out}, 1},
-        {{"report", "pagers", db, "-o", ""}, 1},
-        {{"print", "pagers", db}, 1},
-        {{"print", "pagers", db, "--pdf", pdf, "--printer", "office"}, 1},
-        {{"print", "pagers", db, "--pdf", pdf, "--copies", "0"}, 1},
-        {{"print", "pagers", db, "--pdf", pdf, "--copies", "100"}, 1},
-        {{"print", "pagers", db, "--pdf", pdf, "--selected", "12,x"}, 1},
-        {{"print", "pagers", db, "--pdf", pdf, "--selected", "10000"}, 1},
-        {{"print", "pagers", db, "--pdf", pdf, "--header"}, 1},
-        {{"print", "pagers", db, "--pdf", pdf, "--selected", "12,13"}, 1},
-        {{"report", "pagers", file("none.dat"), "-o", out}, 5},
-        {{"report", "pagers", db, "-o", dir_.path()}, 5},
-        {{"print", "pagers", file("none.dat"), "--pdf", pdf}, 5},
+        {{"report", "pager", db, "-o", out}, UsageError},
+        {{"report", "pagers", "-o", out}, UsageError},
+        {{"report", "pagers", "", "-o", out}, UsageError},
+        {{"report", "pagers", db, "--columns", "name,colour", "-o", out}, UsageError},
+        {{"report", "pagers", db, "--sort", "rotary", "-o", out}, UsageError},
+        {{"report", "pagers", db, "--limit", "-1", "-o", out}, UsageError},
+        {{"report", "pagers", db, "--limit", "2x", "-o", out}, UsageError},
+        {{"report", "pagers", db, "--copies", "2", "-o", out}, UsageError},
+        {{"report", "pagers", db, "-o", out, "-o", out}, UsageError},
+        {{"report", "pagers", db, "-o", ""}, UsageError},
+        {{"print", "pagers", db}, UsageError},
+        {{"print", "pagers", db, "--pdf", pdf, "--printer", "office"}, UsageError},
+        {{"print", "pagers", db, "--pdf", pdf, "--copies", "0"}, UsageError},
+        {{"print", "pagers", db, "--pdf", pdf, "--copies", "100"}, UsageError},
+        {{"print", "pagers", db, "--pdf", pdf, "--selected", "12,x"}, UsageError},
+        {{"print", "pagers", db, "--pdf", pdf, "--selected", "10000"}, UsageError},
+        {{"print", "pagers", db, "--pdf", pdf, "--header"}, UsageError},
+        {{"print", "pagers", db, "--pdf", pdf, "--selected", "12,13"}, UsageError},
+        {{"report", "pagers", file("none.dat"), "-o", out}, FileProblem},
+        {{"report", "pagers", db, "-o", dir_.path()}, FileProblem},
+        {{"print", "pagers", file("none.dat"), "--pdf", pdf}, FileProblem},
     };
     for (const Case& c : refused) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
-        const CliRun run = cli(c.arguments);
+        const CliRun run = runCli(c.arguments);
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err.constData();
         EXPECT_FALSE(run.err.isEmpty());
         EXPECT_TRUE(run.out.isEmpty());
@@ -490,15 +477,15 @@ TEST_F(ReportsTest, TheCommandLineChecksItsArgumentsAndWritesOnlyItsOutput)
     };
     for (const Help& h : helps) {
         SCOPED_TRACE(h.arguments.join(u' ').toStdString());
-        const CliRun help = cli(h.arguments);
-        EXPECT_EQ(help.exitCode, 0) << help.err.constData();
+        const CliRun help = runCli(h.arguments);
+        EXPECT_EQ(help.exitCode, Success) << help.err.constData();
         EXPECT_EQ(help.out.contains("report pagers|groups|alarms DBFILE"), h.report);
         EXPECT_EQ(help.out.contains("print pagers|groups|alarms DBFILE"), h.print);
     }
 
     // The commands that succeed touch nothing but their output.
-    ASSERT_EQ(cli({"report", "alarms", db, "-o", out}).exitCode, 0);
-    ASSERT_EQ(cli({"print", "alarms", db, "--pdf", pdf}).exitCode, 0);
+    ASSERT_EQ(runCli({"report", "alarms", db, "-o", out}).exitCode, Success);
+    ASSERT_EQ(runCli({"print", "alarms", db, "--pdf", pdf}).exitCode, Success);
     EXPECT_EQ(readAll(databasePath()), database);
     EXPECT_EQ(readAll(databasePath() + QStringLiteral(".nam")), names);
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),

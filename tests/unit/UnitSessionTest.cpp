@@ -1,6 +1,6 @@
 // End-to-end: the real session and block transfers against the simulated unit over a pty.
+#include "../support/SimulatedUnit.h"
 #include "../support/SiteBuilder.h"
-#include "SimulatedUnit.h"
 #include "TestHost.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // The simulated unit refuses a value it cannot use instead of reading it as 0 and quietly
 // simulating something other than the test asked for.
-#include "ChildProcess.h"
+#include "../support/ChildProcess.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

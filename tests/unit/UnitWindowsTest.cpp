@@ -1,10 +1,10 @@
 // The transfer and status windows, offscreen, against the simulated unit.
+#include "../support/SimulatedUnit.h"
 #include "../support/SiteBuilder.h"
 #include "BlockTransfer.h"
 #include "ConfigurationImage.h"
 #include "MessageBox.h"
 #include "SerialPort.h"
-#include "SimulatedUnit.h"
 #include "TransferWindow.h"
 #include "UnitSession.h"
 #include "UnitStatusWindow.h"

@@ -2,12 +2,12 @@
 #include "../support/Mnemonics.h"
 #include "../support/UpdateFiles.h"
 
+#include "../support/SimulatedUnit.h"
 #include "FileDialog.h"
 #include "FirmwareUpdateWindow.h"
 #include "MessageBox.h"
 #include "SerialPort.h"
 #include "SettingsStore.h"
-#include "SimulatedUnit.h"
 #include "VoicePrompts.h"
 #include "VoiceUpdateWindow.h"
 

@@ -13,8 +13,9 @@
 #include <optional>
 #include <random>
 
-// Plays the Tavolux unit on the master side of a pseudo-terminal. See --help (main.cpp) for
-// what it does and which faults it can be told to make.
+// Plays the Tavolux unit on the master side of a pseudo-terminal. See --help
+// (SimulatorOptions.cpp) for what it does and which faults it can be told to make; the boot loader
+// and the fault plan are in files of their own.
 class UnitSimulator {
 public:
     struct Options {

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "ChildProcess.h"
+
+#include "../../src/cli/ExitCode.h"
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+// tavolux-cli as a site's script runs it: started as a process of its own, with what it wrote
+// and its exit code collected at the end.
+
+struct CliRun {
+    int exitCode;
+    QByteArray out;
+    QByteArray err;
+    qint64 elapsedMs;
+};
+
+struct CliSetting {
+    // The settings folder (XDG_CONFIG_HOME) of the run; empty: the environment's.
+    QString configFolder = {};
+    // A shell command line that sets the stage first (a file-size limit, where stdout goes):
+    // "$0" is tavolux-cli, "$@" its arguments. Empty: tavolux-cli is started directly.
+    QString shellStage = {};
+    // Run while the command runs (a unit switched on, a file changed).
+    std::function<void()> meanwhile = {};
+    // A command still running after this long is killed and fails the test.
+    int timeoutMs = 60000;
+};
+
+// Starts tavolux-cli, for a test that signals it while it runs.
+inline std::unique_ptr<ChildProcess> startCli(const QStringList& arguments,
+                                              const CliSetting& setting = {})
+{
+    const QStringList environment =
+        setting.configFolder.isEmpty()
+            ? QStringList()
+            : QStringList{QStringLiteral("XDG_CONFIG_HOME=") + setting.configFolder};
+    if (setting.shellStage.isEmpty())
+        return std::make_unique<ChildProcess>(QStringLiteral(TAVOLUX_CLI), arguments, environment);
+    return std::make_unique<ChildProcess>(
+        QStringLiteral("/bin/sh"),
+        QStringList{QStringLiteral("-c"), setting.shellStage, QStringLiteral(TAVOLUX_CLI)} +
+            arguments,
+        environment);
+}
+
+// Runs tavolux-cli to its end.
+inline CliRun runCli(const QStringList& arguments, const CliSetting& setting = {})
+{
+    QElapsedTimer clock;
+    clock.start();
+    const std::unique_ptr<ChildProcess> process = startCli(arguments, setting);
+    if (setting.meanwhile)
+        setting.meanwhile();
+    const int code = process->wait(setting.timeoutMs);
+    return {code, process->standardOutput(), process->standardError(), clock.elapsed()};
+}
