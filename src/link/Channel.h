@@ -4,18 +4,20 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 
 // A byte channel to the unit: blocking reads and writes with time-outs, purges, the last system
 // error and the channel's names. The serial port is the one channel there is.
 //
 // Time-outs are milliseconds, multiplied by the channel's time-out factor when they are set;
 // NoTimeLimit means no limit whatever the factor.
+//
+// The names of the line operations here, on SerialPort and on UnitSession (Read, SetParity,
+// Connect, ...) are those of the unit's documented operations, hence their capitals; the rest of
+// the program is camelCase. Keep both as they are.
 class Channel {
 public:
     static constexpr int32_t NoTimeLimit = 2147483647;
     static constexpr int InvalidHandle = -1;
-    using Event = std::function<void()>;
 
     Channel() = default;
     Channel(const Channel&) = delete;
@@ -34,12 +36,6 @@ public:
     virtual bool Write(const uint8_t* buffer, int count) = 0;
     virtual void PurgeOutput() {}
     virtual void SetWriteTimeout(int32_t ms) { writeTimeout_ = scaledTimeout(ms); }
-    virtual bool IsConnected() const { return IsOpen(); }
-    virtual bool IsReady() const { return true; }
-    virtual void ReleaseEventA(const Event&) {}
-    virtual bool SignalEventA(const Event& event);
-    virtual void ReleaseEventB(const Event&) {}
-    virtual bool SignalEventB(const Event& event);
     virtual QString GetErrorText() const { return QStringLiteral("No error."); }
     virtual uint32_t TakeError();
     virtual void SetError(uint32_t code) { lastError_ = code; }
@@ -47,8 +43,6 @@ public:
     virtual int GetHandle() const { return handle_; }
     virtual int GetTimeoutFactor() const { return 1; }
     virtual QString GetName() const { return name_; }
-    virtual QString GetDescription() const { return description_; }
-    virtual void SetDescription(const QString& text) { description_ = text; }
 
     // -1 unless exactly one byte came.
     int ReadByte();
@@ -79,5 +73,4 @@ protected:
     int32_t writeTimeout_ = NoTimeLimit;
     uint32_t lastError_ = 0;
     QString name_;
-    QString description_;
 };
