@@ -2,18 +2,6 @@
 
 #include <limits>
 
-bool Channel::SignalEventA(const Event& event)
-{
-    if (event)
-        event();
-    return true;
-}
-
-bool Channel::SignalEventB(const Event& event)
-{
-    return SignalEventA(event);
-}
-
 uint32_t Channel::TakeError()
 {
     const uint32_t code = lastError_;

@@ -4,13 +4,16 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 
 // A byte channel to the unit: blocking reads and writes with time-outs, purges, the last system
 // error and the channel's names. The serial port is the one channel there is.
 //
 // Time-outs are milliseconds, multiplied by the channel's time-out factor when they are set;
 // NoTimeLimit means no limit whatever the factor.
+//
+// The names of the line operations here, on SerialPort and on UnitSession (Read, SetParity,
+// Connect, ...) are those of the unit's documented operations, hence their capitals; the rest of
+// the program is camelCase. Keep both as they are.
 class Channel {
 public:
     static constexpr int32_t NoTimeLimit = 2147483647;
@@ -18,7 +21,6 @@ public:
     // The read time-out of the console's own waits on the unit: short, so that a reader sees a
     // stop or a broken line soon after it happens.
     static constexpr int32_t ShortReadTimeoutMs = 50;
-    using Event = std::function<void()>;
 
     Channel() = default;
     Channel(const Channel&) = delete;
@@ -37,12 +39,6 @@ public:
     virtual bool Write(const uint8_t* buffer, int count) = 0;
     virtual void PurgeOutput() {}
     virtual void SetWriteTimeout(int32_t ms) { writeTimeout_ = scaledTimeout(ms); }
-    virtual bool IsConnected() const { return IsOpen(); }
-    virtual bool IsReady() const { return true; }
-    virtual void ReleaseEventA(const Event&) {}
-    virtual bool SignalEventA(const Event& event);
-    virtual void ReleaseEventB(const Event&) {}
-    virtual bool SignalEventB(const Event& event);
     virtual QString GetErrorText() const { return QStringLiteral("No error."); }
     virtual uint32_t TakeError();
     virtual void SetError(uint32_t code) { lastError_ = code; }
@@ -50,8 +46,6 @@ public:
     virtual int GetHandle() const { return handle_; }
     virtual int GetTimeoutFactor() const { return 1; }
     virtual QString GetName() const { return name_; }
-    virtual QString GetDescription() const { return description_; }
-    virtual void SetDescription(const QString& text) { description_ = text; }
 
     // -1 unless exactly one byte came.
     int ReadByte();
@@ -82,5 +76,4 @@ protected:
     int32_t writeTimeout_ = NoTimeLimit;
     uint32_t lastError_ = 0;
     QString name_;
-    QString description_;
 };
