@@ -5,9 +5,7 @@
 #include "ExitCode.h"
 #include "UnitText.h"
 
-#include <QEventLoop>
 #include <QRegularExpression>
-#include <QTimer>
 
 namespace {
 
@@ -55,16 +53,6 @@ int PageCommand::talk(Unit& unit)
 {
     UnitSession& session = unit.session;
     session.QueuePage(UnitSession::pageRecord(localId_, text_));
-    // Pages go out on the pump's ticks, as in the window; wait until the unit confirmed or the
-    // session fell offline.
-    QEventLoop loop;
-    QTimer pump;
-    QObject::connect(&pump, &QTimer::timeout, &loop, [&] {
-        session.PumpPages();
-        if (!session.isOnline() || (session.pageQueue().isEmpty() && !session.isPageBusy()))
-            loop.quit();
-    });
-    pump.start(50);
-    loop.exec();
-    return session.isOnline() ? Cli::Success : Cli::TransferFailed;
+    session.sendQueuedPages();
+    return session.isOnline() && session.pageQueue().isEmpty() ? Cli::Success : Cli::TransferFailed;
 }
