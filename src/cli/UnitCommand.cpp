@@ -22,20 +22,32 @@ extern "C" void endInterrupted(int signalNumber)
     ::_exit(128 + signalNumber);
 }
 
+} // namespace
+
 // From here on SIGINT and SIGTERM end the command with their conventional code, saying what the
 // unit may be left with.
-void sayOnInterrupt(const QString& state)
+void UnitCommand::sayOnInterrupt(const QString& state)
 {
     const QByteArray text =
         QStringLiteral("\ntavolux-cli: ended by a signal; %1\n").arg(state).toLocal8Bit();
+    // The handler must not see the text half changed.
+    sigset_t interrupts;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    sigset_t previous;
+    ::sigprocmask(SIG_BLOCK, &interrupts, &previous);
     interruptedLength = std::min<size_t>(static_cast<size_t>(text.size()), sizeof interruptedText);
     std::memcpy(interruptedText, text.constData(), interruptedLength);
+    ::sigprocmask(SIG_SETMASK, &previous, nullptr);
     struct sigaction action {};
     action.sa_handler = endInterrupted;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
 }
+
+namespace {
 
 // The saved settings checked and the port opened, or why not (the exit code).
 std::optional<int> openPort(Unit& unit)

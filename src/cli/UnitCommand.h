@@ -40,6 +40,8 @@ protected:
     // What SIGINT or SIGTERM leaves the unit with once the line is touched; empty when the
     // command changes nothing on the unit.
     virtual QString interruptedState() const { return {}; }
+    // Says state instead when a signal comes from now on (also used for interruptedState()).
+    static void sayOnInterrupt(const QString& state);
     // False for the firmware update, whose boot loader has a dialogue of its own.
     virtual bool connectsFirst() const { return true; }
     // The command's own dialogue with the unit; returns the exit code.

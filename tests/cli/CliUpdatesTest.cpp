@@ -321,11 +321,9 @@ TEST_F(CliUpdates, VoiceRefusalsAndFailures)
                           wav("samples")));
     // Spanish: the first prompt is a FIFO nobody writes to.
     for (int i = 2; i <= 6; ++i)
-        ASSERT_TRUE(
-            write(QStringLiteral("%1/spanish%2.wav").arg(folder).arg(i), wav("samples")));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(folder + QStringLiteral("/spanish1.wav")).constData(),
-                       0600),
-              0);
+        ASSERT_TRUE(write(QStringLiteral("%1/spanish%2.wav").arg(folder).arg(i), wav("samples")));
+    ASSERT_EQ(
+        ::mkfifo(QFile::encodeName(folder + QStringLiteral("/spanish1.wav")).constData(), 0600), 0);
     struct Case {
         const char* name;
         QStringList unitOptions;
@@ -410,7 +408,7 @@ TEST_F(CliUpdates, ASignalSaysWhatTheUnitMayBeLeftWith)
         QStringList arguments;
         const char* startedWhen; // the unit's event after which the signal comes
         int signalNumber;
-        const char* said;
+        std::string said;
     };
     const Case cases[] = {
         {"firmware",
@@ -418,12 +416,35 @@ TEST_F(CliUpdates, ASignalSaysWhatTheUnitMayBeLeftWith)
           QStringLiteral("--loader-dead-after"), QStringLiteral("2")},
          {"firmware", file("fw.hex")},
          "firmware-line",
-         SIGINT, "firmware may be partly written: run the update again"},
-        {"voice", quiet, {"voice", "--language", "0", "--dir", folder}, "connect", SIGTERM,
+         SIGINT,
+         "firmware may be partly written: run the update again"},
+        {"voice",
+         quiet,
+         {"voice", "--language", "0", "--dir", folder},
+         "connect",
+         SIGTERM,
          "voice prompts may be incomplete: run voice again"},
-        {"download", quiet, {"download", file("site.dat")}, "connect", SIGTERM,
+        {"download",
+         quiet,
+         {"download", file("site.dat")},
+         "connect",
+         SIGTERM,
          "part of the configuration: run download again"},
-        {"upload", quiet, {"upload", file("new.dat")}, "connect", SIGINT, "the unit is unchanged"},
+        {"upload",
+         quiet,
+         {"upload", file("new.dat")},
+         "connect",
+         SIGINT,
+         "the unit is unchanged, and " + file("new.dat").toStdString() + " is as it was"},
+        // The file is written before the unit is disconnected: a signal then must not call it
+        // untouched.
+        {"upload written",
+         {QStringLiteral("--ignore-disconnect")},
+         {"upload", file("written.dat")},
+         "disconnect",
+         SIGTERM,
+         "the unit is unchanged, and " + file("written.dat").toStdString() +
+             " holds its configuration"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -441,8 +462,11 @@ TEST_F(CliUpdates, ASignalSaysWhatTheUnitMayBeLeftWith)
         EXPECT_EQ(process->wait(10000), 128 + c.signalNumber)
             << process->standardError().constData();
         EXPECT_LT(sinceSignal.elapsed(), 3000);
-        EXPECT_TRUE(process->standardError().contains(c.said))
+        EXPECT_TRUE(process->standardError().contains(c.said.c_str()))
             << process->standardError().constData();
     }
     EXPECT_FALSE(QFileInfo::exists(file("new.dat")));
+    EXPECT_EQ(
+        Database().readDatabaseFile(file("written.dat"), Database::ReadPurpose::Inspect).status,
+        DatabaseReadResult::Read);
 }

@@ -43,5 +43,8 @@ int UploadCommand::talk(Unit& unit)
     QString error;
     if (!unit.database.writeDatabaseFile(databaseFile(), &error))
         return cannotSave(databaseFile(), error);
+    // The disconnect is still to come.
+    sayOnInterrupt(QStringLiteral("the unit is unchanged, and %1 holds its configuration")
+                       .arg(databaseFile()));
     return Cli::Success;
 }
