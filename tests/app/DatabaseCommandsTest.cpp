@@ -1,8 +1,8 @@
 #include "DatabaseCommands.h"
+#include "../support/FileBytes.h"
 #include "FileDialog.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
-#include "../support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,17 +27,7 @@ const QString SaveQuestion = QStringLiteral("Do You wish to save your current da
 
 class DatabaseCommandsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        MessageBox::resetScript();
-        FileDialog::resetScript();
-        commands_.setCurrentPath(path("current.dat"));
-    }
-    void TearDown() override
-    {
-        MessageBox::resetScript();
-        FileDialog::resetScript();
-    }
+    void SetUp() override { commands_.setCurrentPath(path("current.dat")); }
 
     QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
 
@@ -431,8 +421,8 @@ TEST_F(DatabaseCommandsTest, RecoveryFilesAreKeptAsAPairOrNotAtAll)
         ::close(savedStderr);
         EXPECT_FALSE(kept);
         const QByteArray message = readAll(said.fileName());
-        EXPECT_TRUE(message.contains(QFile::encodeName(site + QString::fromLatin1(c.leftNamed)) +
-                                     ": "))
+        EXPECT_TRUE(
+            message.contains(QFile::encodeName(site + QString::fromLatin1(c.leftNamed)) + ": "))
             << message.constData();
 
         // Of the pair, only what was in the way is left, and the next start offers nothing.

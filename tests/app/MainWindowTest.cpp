@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 #include "../support/SimulatedUnit.h"
+#include "../support/SiteBuilder.h"
 #include "AlarmsDialog.h"
 #include "CommandTable.h"
 #include "CommonMessagesDialog.h"
@@ -76,34 +77,12 @@ protected:
     void SetUp() override
     {
         QSettings().clear();
-        MessageBox::resetScript();
-        addPager(12, QStringLiteral("Bar"));
-        addPager(9, QStringLiteral("kitchen"));
-        addGroup(40, QStringLiteral("Floor staff"), {12, 9});
+        SiteBuilder(database_)
+            .pager(12, 1012, "Bar")
+            .pager(9, 1009, "kitchen")
+            .group(40, "Floor staff", {12, 9});
     }
-    void TearDown() override
-    {
-        MessageBox::resetScript();
-        QSettings().clear();
-    }
-
-    void addPager(uint16_t id, const QString& name)
-    {
-        const auto slot = database_.image().findPager(ConfigurationImage::NoLocalId);
-        database_.image().pager(*slot).setLocalId(id);
-        database_.image().pager(*slot).setCapcode(1000u + id);
-        database_.names().setName(id, name);
-    }
-    void addGroup(uint16_t id, const QString& name, std::initializer_list<uint16_t> members)
-    {
-        const auto slot = database_.image().findGroup(ConfigurationImage::NoLocalId);
-        GroupRecord group = database_.image().group(*slot);
-        group.setLocalId(id);
-        int i = 0;
-        for (uint16_t member : members)
-            group.setMember(i++, member);
-        database_.names().setName(id, name);
-    }
+    void TearDown() override { QSettings().clear(); }
 
     std::unique_ptr<MainWindow> open()
     {
@@ -112,6 +91,26 @@ protected:
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
         return window;
+    }
+
+    // A window online to a unit that falls silent in the first page's block, with a short
+    // answer time-out: "Table 4 ready" has just been sent to Bar.
+    std::unique_ptr<MainWindow> sendAPageTheUnitNeverConfirms(const SimulatedUnit& unit)
+    {
+        SettingsStore::setText(SettingsStore::ComPort, unit.path());
+        auto window = open();
+        window->session().setAnswerTimeout(300);
+        window->runCommand(ConnectCommand);
+        EXPECT_TRUE(window->session().isOnline());
+        window->recipientList()->topLevelItem(2)->setSelected(true);
+        QTest::keyClicks(window->messageBox(), QStringLiteral("Table 4 ready"));
+        QTest::mouseClick(window->button(MainWindow::SendButton), Qt::LeftButton);
+        return window;
+    }
+    static QStringList silentInThePageBlock()
+    {
+        return {QStringLiteral("--silent-after"), QStringLiteral("3"),
+                QStringLiteral("--fault-type"), QStringLiteral("4")};
     }
 
     Database database_;
@@ -652,8 +651,8 @@ TEST_F(MainWindowTest, AnInsertionTooLongGoesInAsFarAsItFitsWithABeep)
 
 TEST_F(MainWindowTest, RecipientColumnsFitTheListWithMoreRowsThanItShows)
 {
-    for (uint16_t id = 100; id < 160; ++id)
-        addPager(id, QStringLiteral("Pager %1").arg(id));
+    SiteBuilder(database_).pagers(
+        60, 100, 1100, [](int index) { return QStringLiteral("Pager %1").arg(100 + index); });
     auto window = open();
     SortableList* list = window->recipientList();
     for (const QSize size :
@@ -671,7 +670,7 @@ TEST_F(MainWindowTest, RecipientColumnsFitTheListWithMoreRowsThanItShows)
 TEST_F(MainWindowTest, TheMessageAndTheListUseTheRoomAndLongNamesShowWhole)
 {
     const QString longName = QStringLiteral("Kitchen pass, second floor");
-    addPager(77, longName);
+    SiteBuilder(database_).pager(77, 1077, "Kitchen pass, second floor");
     auto window = open();
     for (const QSize size : {QSize(MainWindow::MinimumWidth, MainWindow::MinimumHeight),
                              QSize(800, 600), QSize(1200, 800)}) {
@@ -753,18 +752,9 @@ TEST_F(MainWindowTest, SavedLineSettingsTheLineCannotTakeAreNamedAtConnect)
 
 TEST_F(MainWindowTest, APageTheUnitNeverConfirmsIsReportedAndTheWindowGoesOffline)
 {
-    SimulatedUnit unit({QStringLiteral("--silent-after"), QStringLiteral("3"),
-                        QStringLiteral("--fault-type"), QStringLiteral("4")});
+    SimulatedUnit unit(silentInThePageBlock());
     ASSERT_TRUE(unit.started());
-    SettingsStore::setText(SettingsStore::ComPort, unit.path());
-    auto window = open();
-    window->session().setAnswerTimeout(300);
-    window->runCommand(ConnectCommand);
-    ASSERT_TRUE(window->session().isOnline());
-
-    window->recipientList()->topLevelItem(2)->setSelected(true);
-    QTest::keyClicks(window->messageBox(), QStringLiteral("Table 4 ready"));
-    QTest::mouseClick(window->button(MainWindow::SendButton), Qt::LeftButton);
+    auto window = sendAPageTheUnitNeverConfirms(unit);
     QTest::keyClicks(window->messageBox(), QStringLiteral("Table 5 ready"));
     QTest::mouseClick(window->button(MainWindow::SendButton), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->session().isOnline(); }, 5000));
@@ -783,17 +773,9 @@ TEST_F(MainWindowTest, APageTheUnitNeverConfirmsIsReportedAndTheWindowGoesOfflin
 
 TEST_F(MainWindowTest, AFailedPageLeavesATextTypedSinceAsItIs)
 {
-    SimulatedUnit unit({QStringLiteral("--silent-after"), QStringLiteral("3"),
-                        QStringLiteral("--fault-type"), QStringLiteral("4")});
+    SimulatedUnit unit(silentInThePageBlock());
     ASSERT_TRUE(unit.started());
-    SettingsStore::setText(SettingsStore::ComPort, unit.path());
-    auto window = open();
-    window->session().setAnswerTimeout(300);
-    window->runCommand(ConnectCommand);
-    ASSERT_TRUE(window->session().isOnline());
-    window->recipientList()->topLevelItem(2)->setSelected(true);
-    QTest::keyClicks(window->messageBox(), QStringLiteral("Table 4 ready"));
-    QTest::mouseClick(window->button(MainWindow::SendButton), Qt::LeftButton);
+    auto window = sendAPageTheUnitNeverConfirms(unit);
     QTest::keyClicks(window->messageBox(), QStringLiteral("Next"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->session().isOnline(); }, 5000));
     EXPECT_EQ(window->messageBox()->toPlainText(), QStringLiteral("Next"));

@@ -55,13 +55,11 @@ protected:
         QSettings().clear();
         previous_ = QDir::currentPath();
         QDir::setCurrent(dir_.path());
-        MessageBox::resetScript();
     }
     void TearDown() override
     {
         QDir::setCurrent(previous_);
         QSettings().clear();
-        MessageBox::resetScript();
     }
 
     QTemporaryDir dir_;
