@@ -2,6 +2,8 @@
 
 #include "CliFiles.h"
 
+#include <algorithm>
+
 namespace {
 
 // Where the descriptions start in the help, after the usage lines.
@@ -10,6 +12,12 @@ constexpr int DescriptionColumn = 27;
 const QString UsageContinuation = QStringLiteral("\n         ");
 
 } // namespace
+
+bool hasOption(const QList<QCommandLineOption>& options, const QCommandLineOption& option)
+{
+    return std::any_of(options.begin(), options.end(),
+                       [&](const QCommandLineOption& o) { return o.names() == option.names(); });
+}
 
 QString CommandDeclaration::usage() const
 {

@@ -9,7 +9,6 @@
 #include <utility>
 
 class CommandLine;
-class Unit;
 
 // What a command says about itself, once: the whole help, its own --help and the parser are
 // made from it.
@@ -28,6 +27,9 @@ struct CommandDeclaration {
     int showHelp() const;
 };
 
+// Whether options holds an option of the same names as option.
+bool hasOption(const QList<QCommandLineOption>& options, const QCommandLineOption& option);
+
 // One command of tavolux-cli: it checks what only it takes, then runs.
 class Command {
 public:
@@ -44,7 +46,7 @@ public:
     // Before the line or a file is touched: what is wrong with the command line, if anything.
     virtual std::optional<QString> check(const CommandLine& line) = 0;
     // Returns the exit code.
-    virtual int run(Unit& unit) = 0;
+    virtual int run(const CommandLine& line) = 0;
 
 private:
     CommandDeclaration declaration_;

@@ -2,12 +2,13 @@
 
 #include "BlockTransfer.h"
 #include "ExitCode.h"
-#include "ReportCommands.h"
 #include "UnitCommand.h"
 #include "commands/DownloadCommand.h"
 #include "commands/DumpCommand.h"
 #include "commands/FirmwareCommand.h"
 #include "commands/PageCommand.h"
+#include "commands/PrintCommand.h"
+#include "commands/ReportCommand.h"
 #include "commands/StatusCommand.h"
 #include "commands/UploadCommand.h"
 #include "commands/VoiceCommand.h"
@@ -58,12 +59,14 @@ CommandLine::CommandLine()
     commands_.push_back(std::make_unique<DumpCommand>());
     commands_.push_back(std::make_unique<FirmwareCommand>());
     commands_.push_back(std::make_unique<VoiceCommand>());
+    reportingCommands_.push_back(std::make_unique<ReportCommand>());
+    reportingCommands_.push_back(std::make_unique<PrintCommand>());
 
     QList<const CommandDeclaration*> declarations;
     for (const std::unique_ptr<Command>& command : commands_)
         declarations << &command->declaration();
-    for (const CommandDeclaration& declaration : ReportCommands::Declarations)
-        declarations << &declaration;
+    for (const std::unique_ptr<ReportingCommand>& command : reportingCommands_)
+        declarations << &command->declaration();
 
     QString description = QString::fromUtf8(Introduction);
     QStringList names;
@@ -75,9 +78,7 @@ CommandLine::CommandLine()
     parser_.addHelpOption();
     for (const std::unique_ptr<Command>& command : commands_)
         for (const QCommandLineOption& option : command->declaration().options)
-            if (std::none_of(options_.begin(), options_.end(), [&](const QCommandLineOption& o) {
-                    return o.names() == option.names();
-                }))
+            if (!hasOption(options_, option))
                 options_ << option;
     parser_.addOptions(options_);
     const QString last = names.takeLast();
@@ -93,6 +94,12 @@ Command* CommandLine::check(const QStringList& commandLine)
         Cli::fail(text);
         return nullptr;
     };
+    commandLine_ = commandLine;
+    if (ReportingCommand* command = reportingCommand(commandLine.value(1))) {
+        if (const std::optional<QString> refusal = command->check(*this))
+            return refuse(*refusal);
+        return command;
+    }
     // QCommandLineParser would name the application, and that is the console's name.
     if (!parser_.parse(commandLine))
         return refuse(parser_.errorText());
@@ -158,8 +165,7 @@ std::optional<QString> CommandLine::refuseOptionsOnlyFor(const QString& owner) c
         bool takenByOthers = false;
         for (const std::unique_ptr<Command>& other : commands_)
             if (other.get() != ownerCommand)
-                for (const QCommandLineOption& otherOption : other->declaration().options)
-                    takenByOthers = takenByOthers || otherOption.names() == option.names();
+                takenByOthers = takenByOthers || hasOption(other->declaration().options, option);
         if (!takenByOthers)
             ownOptions << option;
     }
@@ -174,6 +180,31 @@ std::optional<QString> CommandLine::refuseOptionsOnlyFor(const QString& owner) c
     const QString last = names.takeLast();
     return QStringLiteral("%1 and %2 are for %3 only")
         .arg(names.join(QStringLiteral(", ")), last, owner);
+}
+
+ReportingCommand* CommandLine::reportingCommand(const QString& name) const
+{
+    for (const std::unique_ptr<ReportingCommand>& command : reportingCommands_)
+        if (command->name() == name)
+            return command.get();
+    return nullptr;
+}
+
+QList<const ReportingCommand*> CommandLine::reportingCommands() const
+{
+    QList<const ReportingCommand*> commands;
+    for (const std::unique_ptr<ReportingCommand>& command : reportingCommands_)
+        commands << command.get();
+    return commands;
+}
+
+QList<QCommandLineOption> CommandLine::unitOptions() const
+{
+    QList<QCommandLineOption> options{UnitCommand::PortOption, UnitCommand::TimeoutOption};
+    for (const QCommandLineOption& option : options_)
+        if (!hasOption(options, option))
+            options << option;
+    return options;
 }
 
 Command* CommandLine::find(const QString& name) const

@@ -1,7 +1,9 @@
 #include "UnitCommand.h"
 
+#include "CommandLine.h"
 #include "ExitCode.h"
 #include "SerialPort.h"
+#include "SettingsStore.h"
 
 #include <algorithm>
 #include <csignal>
@@ -84,8 +86,12 @@ const QCommandLineOption UnitCommand::TimeoutOption(
     QStringLiteral("Seconds the unit may take over each answer (default 5)."),
     QStringLiteral("SECONDS"));
 
-int UnitCommand::run(Unit& unit)
+int UnitCommand::run(const CommandLine& line)
 {
+    PortSettings settings = SettingsStore::portSettings();
+    if (!line.port().isEmpty())
+        settings.port = line.port();
+    Unit unit(settings, line.answerTimeoutMs());
     if (const std::optional<int> refused = prepare(unit))
         return *refused;
     const QString state = interruptedState();

@@ -28,7 +28,8 @@ public:
 class UnitCommand : public Command {
 public:
     using Command::Command;
-    int run(Unit& unit) override;
+    // Makes the Unit from the saved line settings and the command line's --port and --timeout.
+    int run(const CommandLine& line) override;
 
     // The options every unit command takes.
     static const QCommandLineOption PortOption;

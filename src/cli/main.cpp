@@ -1,29 +1,30 @@
 // tavolux-cli: pages, transfers and database dumps from a site's own scripts.
 #include "CliFiles.h"
 #include "CommandLine.h"
-#include "ReportCommands.h"
 #include "SettingsStore.h"
-#include "UnitCommand.h"
+#include "commands/ReportingCommand.h"
 
 #include <QCoreApplication>
 
 static int runCommand(int argc, char* argv[])
 {
-    if (const std::optional<int> code = ReportCommands::run(argc, argv))
-        return *code;
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QString::fromLatin1(SettingsStore::Organisation));
-    QCoreApplication::setApplicationName(QString::fromLatin1(SettingsStore::Application));
-
     CommandLine commandLine;
-    Command* command = commandLine.check(app.arguments());
+    std::unique_ptr<QCoreApplication> app;
+    // report and print print, which takes a GUI application; their help comes before it is made.
+    if (const ReportingCommand* reporting =
+            commandLine.reportingCommand(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString())) {
+        if (ReportingCommand::asksForHelp(argc, argv))
+            return reporting->declaration().showHelp();
+        app = ReportingCommand::application(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+        QCoreApplication::setOrganizationName(QString::fromLatin1(SettingsStore::Organisation));
+        QCoreApplication::setApplicationName(QString::fromLatin1(SettingsStore::Application));
+    }
+    Command* command = commandLine.check(QCoreApplication::arguments());
     if (!command)
         return Cli::UsageError;
-    PortSettings settings = SettingsStore::portSettings();
-    if (!commandLine.port().isEmpty())
-        settings.port = commandLine.port();
-    Unit unit(settings, commandLine.answerTimeoutMs());
-    return command->run(unit);
+    return command->run(commandLine);
 }
 
 int main(int argc, char* argv[])

@@ -1,8 +1,8 @@
 #include "DumpCommand.h"
 
 #include "CliFiles.h"
+#include "Database.h"
 #include "DatabaseDump.h"
-#include "UnitCommand.h"
 
 #include <QJsonDocument>
 
@@ -13,15 +13,16 @@ DumpCommand::DumpCommand()
                {}})
 {}
 
-int DumpCommand::run(Unit& unit)
+int DumpCommand::run(const CommandLine&)
 {
     if (const std::optional<int> refused =
             CliFiles::refuseStandardOutput(CliFiles::databaseInputs(databaseFile())))
         return *refused;
-    if (const std::optional<int> refused = readInto(unit.database))
+    Database database;
+    if (const std::optional<int> refused = readInto(database))
         return *refused;
     return CliFiles::writeStandardOutput(
-               QJsonDocument(dumpDatabase(unit.database, true)).toJson(QJsonDocument::Indented))
+               QJsonDocument(dumpDatabase(database, true)).toJson(QJsonDocument::Indented))
                ? Cli::Success
                : Cli::FileProblem;
 }

@@ -12,5 +12,5 @@ public:
     {
         return checkDatabaseFile(line);
     }
-    int run(Unit& unit) override;
+    int run(const CommandLine& line) override;
 };
