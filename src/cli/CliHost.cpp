@@ -1,12 +1,12 @@
 #include "CliHost.h"
 
 #include "BlockExchange.h"
-#include "ServeEventsUntil.h"
 #include "FirmwareLoader.h"
 #include "ImageTransfer.h"
 #include "QueuedLoaderListener.h"
 #include "RegularFile.h"
 #include "SerialPort.h"
+#include "ServeEventsUntil.h"
 #include "UnitSession.h"
 
 #include <QFile>
