@@ -45,6 +45,16 @@ public:
     static constexpr Key VibeState{"Patron", "VibeState"};
     static constexpr Key RangeState{"Patron", "RangeState"};
     static constexpr Key PatronWndPos{"Patron", "WndPos"};
+    // The paging gateway: see GatewaySettings.
+    static constexpr Key GatewaySnppOn{"Gateway", "SnppOn"};
+    static constexpr Key GatewaySnppListen{"Gateway", "SnppListen"};
+    static constexpr Key GatewayHttpOn{"Gateway", "HttpOn"};
+    static constexpr Key GatewayHttpListen{"Gateway", "HttpListen"};
+    static constexpr Key GatewayCertificateFile{"Gateway", "CertificateFile"};
+    static constexpr Key GatewayKeyFile{"Gateway", "KeyFile"};
+    static constexpr Key GatewayConnectAtStart{"Gateway", "ConnectAtStart"};
+    static constexpr Key GatewayLogins{"Gateway", "Logins"};
+    static constexpr Key GatewayTokens{"Gateway", "Tokens"};
 
     static bool contains(Key key);
     static std::optional<QString> text(Key key);

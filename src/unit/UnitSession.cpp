@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <optional>
+#include <utility>
 
 // The port's line settings and time-outs, taken before the console changes them for a while.
 struct UnitSession::LineSnapshot {
@@ -75,6 +76,24 @@ UnitSession::~UnitSession()
     if (unitListensOnline_)
         Disconnect();
 }
+
+namespace {
+
+UnitSession::PageEnd failureEnd(BlockTransfer::Failure failure)
+{
+    switch (failure) {
+    case BlockTransfer::Failure::Silence:
+        return UnitSession::PageEnd::Silence;
+    case BlockTransfer::Failure::LineLost:
+        return UnitSession::PageEnd::LineLost;
+    case BlockTransfer::Failure::Refused:
+    case BlockTransfer::Failure::None:
+        break;
+    }
+    return UnitSession::PageEnd::Refused;
+}
+
+} // namespace
 
 QString UnitSession::unusableSettingText(const PortSettings& settings)
 {
@@ -256,7 +275,7 @@ void UnitSession::GoOffline()
                                                saved.stopBits, SerialPort::KeepMode,
                                                SerialPort::KeepMode}));
     }
-    queue_.clear();
+    dropQueue();
     pageBusy_ = false;
     online_ = false;
     emit pageProgress(0);
@@ -264,21 +283,49 @@ void UnitSession::GoOffline()
     emit onlineChanged(false);
 }
 
-void UnitSession::QueuePage(const QByteArray& record)
+QList<QByteArray> UnitSession::pageQueue() const
+{
+    QList<QByteArray> records;
+    records.reserve(queue_.size());
+    for (const QueuedPage& page : queue_)
+        records.append(page.record);
+    return records;
+}
+
+UnitSession::PageTicket UnitSession::QueuePage(const QByteArray& record)
 {
     if (!online_) {
         host_.alert(tr("Message not sent.  Not Connected!"));
-        return;
+        return 0;
     }
-    queue_.append(record);
+    queue_.append({++lastTicket_, record});
     emit pageQueueChanged();
+    return lastTicket_;
+}
+
+void UnitSession::endHeadPage(PageEnd end, const QString& reason)
+{
+    if (queue_.isEmpty() || queue_.first().ticket == 0)
+        return;
+    const PageTicket ticket = std::exchange(queue_.first().ticket, 0);
+    emit pageEnded(ticket, end, reason);
+}
+
+void UnitSession::dropQueue()
+{
+    // Taken out first: whoever hears of a dropped page may queue again.
+    const QList<QueuedPage> dropped = std::exchange(queue_, {});
+    for (const QueuedPage& page : dropped) {
+        if (page.ticket != 0)
+            emit pageEnded(page.ticket, PageEnd::Dropped, {});
+    }
 }
 
 void UnitSession::PumpPages()
 {
     if (!online_) {
         if (!queue_.isEmpty()) {
-            queue_.clear();
+            dropQueue();
             emit pageQueueChanged();
         }
         return;
@@ -287,13 +334,20 @@ void UnitSession::PumpPages()
         return;
 
     pageBusy_ = true;
-    pageExchange_ = std::make_unique<BlockExchange>(
-        *port_, [this](const QString& text) { host_.inform(text); });
+    pageExchange_ = std::make_unique<BlockExchange>(*port_, [this](const QString& text) {
+        // The page has failed when its message is shown; whoever waits for it hears at once,
+        // not once the user has closed the message.
+        endHeadPage(failureEnd(pageExchange_ ? pageExchange_->failure()
+                                             : BlockTransfer::Failure::None),
+                    text);
+        host_.inform(text);
+    });
     pageExchange_->setAnswerTimeout(answerTimeoutMs_);
     BlockExchange* page = pageExchange_.get();
     connect(page, &BlockExchange::progress, this,
             [this](int percent) { emit pageProgress(std::min(percent, 100)); });
     connect(page, &BlockExchange::done, this, [this, page] {
+        endHeadPage(PageEnd::Confirmed, {});
         // The unit gets a moment between pages; page busy holds the next one back meanwhile,
         // and the window stays responsive. The pause ends with the page's transfer.
         QTimer::singleShot(pagePauseMs_, page, [this] {
@@ -304,14 +358,15 @@ void UnitSession::PumpPages()
             emit pageQueueChanged();
         });
     });
-    connect(page, &BlockExchange::failed, this, [this] {
+    connect(page, &BlockExchange::failed, this, [this, page] {
         emit pageProgress(0);
+        endHeadPage(failureEnd(page->failure()), {});
         if (!queue_.isEmpty())
-            emit pageFailed(queue_.first());
+            emit pageFailed(queue_.first().record);
         StopPageTransfer();
         GoOffline();
     });
-    page->send(BlockTransfer::PageRecord, queue_.first());
+    page->send(BlockTransfer::PageRecord, queue_.first().record);
 }
 
 bool UnitSession::refusedWithoutPort()
@@ -422,6 +477,7 @@ void UnitSession::ConnectionSettingsCommand()
 void UnitSession::Leave()
 {
     StopPageTransfer();
+    dropQueue();
     Disconnect();
 }
 

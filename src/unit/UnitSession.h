@@ -62,7 +62,19 @@ public:
     // Offline, says "You must be Connected." (with its beep) and returns true.
     bool refusedWhileOffline();
     bool isPageBusy() const { return pageBusy_; }
-    const QList<QByteArray>& pageQueue() const { return queue_; }
+    // The page records waiting, the one on the line first.
+    QList<QByteArray> pageQueue() const;
+
+    // Names one queued page in pageEnded; 0 names none.
+    using PageTicket = quint64;
+    // How a queued page ended.
+    enum class PageEnd {
+        Confirmed, // the unit took it
+        Refused,   // the unit answered against it
+        Silence,   // the unit stopped answering
+        LineLost,  // the line broke
+        Dropped,   // it was still waiting when the console went offline or closed
+    };
 
     bool Connect();
     void ConnectCommand();
@@ -71,7 +83,8 @@ public:
     void StopPageTransfer();
     void GoOnline();
     void GoOffline();
-    void QueuePage(const QByteArray& record);
+    // Offline, says so (with its beep), queues nothing and returns 0.
+    PageTicket QueuePage(const QByteArray& record);
     // Called on every tick of the window's 50 ms timer: starts the next page when it can.
     void PumpPages();
     void DownloadCommand();
@@ -94,12 +107,21 @@ signals:
     void pageQueueChanged();
     // The unit did not take this page record; the session goes offline after it.
     void pageFailed(const QByteArray& record);
+    // Every page QueuePage took ends here once, whatever becomes of it; message is what the
+    // user was shown about it, if anything.
+    void pageEnded(UnitSession::PageTicket ticket, UnitSession::PageEnd end, const QString& message);
 
 private:
     struct LineSnapshot;
     // Held while a window moves blocks of its own over the port; pages wait meanwhile.
     class PortInUse;
 
+    struct QueuedPage {
+        PageTicket ticket; // 0 once its end has been told
+        QByteArray record;
+    };
+    void endHeadPage(PageEnd end, const QString& reason);
+    void dropQueue();
     bool refusedWithoutPort();
     bool refusedWhilePaging();
     Answer waitForAnswer();
@@ -113,7 +135,8 @@ private:
     // speed, also after a failure has taken the console offline.
     bool unitListensOnline_ = false;
     bool pageBusy_ = false;
-    QList<QByteArray> queue_;
+    QList<QueuedPage> queue_;
+    PageTicket lastTicket_ = 0;
     std::unique_ptr<BlockExchange> pageExchange_;
     int portUsers_ = 0;
     QString refusalSaid_;

@@ -1,11 +1,8 @@
 #include "PageCommand.h"
 
 #include "CommandLine.h"
-#include "ConfigurationImage.h"
 #include "ExitCode.h"
-#include "UnitText.h"
-
-#include <QRegularExpression>
+#include "PageRequest.h"
 
 namespace {
 
@@ -28,25 +25,12 @@ PageCommand::PageCommand()
 
 std::optional<QString> PageCommand::check(const CommandLine& line)
 {
-    // toUInt() alone would take "+12" and " 12 ".
-    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
-    const QString to = line.parser().value(ToOption);
-    bool inRange = false;
-    const uint localId = to.toUInt(&inRange);
-    if (!digits.match(to).hasMatch() || !inRange || localId > ConfigurationImage::MaxLocalId ||
-        line.arguments().size() < 2)
+    const std::optional<uint16_t> localId = PageRequest::parseLocalId(line.parser().value(ToOption));
+    if (!localId || line.arguments().size() < 2)
         return QStringLiteral("page needs --to LOCALID (0 to 9999, digits only) and a text");
-    localId_ = static_cast<uint16_t>(localId);
+    localId_ = *localId;
     text_ = line.arguments().mid(1).join(u' ');
-    if (const std::optional<char32_t> c = UnitText::firstUnshowable(text_))
-        return QStringLiteral("the page text holds %1, which the unit cannot show")
-            .arg(UnitText::describe(*c));
-    if (UnitText::pageLength(text_) > UnitText::MaxPageLength)
-        return QStringLiteral("the page text has %1 characters (a line break counts two); "
-                              "the unit takes at most %2")
-            .arg(UnitText::pageLength(text_))
-            .arg(UnitText::MaxPageLength);
-    return std::nullopt;
+    return PageRequest::textProblem(text_);
 }
 
 int PageCommand::talk(Unit& unit)
