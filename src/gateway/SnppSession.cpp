@@ -334,7 +334,12 @@ QString SnppSession::pageText(const std::optional<QString>& subject, const QStri
 SnppSession::Step SnppSession::answer(int code, const QString& text)
 {
     Step step;
-    step.reply = QByteArray::number(code) + ' ' + text.toUtf8() + "\r\n";
+    step.reply = QByteArray::number(code) + ' ';
+    // The protocol speaks ASCII: a reason that shows the client's character names it by code
+    // point and shows '?' for it.
+    for (const QChar c : text)
+        step.reply += c.unicode() >= 0x20 && c.unicode() < 0x7F ? char(c.unicode()) : '?';
+    step.reply += "\r\n";
     // The client's own faults; a unit that fails (554) is not one.
     if (code >= 500 && code < 554 && ++errors_ >= MaxErrors) {
         step.reply += drop("Too Many Errors").reply;

@@ -116,7 +116,8 @@ TEST(SnppSessionTest, AnswersEachCommandAsTheProtocolSays)
          {"MESS " + QByteArray(195, 'a'), "SUBJ abcd"},
          {"250", "550 Error, Invalid Subject: the page text has 201"}, {}, {}},
         {"a character the unit cannot show", {"MESS \xe2\x82\xac 5"},
-         {"550 Error, Invalid Message: the page text holds U+20AC"}, {}, {}},
+         {"550 Error, Invalid Message: the page text holds U+20AC '?', which the unit cannot "
+          "show"}, {}, {}},
         {"an empty message", {"MESS", "DATA", "."}, {"550", "354", "550"}, {}, {}},
         {"HELP", {"HELP"}, {"214", "214", "214", "214", "214", "214", "214", "214", "214", "250"},
          {}, {}},
