@@ -227,8 +227,10 @@ SnppSession::Step SnppSession::subject(QByteArrayView argument)
 
 SnppSession::Step SnppSession::login(QByteArrayView argument)
 {
-    // A new login replaces the one before, also when it fails.
+    // A new login replaces the one before, also when it fails, and starts afresh: pagers
+    // chosen under one login are not paged under another, nor under none.
     loginName_.clear();
+    reset();
     const auto [name, password] = splitWord(argument);
     if (name.isEmpty())
         return answer(550, QStringLiteral("Error, Invalid Login or Password"));

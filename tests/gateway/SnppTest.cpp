@@ -231,6 +231,15 @@ TEST(SnppSessionTest, ALoginIsNeededFromAfarAndWrongOnesAreSlowedThenDropped)
     EXPECT_TRUE(last.startsWith("421 Too Many Errors"));
     EXPECT_TRUE(guessing.isClosed());
 
+    // A new LOGIn, right or wrong, starts afresh.
+    SnppSession relogging(true, siteHolds12And40);
+    said = talk(relogging, {"LOGI desk secret", "PAGE 12", "MESS x", "LOGI desk wrong", "SEND",
+                            "LOGI desk secret", "SEND"});
+    EXPECT_TRUE(said.orders.isEmpty());
+    ASSERT_EQ(said.replies.size(), 7);
+    EXPECT_TRUE(said.replies[4].startsWith("503"));
+    EXPECT_TRUE(said.replies[6].startsWith("503"));
+
     SnppSession right(true, siteHolds12And40);
     said = talk(right, {"LOGI desk secret", "PAGE 12", "MESS x", "SEND"});
     EXPECT_EQ(right.loginName(), QStringLiteral("desk"));
