@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools
           cups printer-driver-cups-pdf poppler-utils
-          qt6-translations-l10n libgtest-dev libgmock-dev)
+          qt6-translations-l10n libgtest-dev libgmock-dev
+          libnet-snpp-perl)
 packages+=("$@")
 
 missing=()

@@ -201,3 +201,21 @@ write("hex", "only-blank.hex", b"\n \r\n\t\n")
 write("hex", "nul.hex", records[0][:9] + b"\0" + records[0][9:] + b"\n" + end + b"\n")
 write("hex", "long-line.hex", b":" + b"0" * 1500 + b"\n" + end)
 write("hex", "cr-inside.hex", records[0] + b"\rX\n" + end)
+
+
+# SNPP conversations: the first byte chooses a login from afar (bit 0) and how the pages end.
+def snpp(name, choice, *lines):
+    write("snpp", name, bytes([choice]) + b"".join(line + b"\r\n" for line in lines))
+
+
+snpp("page.snpp", 0, b"PAGE 12", b"PAGE 7", b"MESS Table 4 is ready", b"SEND", b"QUIT")
+snpp("data.snpp", 0, b"page 3", b"DATA", b"Kitchen", b"..5 minutes", b"", b".", b"SUBJ Bar", b"SEND")
+snpp("login.snpp", 1, b"PAGE 2", b"LOGI desk wrong", b"LOGI desk secret", b"PAGE 2", b"MESS x", b"SEND")
+snpp("guessing.snpp", 1, b"LOGI desk a", b"LOGI desk b", b"LOGI desk c", b"PAGE 2")
+snpp("failed.snpp", 4, b"PAGE 1", b"PAGE 2", b"MESS x", b"SEND", b"RESE", b"SEND")
+snpp("level2.snpp", 0, b"HELP", b"LEVE 1", b"LEVE 5", b"ALER 1", b"ALER 0", b"HOLD 261211120000",
+     b"COVE 2", b"CALL 555", b"2WAY", b"PING 3")
+snpp("refused.snpp", 0, b"PAGE 13", b"PAGE 0", b"PAGE 12 pin", b"MESS " + b"a" * 201,
+     b"MESS caf\xc3\xa9 \xe2\x82\xac", b"MESS caf\xe9", b"MESS again")
+snpp("binary.snpp", 0, b"PAGE 1", b"MESS a\x00b", b"SEND")
+snpp("long-line.snpp", 0, b"MESS " + b"a" * 1100)

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <optional>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -111,6 +112,21 @@ public:
         ended_ = true;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+    // The exit code if the child has ended (-1 if killed), without waiting: for a child that
+    // talks to a server in the test's own event loop, which must keep running meanwhile.
+    std::optional<int> exitCodeIfEnded()
+    {
+        if (ended_)
+            return exitCode_;
+        collect();
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) != pid_)
+            return std::nullopt;
+        collect();
+        ended_ = true;
+        exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return exitCode_;
+    }
     // Ends the child at once, as a crash or a pulled plug would.
     void kill() { ::kill(pid_, SIGKILL); }
     void signal(int number) { ::kill(pid_, number); }
@@ -139,6 +155,7 @@ private:
     int out_ = -1;
     int err_ = -1;
     bool ended_ = false;
+    int exitCode_ = -1;
     QByteArray stdout_;
     QByteArray stderr_;
 };
