@@ -201,3 +201,18 @@ write("hex", "only-blank.hex", b"\n \r\n\t\n")
 write("hex", "nul.hex", records[0][:9] + b"\0" + records[0][9:] + b"\n" + end + b"\n")
 write("hex", "long-line.hex", b":" + b"0" * 1500 + b"\n" + end)
 write("hex", "cr-inside.hex", records[0] + b"\rX\n" + end)
+
+
+# HTTP page requests: JSON bodies as a site's system sends them to POST /pages.
+write("page_json", "one.json", b'{"to": 12, "text": "Table 4 is ready"}')
+write("page_json", "list.json", b'{"to": [12, 40, 9999], "text": "Kitchen:\\nplates"}')
+write("page_json", "escapes.json", b'{"text": "caf\\u00e9 \\"x\\" \\ud83d\\ude00 \\u001e", "to": [1]}')
+write("page_json", "wrong-types.json", b'{"to": "12", "text": 4}')
+write("page_json", "out-of-range.json", b'{"to": [0, 10000, -1, 12.5, 1e300], "text": ""}')
+write("page_json", "unknown-field.json", b'{"to": 1, "text": "x", "from": null}')
+write("page_json", "nested.json", b'{"to": [[[[1]]]], "text": {"a": [true, false, null]}}')
+write("page_json", "duplicate-keys.json", b'{"to": 1, "to": [2], "text": "a", "text": "b"}')
+write("page_json", "not-an-object.json", b'[{"to": 1, "text": "x"}]')
+write("page_json", "cut-short.json", b'{"to": [12, 4')
+write("page_json", "latin1-bytes.json", b'{"to": 1, "text": "se\xf1al"}')
+write("page_json", "empty.json", b"")
