@@ -157,6 +157,9 @@ public:
     bool isRefused() const { return refused_; }
     bool isAwaiting() const { return awaiting_; }
 
+    // The peer asked for the connection to end with this request's answer.
+    void closeAfterAnswer() { closeAfterAnswer_ = true; }
+
     // A request was taken whose answer comes once the unit has ended its pages.
     void await()
     {
@@ -176,7 +179,10 @@ public:
         for (const auto& [name, value] : headers)
             responder.writeHeader(name, value);
         responder.writeBody(body);
-        idle_.start(gateway_->limits_.idleMs);
+        if (closeAfterAnswer_)
+            socket_->disconnectFromHost();
+        else
+            idle_.start(gateway_->limits_.idleMs);
     }
 
     // Answers with status and why, reads and throws away what else comes, and closes.
@@ -263,6 +269,7 @@ private:
     void startBody(const QByteArray& head)
     {
         std::optional<qint64> length;
+        bool expectsContinue = false;
         const QList<QByteArray> lines = head.split('\n');
         for (qsizetype i = 1; i < lines.size(); ++i) {
             const QByteArray& line = lines.at(i);
@@ -276,6 +283,8 @@ private:
                        QStringLiteral("send the body with a Content-Length, not in chunks"));
                 return;
             }
+            if (name == "expect")
+                expectsContinue = value.compare("100-continue", Qt::CaseInsensitive) == 0;
             if (name != "content-length")
                 continue;
             bool isNumber = !value.isEmpty() && value.size() <= 18;
@@ -298,6 +307,9 @@ private:
         }
         bodyLeft_ = length.value_or(0);
         phase_ = bodyLeft_ > 0 ? Phase::Body : Phase::Head;
+        // The HTTP server does not answer this itself; a client would wait before it sends.
+        if (expectsContinue && bodyLeft_ > 0)
+            socket_->write("HTTP/1.1 100 Continue\r\n\r\n");
     }
 
     void idleTimeout()
@@ -323,6 +335,7 @@ private:
     bool inEmission_ = false;
     bool refused_ = false;
     bool awaiting_ = false;
+    bool closeAfterAnswer_ = false;
 };
 
 HttpGateway::HttpGateway(PageDesk& desk, const GatewaySettings& settings, QObject* parent)
@@ -483,6 +496,8 @@ void HttpGateway::handle(const QHttpServerRequest& request, QTcpSocket* socket)
         connection->drop();
         return;
     }
+    if (request.value("Connection").trimmed().compare("close", Qt::CaseInsensitive) == 0)
+        connection->closeAfterAnswer();
     QHttpServerResponder responder = Intake::makeResponder(request, socket);
     const QHostAddress peer = plainAddress(request.remoteAddress());
     const bool trusted = isTrusted(peer);

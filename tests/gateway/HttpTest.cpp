@@ -182,7 +182,11 @@ TEST_F(HttpTest, CurlPagesAndTheUnitReceivesEachPageOnce)
     const Reply one = post(QStringLiteral(R"({"to": 12, "text": "Table 4 is ready"})"));
     EXPECT_EQ(one.status, 200) << one.body.toStdString() << one.curlError.toStdString();
     EXPECT_EQ(one.body, QByteArray(R"({"pages":[{"outcome":"confirmed","to":12}]})"));
-    const Reply two = post(json({40, 7}, QStringLiteral("Kitchen:\nplates")));
+    // A client that waits for "100 Continue" before it sends the body would wait out its
+    // own timeout otherwise (curl's is set past --max-time here).
+    const Reply two = post(json({40, 7}, QStringLiteral("Kitchen:\nplates")),
+                           {QStringLiteral("-H"), QStringLiteral("Expect: 100-continue"),
+                            QStringLiteral("--expect100-timeout"), QStringLiteral("60")});
     EXPECT_EQ(two.status, 200) << two.body.toStdString();
     EXPECT_EQ(pagesReceived(), (QStringList{QStringLiteral("12\x1eTable 4 is ready\x1e"),
                                             // the record carries a line break as the unit shows it
@@ -254,6 +258,63 @@ TEST_F(HttpTest, RefusesWhatIsNotAPageRequestAndSaysWhy)
     }
     EXPECT_TRUE(pagesReceived().isEmpty());
     EXPECT_EQ(curl({url(QStringLiteral("/status"))}).status, 200) << "the gateway still serves";
+}
+
+TEST_F(HttpTest, DropsAPeerThatBreaksTheFraming)
+{
+    startOnline();
+    const QByteArray page = R"({"to": 12, "text": "first"})";
+    const QByteArray post =
+        "POST /pages HTTP/1.1\r\nHost: x\r\nContent-Length: " + QByteArray::number(page.size()) +
+        "\r\n\r\n" + page;
+    struct Case {
+        const char* what;
+        QByteArray sent;
+        QByteArray answer; // how what the peer reads begins before it is closed
+    };
+    const QList<Case> cases = {
+        {"binary bytes", QByteArray("\x00\x01\xff\xfe\r\n\r\n", 8), {}},
+        {"a Content-Length that is not a number",
+         "POST /pages HTTP/1.1\r\nHost: x\r\nContent-Length: 12x\r\n\r\n", "HTTP/1.1 400 "},
+        {"two Content-Lengths",
+         "POST /pages HTTP/1.1\r\nContent-Length: 2\r\nContent-Length: 2\r\n\r\n{}",
+         "HTTP/1.1 400 "},
+        {"a second request before the first's answer",
+         post + QByteArray(post).replace("first", "other"),
+         {}},
+        {"asks to close after the answer",
+         "GET /status HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", "HTTP/1.1 200 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto socket = connectRaw();
+        socket->write(c.sent);
+        const QByteArray received = readUntilClosed(*socket);
+        EXPECT_TRUE(received.startsWith(c.answer)) << received.toStdString();
+        EXPECT_EQ(received.isEmpty(), c.answer.isEmpty()) << received.toStdString();
+    }
+    EXPECT_TRUE(unit_->waitForEvents(QStringLiteral("page"), 1));
+    EXPECT_EQ(pagesReceived(), QStringList{QStringLiteral("12\x1e"
+                                                          "first\x1e")})
+        << "the request taken goes on; the one sent after it does not";
+}
+
+TEST_F(HttpTest, APageGoesOnWhenItsSenderHangsUp)
+{
+    startOnline();
+    const QByteArray page = R"({"to": 40, "text": "gone"})";
+    {
+        const auto socket = connectRaw();
+        socket->write("POST /pages HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                      QByteArray::number(page.size()) + "\r\n\r\n" + page);
+        ASSERT_TRUE(socket->waitForBytesWritten(5000));
+        socket->abort();
+    }
+    EXPECT_TRUE(unit_->waitForEvents(QStringLiteral("page"), 1));
+    const Reply next = post(json({12}, QStringLiteral("next")));
+    EXPECT_EQ(next.status, 200) << next.body.toStdString();
+    EXPECT_EQ(pagesReceived(),
+              (QStringList{QStringLiteral("40\x1egone\x1e"), QStringLiteral("12\x1enext\x1e")}));
 }
 
 TEST_F(HttpTest, AnswersWhyTheUnitDoesNotHaveThePage)
