@@ -112,10 +112,9 @@ protected:
 
     Reply post(const QString& body, const QStringList& more = {})
     {
-        return curl(more + QStringList{QStringLiteral("-H"),
-                                       QStringLiteral("Content-Type: application/json"),
-                                       QStringLiteral("--data-raw"), body,
-                                       url(QStringLiteral("/pages"))});
+        // As the README pages: curl --json BODY URL.
+        return curl(more +
+                    QStringList{QStringLiteral("--json"), body, url(QStringLiteral("/pages"))});
     }
 
     QStringList pagesReceived() const
