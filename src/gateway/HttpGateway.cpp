@@ -85,6 +85,19 @@ std::optional<QByteArray> readFile(const QString& path)
     return file.read(1024 * 1024);
 }
 
+// Where the headers in head end (past their empty line), or -1: the HTTP server takes a bare
+// line feed for a line's end as well as CR LF.
+qsizetype headEnd(const QByteArray& head, qsizetype from)
+{
+    for (qsizetype at = head.indexOf('\n', from); at >= 0; at = head.indexOf('\n', at + 1)) {
+        if (at + 1 < head.size() && head.at(at + 1) == '\n')
+            return at + 2;
+        if (at + 2 < head.size() && head.at(at + 1) == '\r' && head.at(at + 2) == '\n')
+            return at + 3;
+    }
+    return -1;
+}
+
 } // namespace
 
 // Qt's HTTP server, handing every complete request to the gateway.
@@ -152,7 +165,6 @@ public:
     // Connected once the HTTP server has connected its own reader, so that it runs after.
     void followServer() { connect(socket_, &QIODevice::readyRead, this, &Connection::afterServer); }
 
-    QTcpSocket* socket() const { return socket_; }
     const QString& peer() const { return peer_; }
     bool isRefused() const { return refused_; }
     bool isAwaiting() const { return awaiting_; }
@@ -247,11 +259,11 @@ private:
                     phase_ = Phase::Head;
                 continue;
             }
-            const qsizetype searchFrom = std::max<qsizetype>(0, head_.size() - 3);
+            const qsizetype searchFrom = std::max<qsizetype>(0, head_.size() - 2);
             head_ += bytes;
             bytes.clear();
-            const qsizetype end = head_.indexOf("\r\n\r\n", searchFrom);
-            if (end < 0 ? head_.size() > limits.headerBytes : end + 4 > limits.headerBytes) {
+            const qsizetype end = headEnd(head_, searchFrom);
+            if (end < 0 ? head_.size() > limits.headerBytes : end > limits.headerBytes) {
                 refuse(PageJson::HeaderFieldsTooLarge,
                        QStringLiteral("the request line and headers take more than %1 bytes")
                            .arg(limits.headerBytes));
@@ -259,8 +271,8 @@ private:
             }
             if (end < 0)
                 return;
-            bytes = head_.mid(end + 4);
-            const QByteArray head = head_.left(end + 2);
+            bytes = head_.mid(end);
+            const QByteArray head = head_.left(end);
             head_.clear();
             startBody(head);
         }

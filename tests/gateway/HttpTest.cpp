@@ -281,6 +281,8 @@ TEST_F(HttpTest, DropsAPeerThatBreaksTheFraming)
         {"a second request before the first's answer",
          post + QByteArray(post).replace("first", "other"),
          {}},
+        {"a body too big, after headers ended by bare line feeds",
+         "POST /pages HTTP/1.1\nHost: x\nContent-Length: 20000\n\n", "HTTP/1.1 413 "},
         {"asks to close after the answer",
          "GET /status HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", "HTTP/1.1 200 "},
     };
