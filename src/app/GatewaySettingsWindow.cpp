@@ -307,17 +307,25 @@ std::optional<GatewaySettings> GatewaySettingsWindow::checkedFields()
     if (chosen.snppOn && chosen.httpOn && sharePort(chosen.snpp, chosen.http))
         return refuse(tr("SNPP and HTTP cannot both listen on port %1.").arg(chosen.http.port),
                       httpAddress_);
-    chosen.certificateFile = certificate_->text().trimmed();
-    chosen.keyFile = key_->text().trimmed();
-    if (chosen.certificateFile.isEmpty() != chosen.keyFile.isEmpty())
+    const QString certificate = certificate_->text().trimmed();
+    const QString key = key_->text().trimmed();
+    if (certificate.isEmpty() != key.isEmpty())
         return refuse(tr("HTTPS needs both a certificate file and a key file; leave both empty "
                          "for plain HTTP."),
-                      chosen.certificateFile.isEmpty() ? certificate_ : key_);
+                      certificate.isEmpty() ? certificate_ : key_);
     for (QLineEdit* field : {certificate_, key_}) {
-        const QFileInfo file(field->text().trimmed());
-        if (!field->text().trimmed().isEmpty() && !(file.isFile() && file.isReadable()))
-            return refuse(tr("%1 cannot be read.").arg(field->text().trimmed()), field);
+        const QString path = field->text().trimmed();
+        const QFileInfo file(path);
+        if (!path.isEmpty() && !(file.isFile() && file.isReadable()))
+            return refuse(tr("%1 cannot be read.").arg(path), field);
     }
+    // A path typed relative to where the console runs now must name the same file when the
+    // console or serve starts somewhere else.
+    auto absolute = [](const QString& path) {
+        return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+    };
+    chosen.certificateFile = absolute(certificate);
+    chosen.keyFile = absolute(key);
     return chosen;
 }
 

@@ -177,6 +177,13 @@ TEST_F(GatewaySettingsWindowTest, WhatOkSavedReadsBackAndShowsNextTime)
         retype(window->httpAddressEdit(), QStringLiteral("[::1]:8080"));
         FileDialog::setNextFileName(certificate);
         window->chooseCertificate();
+        // A typed path is kept as the file it names from here.
+        const QString here = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(dir.path()));
+        retype(window->keyEdit(), QStringLiteral("site.key"));
+        window->accept();
+        ASSERT_TRUE(QDir::setCurrent(here));
+        ASSERT_EQ(GatewaySettings::load().keyFile, key);
         FileDialog::setNextFileName(key);
         window->chooseKey();
         ASSERT_EQ(FileDialog::requests().size(), 2);
