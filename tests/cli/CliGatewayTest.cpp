@@ -8,11 +8,13 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <poll.h>
 #include <termios.h>
 
@@ -280,4 +282,26 @@ TEST_F(CliGatewayTest, OnATerminalThePasswordIsAskedTwiceAndNeverShown)
     }
     EXPECT_TRUE(Credentials::verifyLogin(logins(), QStringLiteral("desk"), "Tr0ub4dor&3"));
     EXPECT_EQ(logins().size(), 1);
+}
+
+TEST_F(CliGatewayTest, EndedAtThePasswordPromptTheTerminalEchoesAgain)
+{
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signalNumber);
+        PseudoTerminal terminal;
+        ASSERT_TRUE(terminal.isOpen());
+        const auto process =
+            startCli(args({"gateway-login", "desk"}),
+                     {.configFolder = config(),
+                      .shellStage =
+                          QStringLiteral("exec \"$0\" \"$@\" <%1 2>%1").arg(terminal.slavePath())});
+        const QByteArray shown = readTerminalUntil(terminal, "Password: ", 10000);
+        ASSERT_TRUE(shown.contains("Password: ")) << shown.constData();
+        process->signal(signalNumber);
+        EXPECT_EQ(process->wait(10000), -1);
+        termios settings{};
+        ASSERT_EQ(::tcgetattr(terminal.slave(), &settings), 0);
+        EXPECT_TRUE(settings.c_lflag & ECHO);
+    }
+    EXPECT_FALSE(QFile::exists(settingsPath()));
 }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <iterator>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -16,8 +17,10 @@ namespace {
 
 // The terminal as it was before echo went off, put back however the command ends.
 termios echoingTerminal{};
+// The signals that end the command while it waits for the password.
+constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
-void restoreEchoAndDie(int signalNumber)
+void restoreEchoAndEnd(int signalNumber)
 {
     ::tcsetattr(STDIN_FILENO, TCSANOW, &echoingTerminal);
     std::signal(signalNumber, SIG_DFL);
@@ -31,24 +34,31 @@ public:
     {
         if (::tcgetattr(STDIN_FILENO, &echoingTerminal) != 0)
             return;
+        struct sigaction restoring {};
+        restoring.sa_handler = restoreEchoAndEnd;
+        sigemptyset(&restoring.sa_mask);
+        for (size_t i = 0; i < std::size(EndingSignals); ++i)
+            ::sigaction(EndingSignals[i], &restoring, &before_[i]);
         termios quiet = echoingTerminal;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP})
-            std::signal(signalNumber, restoreEchoAndDie);
         active_ = ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet) == 0;
+        handling_ = true;
     }
     ~NoEcho()
     {
         if (active_)
             ::tcsetattr(STDIN_FILENO, TCSANOW, &echoingTerminal);
-        for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP})
-            std::signal(signalNumber, SIG_DFL);
+        if (handling_)
+            for (size_t i = 0; i < std::size(EndingSignals); ++i)
+                ::sigaction(EndingSignals[i], &before_[i], nullptr);
     }
     NoEcho(const NoEcho&) = delete;
     NoEcho& operator=(const NoEcho&) = delete;
 
 private:
+    struct sigaction before_[std::size(EndingSignals)]{};
     bool active_ = false;
+    bool handling_ = false;
 };
 
 struct Line {
