@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Pictures of the main window at each access level and of its windows (editors, coaster panel,
 # reports with their print and export dialogs, update windows in each mode, port settings,
-# login, about), in English and Spanish, under Xvfb with a window manager (openbox), as on a
-# desktop. They land in build/screenshots. The round fails when a text does not fit its widget
-# or title bar, or when a window stands outside the screen or over one it was placed beside.
+# login, about, gateway settings), in English and Spanish, under Xvfb with a window manager
+# (openbox), as on a desktop. They land in build/screenshots. The round fails when a text does
+# not fit its widget or title bar, or when a window stands outside the screen or over one it was
+# placed beside.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/install-deps.sh" xvfb xauth openbox x11-utils

@@ -25,6 +25,7 @@ enum CommandId : int {
     ReminderMessagesCommand = 32793,
     LoginCommand = 32794,
     LogoutCommand = 32795,
+    GatewaySettingsCommand = 32796,
     NewCommand = 57600,
     OpenCommand = 57601,
     SaveCommand = 57603,

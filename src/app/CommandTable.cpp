@@ -27,6 +27,8 @@ const Command Commands[] = {
      Everyone, nullptr, Enabled::Online},
     {ConnectionSettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "Conn&ection Settings"), Menu::File,
      4, Everyone},
+    {GatewaySettingsCommand, QT_TRANSLATE_NOOP("MainWindow", "Ga&teway Settings..."), Menu::File, 4,
+     Maintenance},
     {UpdateTavoluxCommand, QT_TRANSLATE_NOOP("MainWindow", "U&pdate Tavolux"), Menu::File, 5,
      Maintenance, nullptr, Enabled::Offline},
     {UpdateVoicePromptsCommand, QT_TRANSLATE_NOOP("MainWindow", "Update &Voice Prompts"),

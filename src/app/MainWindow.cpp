@@ -5,8 +5,10 @@
 #include "Database.h"
 #include "DatabaseCommands.h"
 #include "EditorLauncher.h"
+#include "GatewaySettingsWindow.h"
 #include "LoginDialog.h"
 #include "MessageBox.h"
+#include "ModalRunner.h"
 #include "PageTextEdit.h"
 #include "PictureButton.h"
 #include "ReportWindow.h"
@@ -185,7 +187,10 @@ void MainWindow::buildControls()
     recipients_->setSelectionMode(QAbstractItemView::SingleSelection);
     recipients_->installEventFilter(this);
     connect(recipients_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::recipientActivated);
-    connect(recipients_, &QTreeWidget::itemSelectionChanged, this, [this] { panes_[1]->clear(); });
+    connect(recipients_, &QTreeWidget::itemSelectionChanged, this, [this] {
+        askingForRecipient_ = false;
+        panes_[1]->setText(lastOutsidePage_);
+    });
     place(recipients_, QRect(ListLeft, ListTop, ListBaseWidth, 200));
 
     messageLabel_ = new QLabel(tr("Message to send"), canvas_);
@@ -379,6 +384,9 @@ void MainWindow::runCommand(int id)
     case AboutCommand:
         showAbout();
         break;
+    case GatewaySettingsCommand:
+        openGatewaySettings();
+        break;
     case ViewPagersCommand:
     case ViewGroupsCommand:
     case ViewAlarmsCommand:
@@ -489,6 +497,7 @@ void MainWindow::sendCommand()
     if (selected.isEmpty()) {
         // The focus frame on the first row looks like a choice; say that it is not one.
         MessageBox::beep();
+        askingForRecipient_ = true;
         panes_[1]->setText(QStringLiteral("  ") + tr("Choose a pager or group first"));
         return;
     }
@@ -527,6 +536,16 @@ void MainWindow::showLinkState(bool online)
     panes_[0]->setText(QStringLiteral("  ") + (online ? tr("Connected") : tr("Not Connected")));
     buttons_[SendButton]->setEnabled(online);
     buttons_[ClearButton]->setEnabled(online);
+}
+
+void MainWindow::showOutsidePage(const QString& source, uint16_t localId)
+{
+    const QString text = tr("Page to %1 from %2").arg(QString::number(localId), source);
+    lastOutsidePage_ = QStringLiteral("  ") + text;
+    // A long sender may not fit the pane.
+    panes_[1]->setToolTip(text);
+    if (!askingForRecipient_)
+        panes_[1]->setText(lastOutsidePage_);
 }
 
 void MainWindow::insertIntoMessage(const QString& text)
@@ -688,6 +707,13 @@ void MainWindow::storePosition()
 {
     SettingsStore::setBinary(SettingsStore::WndPos,
                              SettingsStore::windowFrameValue(WindowPlacement::frame(*this)));
+}
+
+void MainWindow::openGatewaySettings()
+{
+    GatewaySettingsWindow window(GatewaySettings::load(), this);
+    if (ModalRunner::run(window) == QDialog::Accepted)
+        emit gatewaySettingsChanged(window.settings());
 }
 
 void MainWindow::showAbout()

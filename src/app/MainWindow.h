@@ -2,6 +2,7 @@
 
 #include "AccessLevel.h"
 #include "CommandId.h"
+#include "GatewaySettings.h"
 #include "MainWindowSessionHost.h"
 #include "PageTextEdit.h"
 
@@ -66,6 +67,9 @@ public:
     // The Common popup as it would open now; null when there are no common messages.
     QMenu* buildCommonMenu();
     void bringToFront();
+    // A page from outside the window was queued: the status bar's middle pane names the last one
+    // and its sender, except while it asks for a recipient.
+    void showOutsidePage(const QString& source, uint16_t localId);
     // The about box, for the caller to show.
     static QDialog* createAboutBox(QWidget* parent);
     // Leaves as Exit does, but without the save question, for when nobody can answer it (a
@@ -92,6 +96,10 @@ public:
     const QList<int>& openedWindows() const { return openedWindows_; }
     bool isTicking() const { return tick_.isActive(); }
 
+signals:
+    // OK in the gateway settings saved these: the gateway is to listen as they say.
+    void gatewaySettingsChanged(const GatewaySettings& settings);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -116,6 +124,7 @@ private:
     void restorePosition();
     void storePosition();
     void showAbout();
+    void openGatewaySettings();
     // A page from the message box that failed comes back into the box when it is empty.
     void pageFailed(const QByteArray& record);
     void openCoasterPanel();
@@ -151,4 +160,7 @@ private:
         QString text;
     };
     QList<SentMessage> sentMessages_;
+    // What the middle pane shows when it is not asking for a recipient.
+    QString lastOutsidePage_;
+    bool askingForRecipient_ = false;
 };

@@ -6,6 +6,9 @@
 #include "commands/DownloadCommand.h"
 #include "commands/DumpCommand.h"
 #include "commands/FirmwareCommand.h"
+#include "commands/GatewayLoginCommand.h"
+#include "commands/GatewayLoginsCommand.h"
+#include "commands/GatewayTokenCommand.h"
 #include "commands/PageCommand.h"
 #include "commands/PrintCommand.h"
 #include "commands/ReportCommand.h"
@@ -36,6 +39,9 @@ change no file, and a read-only DBFILE will do. An output (-o, --pdf, or stdout)
 of the files a command reads is refused, whatever path or link names it. upload replaces
 DBFILE only when it is a regular file (or does not exist yet). firmware and voice read only
 regular files. A file is written beside its target and put in place only when complete.
+gateway-login, gateway-token and gateway-logins keep the gateway's logins and tokens in the
+settings file that the console and serve read (only hashes: no password or token is kept);
+gateway-logins only reads it.
 Exit codes: 0 done, 1 wrong usage (a page text included, or an output that is one of the
 command's own inputs), 2 the port cannot be opened or the saved line settings cannot be used,
 3 no connection to the unit (no answer, or the line was lost; for firmware, the boot loader
@@ -59,6 +65,9 @@ CommandLine::CommandLine()
     commands_.push_back(std::make_unique<DumpCommand>());
     commands_.push_back(std::make_unique<FirmwareCommand>());
     commands_.push_back(std::make_unique<VoiceCommand>());
+    commands_.push_back(std::make_unique<GatewayLoginCommand>());
+    commands_.push_back(std::make_unique<GatewayTokenCommand>());
+    commands_.push_back(std::make_unique<GatewayLoginsCommand>());
     reportingCommands_.push_back(std::make_unique<ReportCommand>());
     reportingCommands_.push_back(std::make_unique<PrintCommand>());
 
@@ -125,6 +134,14 @@ Command* CommandLine::check(const QStringList& commandLine)
     }
     if (const std::optional<QString> refusal = command->check(*this))
         return refuse(*refusal);
+    // The commands share one parser: an option of another command is refused, not ignored.
+    for (const QString& given : parser_.optionNames()) {
+        const QList<QCommandLineOption>& taken = command->declaration().options;
+        if (std::none_of(taken.begin(), taken.end(), [&](const QCommandLineOption& option) {
+                return option.names().contains(given);
+            }))
+            return refuse(QStringLiteral("--%1 is not an option of %2").arg(given, name));
+    }
     return command;
 }
 

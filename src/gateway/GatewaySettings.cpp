@@ -97,7 +97,7 @@ GatewaySettings GatewaySettings::load()
     return settings;
 }
 
-void GatewaySettings::save() const
+bool GatewaySettings::save() const
 {
     SettingsStore::setInteger(SettingsStore::GatewaySnppOn, snppOn ? 1 : 0);
     SettingsStore::setText(SettingsStore::GatewaySnppListen, snpp.text());
@@ -108,4 +108,5 @@ void GatewaySettings::save() const
     SettingsStore::setInteger(SettingsStore::GatewayConnectAtStart, connectAtStart ? 1 : 0);
     SettingsStore::setText(SettingsStore::GatewayLogins, credentialsText(logins));
     SettingsStore::setText(SettingsStore::GatewayTokens, credentialsText(tokens));
+    return SettingsStore::isSaved();
 }

@@ -41,7 +41,8 @@ struct GatewaySettings {
     QList<Credential> tokens;
 
     static GatewaySettings load();
-    void save() const;
+    // False when the settings file could not take it.
+    bool save() const;
 
     // A login name: 1 to 32 letters, digits, '.', '_', '-' or '@'.
     static bool isLoginName(const QString& name);

@@ -33,6 +33,13 @@ void SettingsStore::setValue(Key key, const QVariant& value)
     settings.sync();
 }
 
+bool SettingsStore::isSaved()
+{
+    QSettings settings = store();
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
 bool SettingsStore::contains(Key key)
 {
     return store().contains(path(key));

@@ -63,6 +63,9 @@ public:
     static void setInteger(Key key, int value);
     static QByteArray binary(Key key);
     static void setBinary(Key key, const QByteArray& value);
+    // Whether the settings file holds everything set so far: a value the file could not take
+    // (a read-only file, a full disk) is written again, and false when it still cannot be.
+    static bool isSaved();
 
     // "ComPort", "BaudRate", "DataBits", "Parity" and "StopBits", with their defaults when
     // absent; a number the line cannot take keeps its default and is named in the result.

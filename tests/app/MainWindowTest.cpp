@@ -164,6 +164,7 @@ TEST_F(MainWindowTest, MenusAndButtonsFollowTheAccessLevel)
             ConnectCommand,
             DisconnectCommand,
             ConnectionSettingsCommand,
+            GatewaySettingsCommand,
             0,
             UpdateTavoluxCommand,
             UpdateVoicePromptsCommand,
@@ -1063,4 +1064,46 @@ TEST_F(MainWindowTest, TheRowEditorsOkShowsInTheCommonPopupAndTheAlarmsReport)
     window->runCommand(AlarmsCommand);
     ModalRunner::setDriver([](QDialog&) {});
     EXPECT_TRUE(allTexts(report->list()).contains(QStringLiteral("Freezer door")));
+}
+
+// Pages from the gateway: the middle pane names the last one and its sender, and the link state,
+// the message length and the request for a recipient stay as they were.
+TEST_F(MainWindowTest, TheStatusBarNamesTheLastPageFromOutside)
+{
+    auto window = open();
+    SortableList* list = window->recipientList();
+    QTest::keyClicks(window->messageBox(), QStringLiteral("hello"));
+    EXPECT_TRUE(window->statusPane(1)->text().isEmpty());
+    auto expectOtherPanes = [&] {
+        EXPECT_EQ(window->statusPane(0)->text(), QStringLiteral("  Offline"));
+        EXPECT_EQ(window->statusPane(2)->text(), QStringLiteral("  Message Length: 5"));
+    };
+
+    window->showOutsidePage(QStringLiteral("SNPP 127.0.0.1"), 12);
+    EXPECT_EQ(window->statusPane(1)->text(), QStringLiteral("  Page to 12 from SNPP 127.0.0.1"));
+    expectOtherPanes();
+    window->showOutsidePage(QStringLiteral("HTTP 10.0.0.7 (till)"), 40);
+    EXPECT_EQ(window->statusPane(1)->text(),
+              QStringLiteral("  Page to 40 from HTTP 10.0.0.7 (till)"));
+    EXPECT_EQ(window->statusPane(1)->toolTip(),
+              QStringLiteral("Page to 40 from HTTP 10.0.0.7 (till)"));
+    expectOtherPanes();
+
+    // Asking for a recipient comes first; the last page from outside shows again once a row is
+    // chosen, also one that came meanwhile.
+    list->clearSelection();
+    window->sendCommand();
+    EXPECT_EQ(window->statusPane(1)->text(), QStringLiteral("  Choose a pager or group first"));
+    window->showOutsidePage(QStringLiteral("SNPP ::1"), 9);
+    EXPECT_EQ(window->statusPane(1)->text(), QStringLiteral("  Choose a pager or group first"));
+    list->topLevelItem(2)->setSelected(true);
+    EXPECT_EQ(window->statusPane(1)->text(), QStringLiteral("  Page to 9 from SNPP ::1"));
+    expectOtherPanes();
+
+    QTranslator spanish;
+    ASSERT_TRUE(spanish.load(QStringLiteral(":/i18n/tavolux_es.qm")));
+    QCoreApplication::installTranslator(&spanish);
+    window->showOutsidePage(QStringLiteral("SNPP 127.0.0.1"), 12);
+    EXPECT_EQ(window->statusPane(1)->text(), QStringLiteral("  Mensaje a 12 desde SNPP 127.0.0.1"));
+    QCoreApplication::removeTranslator(&spanish);
 }

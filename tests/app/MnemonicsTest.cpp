@@ -8,6 +8,8 @@
 #include "CommonMessagesDialog.h"
 #include "Database.h"
 #include "FunctionKeysDialog.h"
+#include "GatewayCredentialDialog.h"
+#include "GatewaySettingsWindow.h"
 #include "LoginDialog.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
@@ -78,6 +80,15 @@ const QList<WindowToCheck>& windowsToCheck()
         {"function keys",
          [](MainWindow& main, Surroundings& s) {
              return std::make_unique<FunctionKeysDialog>(s.database, &main);
+         }},
+        {"gateway settings",
+         [](MainWindow& main, Surroundings&) {
+             return std::make_unique<GatewaySettingsWindow>(GatewaySettings{}, &main);
+         }},
+        {"new gateway login",
+         [](MainWindow& main, Surroundings&) {
+             return std::make_unique<GatewayCredentialDialog>(GatewayCredentialDialog::Kind::Login,
+                                                              QStringList(), &main);
          }},
         // Its other pages: SettingsSheetTest goes through them one by one.
         {"settings",

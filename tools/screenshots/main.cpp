@@ -1,20 +1,24 @@
 // Takes pictures of the main window at each access level, with a full recipient list, and of
 // its windows (editors, coaster panel, reports, print and export, updates, port settings,
-// login), for looking at the console as a user sees it. Run through tools/screenshots.sh, which
-// starts it under Xvfb in both languages.
+// login, gateway settings), for looking at the console as a user sees it. Run through
+// tools/screenshots.sh, which starts it under Xvfb in both languages.
 #include "AlarmsDialog.h"
 #include "CoasterPanel.h"
 #include "CommandId.h"
 #include "CommonMessagesDialog.h"
+#include "Credentials.h"
 #include "Database.h"
 #include "ExportDialog.h"
 #include "FileDialog.h"
 #include "FirmwareUpdateWindow.h"
 #include "FunctionKeysDialog.h"
+#include "GatewayCredentialDialog.h"
+#include "GatewaySettingsWindow.h"
 #include "GroupsDialog.h"
 #include "LoginDialog.h"
 #include "MainWindow.h"
 #include "MembersDialog.h"
+#include "ModalRunner.h"
 #include "PagersDialog.h"
 #include "PortSettingsWindow.h"
 #include "PrintOptionsDialog.h"
@@ -36,6 +40,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -324,6 +329,32 @@ int main(int argc, char* argv[])
     grabDialog(ports, "port-settings");
     LoginDialog login(&window);
     grabDialog(login, "login");
+    // The gateway open to the network: a login for SNPP, no token yet for HTTP, so the warning
+    // shows; then a new login and a new token as they are asked for and shown.
+    GatewaySettings gateway;
+    gateway.snppOn = true;
+    gateway.snpp = *ListenAddress::parse(QStringLiteral("*:4444"));
+    gateway.httpOn = true;
+    gateway.http = *ListenAddress::parse(QStringLiteral("192.168.10.20:4480"));
+    gateway.connectAtStart = true;
+    gateway.logins << Credentials::makeLogin(QStringLiteral("pos-terminal"), "not shown");
+    GatewaySettingsWindow gatewayWindow(gateway, &window);
+    pictures.take(gatewayWindow, QStringLiteral("gateway-settings"), Pictures::Screen);
+    GatewayCredentialDialog newLogin(GatewayCredentialDialog::Kind::Login, {}, &window);
+    newLogin.nameEdit()->setText(QStringLiteral("kitchen-display"));
+    newLogin.passwordEdit()->setText(QStringLiteral("secret"));
+    grabDialog(newLogin, "gateway-new-login");
+    ModalRunner::setDriver([&](QDialog& dialog) {
+        if (auto* entry = dynamic_cast<GatewayCredentialDialog*>(&dialog)) {
+            entry->nameEdit()->setText(QStringLiteral("monitoring"));
+            entry->accept();
+            return;
+        }
+        pictures.take(dialog, QStringLiteral("gateway-new-token"), Pictures::Screen);
+    });
+    gatewayWindow.createToken();
+    ModalRunner::setDriver({});
+    gatewayWindow.hide();
     // At its usual size and place: the coaster panel and a report open beside it, inside the
     // screen and over none of the others, as a window manager shows them.
     WindowPlacement::place(window, QRect(area.topLeft() + QPoint(20, 10), QSize(540, 510)));

@@ -3,6 +3,7 @@
 #include "CliFiles.h"
 #include "Database.h"
 #include "DatabaseDump.h"
+#include "UnitCommand.h"
 
 #include <QJsonDocument>
 
@@ -10,7 +11,7 @@ DumpCommand::DumpCommand()
     : Command({QStringLiteral("dump"),
                QStringLiteral("DBFILE"),
                QStringLiteral("print DBFILE and its names file as JSON"),
-               {}})
+               {UnitCommand::PortOption, UnitCommand::TimeoutOption}})
 {}
 
 int DumpCommand::run(const CommandLine&)

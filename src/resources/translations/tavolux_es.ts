@@ -411,6 +411,212 @@ La consola se ha iniciado con el contenido predeterminado. El archivo se deja co
     </message>
 </context>
 <context>
+    <name>GatewayCredentialDialog</name>
+    <message>
+        <source>New Login</source>
+        <translation>Nuevo usuario</translation>
+    </message>
+    <message>
+        <source>New Token</source>
+        <translation>Nuevo token</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>&amp;Nombre:</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>C&amp;ontraseña:</translation>
+    </message>
+    <message>
+        <source>&amp;Repeat password:</source>
+        <translation>&amp;Repetir contraseña:</translation>
+    </message>
+    <message>
+        <source>Letters, digits, '.', '_', '-' and '@'; up to 32.</source>
+        <translation>Letras, cifras, '.', '_', '-' y '@'; hasta 32.</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>A name is 1 to 32 letters, digits, '.', '_', '-' or '@'.</source>
+        <translation>Un nombre tiene de 1 a 32 letras, cifras, '.', '_', '-' o '@'.</translation>
+    </message>
+    <message>
+        <source>There is a login named %1 already.</source>
+        <translation>Ya hay un usuario llamado %1.</translation>
+    </message>
+    <message>
+        <source>There is a token named %1 already.</source>
+        <translation>Ya hay un token llamado %1.</translation>
+    </message>
+    <message>
+        <source>Please enter a password.</source>
+        <translation>Introduzca una contraseña.</translation>
+    </message>
+    <message>
+        <source>The two passwords differ. Please type the same one twice.</source>
+        <translation>Las dos contraseñas no coinciden. Escriba la misma dos veces.</translation>
+    </message>
+</context>
+<context>
+    <name>GatewaySettingsWindow</name>
+    <message>
+        <source>New Token</source>
+        <translation>Nuevo token</translation>
+    </message>
+    <message>
+        <source>The token for %1 is shown only this once: copy it now. It works once the gateway settings are saved with OK.</source>
+        <translation>El token de %1 se muestra solo esta vez: cópielo ahora. Funcionará cuando se guarde la configuración de la pasarela con Aceptar.</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Cerrar</translation>
+    </message>
+    <message>
+        <source>&amp;Take pages by SNPP</source>
+        <translation>Recibir mensajes por &amp;SNPP</translation>
+    </message>
+    <message>
+        <source>Take pages by &amp;HTTP</source>
+        <translation>Recibir mensajes por &amp;HTTP</translation>
+    </message>
+    <message>
+        <source>Connect to the unit at &amp;start-up</source>
+        <translation>Conectar con la unidad al &amp;iniciar</translation>
+    </message>
+    <message>
+        <source>&amp;Remove</source>
+        <translation>&amp;Quitar</translation>
+    </message>
+    <message>
+        <source>Re&amp;move</source>
+        <translation>Q&amp;uitar</translation>
+    </message>
+    <message>
+        <source>Gateway Settings</source>
+        <translation>Configuración de la pasarela</translation>
+    </message>
+    <message>
+        <source>HOST:PORT, [IPv6]:PORT or a port alone (on this machine only); * listens on every address</source>
+        <translation>HOST:PUERTO, [IPv6]:PUERTO o solo un puerto (en este equipo); * escucha en todas las direcciones</translation>
+    </message>
+    <message>
+        <source>SNPP</source>
+        <translation>SNPP</translation>
+    </message>
+    <message>
+        <source>&amp;Listen on:</source>
+        <translation>&amp;Escuchar en:</translation>
+    </message>
+    <message>
+        <source>HTTP</source>
+        <translation>HTTP</translation>
+    </message>
+    <message>
+        <source>Listen o&amp;n:</source>
+        <translation>Escuchar e&amp;n:</translation>
+    </message>
+    <message>
+        <source>Cert&amp;ificate file:</source>
+        <translation>Cer&amp;tificado:</translation>
+    </message>
+    <message>
+        <source>&amp;Browse...</source>
+        <translation>E&amp;xaminar...</translation>
+    </message>
+    <message>
+        <source>Ke&amp;y file:</source>
+        <translation>C&amp;lave privada:</translation>
+    </message>
+    <message>
+        <source>Bro&amp;wse...</source>
+        <translation>Exa&amp;minar...</translation>
+    </message>
+    <message>
+        <source>HTTPS with both (PEM files); plain HTTP with neither.</source>
+        <translation>HTTPS con ambos (archivos PEM); HTTP sin cifrar con ninguno.</translation>
+    </message>
+    <message>
+        <source>&amp;Add...</source>
+        <translation>Nue&amp;vo...</translation>
+    </message>
+    <message>
+        <source>Cr&amp;eate...</source>
+        <translation>C&amp;rear...</translation>
+    </message>
+    <message>
+        <source>Lo&amp;gins (SNPP):</source>
+        <translation>Usuari&amp;os (SNPP):</translation>
+    </message>
+    <message>
+        <source>To&amp;kens (HTTP):</source>
+        <translation>To&amp;kens (HTTP):</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>SNPP refuses every page from another machine until a login is added.</source>
+        <translation>SNPP rechaza todos los mensajes de otros equipos hasta que se añada un usuario.</translation>
+    </message>
+    <message>
+        <source>HTTP refuses every page from another machine until a token is created.</source>
+        <translation>HTTP rechaza todos los mensajes de otros equipos hasta que se cree un token.</translation>
+    </message>
+    <message>
+        <source>Certificate File</source>
+        <translation>Archivo de certificado</translation>
+    </message>
+    <message>
+        <source>Key File</source>
+        <translation>Archivo de clave privada</translation>
+    </message>
+    <message>
+        <source>PEM files (*.pem *.crt *.key)</source>
+        <translation>Archivos PEM (*.pem *.crt *.key)</translation>
+    </message>
+    <message>
+        <source>The SNPP address "%1" is not one to listen on. Give HOST:PORT (127.0.0.1:4444), [IPv6]:PORT ([::1]:4444), *:PORT for every address, or a port alone (1 to 65535).</source>
+        <translation>La dirección SNPP "%1" no sirve para escuchar. Indique HOST:PUERTO (127.0.0.1:4444), [IPv6]:PUERTO ([::1]:4444), *:PUERTO para todas las direcciones, o solo un puerto (de 1 a 65535).</translation>
+    </message>
+    <message>
+        <source>The HTTP address "%1" is not one to listen on. Give HOST:PORT (127.0.0.1:4480), [IPv6]:PORT ([::1]:4480), *:PORT for every address, or a port alone (1 to 65535).</source>
+        <translation>La dirección HTTP "%1" no sirve para escuchar. Indique HOST:PUERTO (127.0.0.1:4480), [IPv6]:PUERTO ([::1]:4480), *:PUERTO para todas las direcciones, o solo un puerto (de 1 a 65535).</translation>
+    </message>
+    <message>
+        <source>SNPP and HTTP cannot both listen on port %1.</source>
+        <translation>SNPP y HTTP no pueden escuchar ambos en el puerto %1.</translation>
+    </message>
+    <message>
+        <source>HTTPS needs both a certificate file and a key file; leave both empty for plain HTTP.</source>
+        <translation>HTTPS necesita un archivo de certificado y uno de clave privada; deje ambos vacíos para HTTP sin cifrar.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read.</source>
+        <translation>%1 no se puede leer.</translation>
+    </message>
+    <message>
+        <source>The gateway settings could not be saved.</source>
+        <translation>No se pudo guardar la configuración de la pasarela.</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Todos los archivos (*)</translation>
+    </message>
+</context>
+<context>
     <name>GeneralPage</name>
     <message>
         <source>Send on &amp;enter</source>
@@ -887,6 +1093,14 @@ Add some now?</source>
     <message>
         <source>&amp;Settings</source>
         <translation>A&amp;justes</translation>
+    </message>
+    <message>
+        <source>Page to %1 from %2</source>
+        <translation>Mensaje a %1 desde %2</translation>
+    </message>
+    <message>
+        <source>Ga&amp;teway Settings...</source>
+        <translation>Configuración de la &amp;pasarela...</translation>
     </message>
 </context>
 <context>
