@@ -4,6 +4,7 @@
 #include "DatabaseCommands.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
+#include "PageDesk.h"
 #include "SettingsStore.h"
 #include "SingleInstance.h"
 #include "TerminationWatcher.h"
@@ -136,6 +137,9 @@ int TavoluxApp::run()
         window.setDatabasePath(opened.path);
     installHelp(&window);
     connect(&instance, &SingleInstance::activationRequested, &window, &MainWindow::bringToFront);
+    // Pages handed over by tavolux-cli go through the window's own session, as its Send does.
+    PageDesk desk(window.session(), database.image());
+    instance.setPageDesk(&desk);
 
     // Ended from outside: leave as Exit does, also out of any dialog that is open, the start-up
     // questions included.

@@ -31,9 +31,18 @@ public:
             argv.push_back(argument.data());
         argv.push_back(nullptr);
 
+        // A variable given here replaces the one of the same name: a child's getenv() would
+        // find the first of two.
         std::vector<QByteArray> envStore;
-        for (char** e = environ; *e; ++e)
-            envStore.emplace_back(*e);
+        for (char** e = environ; *e; ++e) {
+            const QByteArray inherited(*e);
+            const QByteArray name = inherited.left(inherited.indexOf('=') + 1);
+            bool replaced = false;
+            for (const QString& variable : environment)
+                replaced = replaced || variable.toLocal8Bit().startsWith(name);
+            if (!replaced)
+                envStore.push_back(inherited);
+        }
         for (const QString& variable : environment)
             envStore.push_back(variable.toLocal8Bit());
         std::vector<char*> envp;
