@@ -9,6 +9,7 @@
 #include "commands/PageCommand.h"
 #include "commands/PrintCommand.h"
 #include "commands/ReportCommand.h"
+#include "commands/ServeCommand.h"
 #include "commands/StatusCommand.h"
 #include "commands/UploadCommand.h"
 #include "commands/VoiceCommand.h"
@@ -59,6 +60,7 @@ CommandLine::CommandLine()
     commands_.push_back(std::make_unique<DumpCommand>());
     commands_.push_back(std::make_unique<FirmwareCommand>());
     commands_.push_back(std::make_unique<VoiceCommand>());
+    commands_.push_back(std::make_unique<ServeCommand>());
     reportingCommands_.push_back(std::make_unique<ReportCommand>());
     reportingCommands_.push_back(std::make_unique<PrintCommand>());
 
@@ -115,6 +117,10 @@ Command* CommandLine::check(const QStringList& commandLine)
     const QString name = arguments_.first();
     if (name != u"voice") {
         if (const std::optional<QString> refusal = refuseOptionsOnlyFor(QStringLiteral("voice")))
+            return refuse(*refusal);
+    }
+    if (name != u"serve") {
+        if (const std::optional<QString> refusal = refuseOptionsOnlyFor(QStringLiteral("serve")))
             return refuse(*refusal);
     }
     Command* command = find(name);

@@ -123,6 +123,12 @@ public:
     // Ends the child at once, as a crash or a pulled plug would.
     void kill() { ::kill(pid_, SIGKILL); }
     void signal(int number) { ::kill(pid_, number); }
+    // What the child has written to stderr so far, for a test that follows a running child.
+    QByteArray standardErrorSoFar()
+    {
+        collect();
+        return stderr_;
+    }
     QByteArray standardOutput() const { return stdout_; }
     QByteArray standardError() const { return stderr_; }
 
