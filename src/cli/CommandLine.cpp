@@ -45,7 +45,10 @@ or written (the database, the HEX or WAV files, -o FILE, or stdout: a full disk,
 stdout, a FIFO or a folder in the way alike), 6 the database file is damaged (its checksum
 does not match its contents), 7 the report could not be printed (the printer cannot be opened
 or the PDF file cannot be written, for whatever reason), 130 or 143 ended by SIGINT or
-SIGTERM (firmware, voice, download and upload say what the unit may be left with).
+SIGTERM (firmware, voice, download and upload say what the unit may be left with; serve
+ends with 0 once the page on the line is done).
+While a console or serve runs for this user, page hands it the page instead of opening the
+port and ends as if it had sent the page itself (3 when that console is offline).
 Messages are the console's own and go to stderr; progress too, when stderr is a terminal.)";
 
 } // namespace
