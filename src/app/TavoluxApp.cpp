@@ -123,8 +123,12 @@ int TavoluxApp::run()
 
     SingleInstance instance;
     if (!instance.tryBecomePrimary()) {
-        instance.activateRunningInstance();
-        return 0;
+        if (instance.activateRunningInstance() != SingleInstance::Running::Service)
+            return 0;
+        MessageBox::warning(nullptr, tr("The paging gateway (tavolux-cli serve) is running for "
+                                        "this user and holds the unit.\nEnd it to start the "
+                                        "console."));
+        return 1;
     }
 
     Database& database = Database::instance();

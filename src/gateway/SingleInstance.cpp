@@ -127,9 +127,10 @@ void SingleInstance::answerConnection()
 void SingleInstance::answerLine(QLocalSocket* socket, const QByteArray& line)
 {
     if (line.trimmed() == ActivationMessage) {
-        socket->write(QByteArray(ActivationMessage) + '\n');
+        socket->write(QByteArray(service_ ? ServiceMessage : ActivationMessage) + '\n');
         socket->flush();
-        emit activationRequested();
+        if (!service_)
+            emit activationRequested();
     } else if (line.startsWith(PageWord + ' ')) {
         answerPage(socket, line);
         return;
@@ -167,22 +168,25 @@ void SingleInstance::answerPage(QLocalSocket* socket, const QByteArray& request)
                   });
 }
 
-bool SingleInstance::activateRunningInstance(int timeoutMs) const
+SingleInstance::Running SingleInstance::activateRunningInstance(int timeoutMs) const
 {
     // One time-out for the whole exchange: a console that hangs must not hold up this start.
     const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
     socket.connectToServer(serverName_);
     if (!socket.waitForConnected(deadline.remainingTime()))
-        return false;
+        return Running::None;
     socket.write(QByteArray(ActivationMessage) + '\n');
     if (!socket.waitForBytesWritten(deadline.remainingTime()))
-        return false;
+        return Running::None;
     while (!socket.canReadLine()) {
         if (deadline.hasExpired() || !socket.waitForReadyRead(deadline.remainingTime()))
-            return false;
+            return Running::None;
     }
-    return socket.readLine().trimmed() == ActivationMessage;
+    const QByteArray answer = socket.readLine().trimmed();
+    if (answer == ActivationMessage)
+        return Running::Console;
+    return answer == ServiceMessage ? Running::Service : Running::None;
 }
 
 SingleInstance::Handover SingleInstance::handPage(uint16_t localId, const QString& text,

@@ -32,6 +32,8 @@ public:
     // What the running console answers, so that a caller knows it reached the right program.
     static constexpr const char* ActivationMessage =
         "UWM_TAVOLUX3EXISTS-{A4AFB06E-5A69-4e0d-A645-8BB7625AF04F}";
+    // What the headless service answers instead: it has no window to bring to the front.
+    static constexpr const char* ServiceMessage = "TAVOLUX-SERVE-RUNNING";
     // A request line longer than this is no request of ours: the caller is dropped.
     static constexpr int MaxLineBytes = 2048;
     // A caller that has not ended its line by then is dropped.
@@ -45,8 +47,17 @@ public:
 
     // True when this process is now the running console.
     bool tryBecomePrimary();
-    // Asks the running console to come to the front; true when it answered within the time-out.
-    bool activateRunningInstance(int timeoutMs = 200) const;
+    // The running one is the headless service: a later console is told so instead of being
+    // brought to a window that does not exist.
+    void answerAsService() { service_ = true; }
+
+    enum class Running {
+        None,    // nothing answered within the time-out
+        Console, // it has come to the front
+        Service,
+    };
+    // Asks the running console to come to the front.
+    Running activateRunningInstance(int timeoutMs = 200) const;
 
     // Where the pages handed over are queued; without a desk they are answered offline.
     void setPageDesk(PageDesk* desk) { desk_ = desk; }
@@ -81,4 +92,5 @@ private:
     QLockFile lock_;
     std::unique_ptr<QLocalServer> server_;
     QPointer<PageDesk> desk_;
+    bool service_ = false;
 };

@@ -1,5 +1,6 @@
 // tavolux-cli page while a console runs for the same user: the console, which holds the port,
 // sends the page, and the command line ends as if it had sent it itself.
+#include "Database.h"
 #include "UnitSession.h"
 
 #include "../support/CliRunner.h"
@@ -13,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace {
 
 using namespace Cli;
@@ -21,6 +24,17 @@ class CliHandoverTest : public ::testing::Test {
 protected:
     // A console on the unit's line, connected when asked; true once it runs as asked.
     bool startConsole(const SimulatedUnit& unit, bool connect)
+    {
+        const QString ready = launchConsole(unit, connect);
+        if (!QTest::qWaitFor([&] { return QFileInfo(ready).size() > 0; }, 20000))
+            return false;
+        QFile readyFile(ready);
+        return readyFile.open(QIODevice::ReadOnly) &&
+               readyFile.readAll().endsWith(connect ? " online" : " offline");
+    }
+
+    // Starts the console; returns the file it writes once it runs.
+    QString launchConsole(const SimulatedUnit& unit, bool connect)
     {
         {
             QSettings settings(config() + QStringLiteral("/Brindleco Signals/tavolux.conf"),
@@ -39,11 +53,7 @@ protected:
             environment << QStringLiteral("TAVOLUX_TEST_CONNECT=1");
         console_ = std::make_unique<ChildProcess>(QStringLiteral(TAVOLUX_CONNECTED_CONSOLE),
                                                   QStringList(), environment);
-        if (!QTest::qWaitFor([&] { return QFileInfo(ready).size() > 0; }, 20000))
-            return false;
-        QFile readyFile(ready);
-        return readyFile.open(QIODevice::ReadOnly) &&
-               readyFile.readAll().endsWith(connect ? " online" : " offline");
+        return ready;
     }
 
     CliRun page(const QString& text)
@@ -106,7 +116,7 @@ TEST_F(CliHandoverTest, TheRunningConsoleSendsThePageAndTheCommandEndsAsItsOwnPa
         }
         // Only the console connected: the command line never touched the port.
         EXPECT_EQ(unit.events(QStringLiteral("connect")).size(), c.connected ? 1 : 0);
-        // How the console leaves is not this test's matter (a refused page's message is up).
+        // How the console leaves is another test's matter.
         console_->kill();
         console_->wait();
     }
@@ -123,4 +133,33 @@ TEST_F(CliHandoverTest, ASocketLeftByACrashedConsoleIsPassedBy)
     const CliRun run = page(QStringLiteral("hi"));
     EXPECT_EQ(run.exitCode, Success) << run.err.constData();
     EXPECT_EQ(unit.events(QStringLiteral("page")).size(), 1);
+}
+
+// The headless service holds the unit as a console would: a console started meanwhile says so
+// instead of ending quietly, and serve takes the pages.
+TEST_F(CliHandoverTest, AConsoleStartedWhileServeRunsSaysSoAndServeTakesThePages)
+{
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    Database site;
+    const QString sitePath = dir_.filePath(QStringLiteral("serve.dat"));
+    ASSERT_TRUE(site.writeDatabaseFile(sitePath));
+    const std::unique_ptr<ChildProcess> serve =
+        startCli({QStringLiteral("serve"), QStringLiteral("--port"), unit.path(), sitePath},
+                 {.configFolder = config(), .runtimeFolder = runtime_.path()});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return serve->standardErrorSoFar().contains("connected to the unit"); }, 20000))
+        << serve->standardErrorSoFar().constData();
+
+    const QString ready = launchConsole(unit, true);
+    EXPECT_EQ(console_->wait(20000), 1);
+    EXPECT_FALSE(QFileInfo::exists(ready)) << "the console's window ran";
+    EXPECT_TRUE(console_->standardError().contains("box: The paging gateway (tavolux-cli serve)"))
+        << console_->standardError().constData();
+
+    const CliRun run = page(QStringLiteral("hi"));
+    EXPECT_EQ(run.exitCode, Success) << run.err.constData();
+    EXPECT_EQ(unit.events(QStringLiteral("page")).size(), 1);
+    serve->signal(SIGTERM);
+    EXPECT_EQ(serve->wait(20000), Success) << serve->standardError().constData();
 }

@@ -1,14 +1,18 @@
 // The console exactly as `tavolux` starts it, but once its window runs it connects to the unit
 // when TAVOLUX_TEST_CONNECT is set, as the user's Connect would: nothing outside the process
 // can press it. When it is ready it writes its process id and "online" or "offline" to the file
-// named by TAVOLUX_TEST_READY.
+// named by TAVOLUX_TEST_READY. Its message boxes are scripted (nobody can answer them) and said on
+// stderr as it ends.
 #include "MainWindow.h"
+#include "MessageBox.h"
 #include "TavoluxApp.h"
 #include "UnitSession.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QTimer>
+
+#include <cstdio>
 
 #include <unistd.h>
 
@@ -30,5 +34,9 @@ int main(int argc, char* argv[])
         if (ready.open(QIODevice::WriteOnly))
             ready.write(QByteArray::number(::getpid()) + (online ? " online" : " offline"));
     });
-    return tavolux.run();
+    MessageBox::setScripted(true);
+    const int code = tavolux.run();
+    for (const MessageBox::Shown& shown : MessageBox::shown())
+        std::fprintf(stderr, "box: %s\n", qPrintable(shown.text));
+    return code;
 }

@@ -174,6 +174,7 @@ int ServeCommand::run(const CommandLine& line)
         return *refused;
     // The user's one console: a console or another serve would fight this one for the port.
     SingleInstance instance;
+    instance.answerAsService();
     if (!instance.tryBecomePrimary()) {
         Cli::fail(QStringLiteral("a console or another serve is already running for this user; "
                                  "it holds the unit, and page finds it"));
