@@ -4,6 +4,7 @@
 #include "DatabaseCommands.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
+#include "PageDesk.h"
 #include "SettingsStore.h"
 #include "SingleInstance.h"
 #include "TerminationWatcher.h"
@@ -122,8 +123,12 @@ int TavoluxApp::run()
 
     SingleInstance instance;
     if (!instance.tryBecomePrimary()) {
-        instance.activateRunningInstance();
-        return 0;
+        if (instance.activateRunningInstance() != SingleInstance::Running::Service)
+            return 0;
+        MessageBox::warning(nullptr, tr("The paging gateway (tavolux-cli serve) is running for "
+                                        "this user and holds the unit.\nEnd it to start the "
+                                        "console."));
+        return 1;
     }
 
     Database& database = Database::instance();
@@ -136,6 +141,9 @@ int TavoluxApp::run()
         window.setDatabasePath(opened.path);
     installHelp(&window);
     connect(&instance, &SingleInstance::activationRequested, &window, &MainWindow::bringToFront);
+    // Pages handed over by tavolux-cli go through the window's own session, as its Send does.
+    PageDesk desk(window.session(), database.image());
+    instance.setPageDesk(&desk);
 
     // Ended from outside: leave as Exit does, also out of any dialog that is open, the start-up
     // questions included.

@@ -22,6 +22,8 @@ CliHost::CliHost(ConfigurationImage& image, PortSettings saved)
 
 void CliHost::say(const QString& text)
 {
+    if (heard_)
+        return heard_(text);
     std::fprintf(stderr, "tavolux-cli: %s\n", qPrintable(text));
 }
 

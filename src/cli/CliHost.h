@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 class ConfigurationImage;
 class UnitSession;
 
@@ -14,6 +16,9 @@ class CliHost : public UnitSessionHost {
 public:
     CliHost(ConfigurationImage& image, PortSettings saved);
     void setSession(UnitSession* session) { session_ = session; }
+    // What the session says goes to heard instead of stderr, for a caller that puts it into
+    // lines of its own.
+    void setHeard(std::function<void(const QString&)> heard) { heard_ = std::move(heard); }
 
     bool failed() const { return failed_; }
     // The unit went quiet or the line broke, as opposed to the unit refusing something.
@@ -58,4 +63,5 @@ private:
     int loaderTimeoutMs_ = 0;
     bool firmwareComplete_ = false;
     QByteArray voiceBlock_;
+    std::function<void(const QString&)> heard_;
 };

@@ -12,6 +12,7 @@
 #include "commands/PageCommand.h"
 #include "commands/PrintCommand.h"
 #include "commands/ReportCommand.h"
+#include "commands/ServeCommand.h"
 #include "commands/StatusCommand.h"
 #include "commands/UploadCommand.h"
 #include "commands/VoiceCommand.h"
@@ -50,7 +51,10 @@ or written (the database, the HEX or WAV files, -o FILE, or stdout: a full disk,
 stdout, a FIFO or a folder in the way alike), 6 the database file is damaged (its checksum
 does not match its contents), 7 the report could not be printed (the printer cannot be opened
 or the PDF file cannot be written, for whatever reason), 130 or 143 ended by SIGINT or
-SIGTERM (firmware, voice, download and upload say what the unit may be left with).
+SIGTERM (firmware, voice, download and upload say what the unit may be left with; serve
+ends with 0 once the page on the line is done).
+While a console or serve runs for this user, page hands it the page instead of opening the
+port and ends as if it had sent the page itself (3 when that console is offline).
 Messages are the console's own and go to stderr; progress too, when stderr is a terminal.)";
 
 } // namespace
@@ -68,6 +72,7 @@ CommandLine::CommandLine()
     commands_.push_back(std::make_unique<GatewayLoginCommand>());
     commands_.push_back(std::make_unique<GatewayTokenCommand>());
     commands_.push_back(std::make_unique<GatewayLoginsCommand>());
+    commands_.push_back(std::make_unique<ServeCommand>());
     reportingCommands_.push_back(std::make_unique<ReportCommand>());
     reportingCommands_.push_back(std::make_unique<PrintCommand>());
 
@@ -124,6 +129,10 @@ Command* CommandLine::check(const QStringList& commandLine)
     const QString name = arguments_.first();
     if (name != u"voice") {
         if (const std::optional<QString> refusal = refuseOptionsOnlyFor(QStringLiteral("voice")))
+            return refuse(*refusal);
+    }
+    if (name != u"serve") {
+        if (const std::optional<QString> refusal = refuseOptionsOnlyFor(QStringLiteral("serve")))
             return refuse(*refusal);
     }
     Command* command = find(name);

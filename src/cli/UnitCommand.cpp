@@ -49,9 +49,6 @@ void UnitCommand::sayOnInterrupt(const QString& state)
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
-namespace {
-
-// The saved settings checked and the port opened, or why not (the exit code).
 std::optional<int> openPort(Unit& unit)
 {
     if (!unit.settings.usable()) {
@@ -66,8 +63,6 @@ std::optional<int> openPort(Unit& unit)
     }
     return std::nullopt;
 }
-
-} // namespace
 
 Unit::Unit(PortSettings saved, int answerTimeoutMs)
     : settings(std::move(saved))

@@ -22,6 +22,9 @@ public:
     UnitSession session;
 };
 
+// The saved settings checked and the port opened, or why not (said; the exit code).
+std::optional<int> openPort(Unit& unit);
+
 // A command that talks to the unit. Everything that can be refused without the line is
 // refused first; then the port is opened (or the command fails), the unit connected, the
 // command's own dialogue held, and the unit disconnected.

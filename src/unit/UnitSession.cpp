@@ -481,17 +481,22 @@ void UnitSession::Leave()
     Disconnect();
 }
 
-void UnitSession::sendQueuedPages()
+qint64 UnitSession::pageTimeLimitMs(int answerTimeoutMs, int pagePauseMs)
 {
-    if (!online_ || queue_.isEmpty())
-        return;
     // A page waits for at most five answers (the length's, three between its 64-byte blocks, the
     // last one), each ended by the answer time-out; a unit that answers each just in time still
     // gets no more than this.
     constexpr qint64 AnswersPerPage = 5;
+    return AnswersPerPage * answerTimeoutMs + pagePauseMs;
+}
+
+void UnitSession::sendQueuedPages()
+{
+    if (!online_ || queue_.isEmpty())
+        return;
     constexpr int PumpIntervalMs = 50;
     const qint64 limitMs =
-        queue_.size() * (AnswersPerPage * answerTimeoutMs_ + pagePauseMs_) + PumpIntervalMs;
+        queue_.size() * pageTimeLimitMs(answerTimeoutMs_, pagePauseMs_) + PumpIntervalMs;
     QTimer pump;
     connect(&pump, &QTimer::timeout, this, &UnitSession::PumpPages);
     pump.start(PumpIntervalMs);

@@ -39,6 +39,9 @@ public:
     static Answer waitForAnswer(Channel& channel, int waitMs,
                                 const std::function<qint64()>& elapsedMs);
 
+    // The longest one page can take on the line, the unit's pause after it included.
+    static qint64 pageTimeLimitMs(int answerTimeoutMs, int pagePauseMs = PagePauseMs);
+
     // Names the saved line setting that the line cannot take.
     static QString unusableSettingText(const PortSettings& settings);
 

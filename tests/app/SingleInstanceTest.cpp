@@ -40,7 +40,7 @@ private:
 bool waitUntilListening(const SingleInstance& probe)
 {
     for (int i = 0; i < 100; ++i) {
-        if (probe.activateRunningInstance(200))
+        if (probe.activateRunningInstance(200) == SingleInstance::Running::Console)
             return true;
         QThread::msleep(50);
     }

@@ -1,9 +1,13 @@
 // Sends many pages through one unit session to the simulated unit making random faults, and
 // checks against what the unit logged that every page the program confirmed arrived exactly
 // once. After a failed page the session is offline: it opens the line again (a hang-up gives
-// the unit a new one) and reconnects, as a user would.
+// the unit a new one) and reconnects, as a user would. With SENDERS, the pages come through the
+// page desk from that many senders at once, each sending its next page when its last one ended,
+// as the gateway's intake does; the time from each request to its answer is measured.
 #include "../support/ChildProcess.h"
 
+#include "ConfigurationImage.h"
+#include "PageDesk.h"
 #include "SerialPort.h"
 #include "UnitSession.h"
 #include "UnitSessionHost.h"
@@ -20,7 +24,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -90,19 +96,144 @@ QString pageText(int number)
     return QStringLiteral("soak %1").arg(number, 6, 10, QLatin1Char('0'));
 }
 
+uint16_t recipientOf(int number)
+{
+    return static_cast<uint16_t>(1 + number % 1000);
+}
+
+struct Outcomes {
+    std::vector<int> confirmed;
+    std::vector<int> failed;
+    int stuck = 0;
+    // Request to answer, in milliseconds, of every page through the desk.
+    std::vector<double> answerMs;
+    // Why the pages through the desk did not go; a failure the sender was told no reason for is
+    // counted apart.
+    QMap<QString, int> reasons;
+    int failedWithoutReason = 0;
+};
+
+// One page at a time, queued on the session directly.
+bool runThroughSession(UnitSession& session, SoakHost& host, int pages, Outcomes& outcomes)
+{
+    for (int number = 0; number < pages; ++number) {
+        if (!session.isOnline() && !reconnect(session, host)) {
+            std::fprintf(stderr, "no connection to the unit for %d s at page %d\n",
+                         ReconnectDeadlineMs / 1000, number);
+            return false;
+        }
+        session.QueuePage(UnitSession::pageRecord(recipientOf(number), pageText(number)));
+        const bool over = pumpUntil(
+            session,
+            [&] {
+                return !session.isOnline() ||
+                       (session.pageQueue().isEmpty() && !session.isPageBusy());
+            },
+            PageDeadlineMs);
+        if (!over) {
+            ++outcomes.stuck;
+            session.StopPageTransfer();
+            session.GoOffline();
+        }
+        if (over && session.isOnline()) {
+            outcomes.confirmed.push_back(number);
+        } else {
+            outcomes.failed.push_back(number);
+            // The line may be gone; a fresh open finds the unit's new one.
+            session.openPort(host.settings);
+        }
+    }
+    return true;
+}
+
+// Several senders at once through the page desk; a sender whose page ended sends its next one,
+// reconnecting first when the session went offline.
+bool runThroughDesk(UnitSession& session, SoakHost& host, int pages, int senders,
+                    Outcomes& outcomes)
+{
+    ConfigurationImage image;
+    PageDesk desk(session, image);
+    QObject context;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastAnswerMs = 0;
+    int next = 0;
+    int open = 0;
+    bool connectionLost = false;
+    std::function<void()> sendNext = [&] {
+        if (next >= pages || connectionLost)
+            return;
+        if (!session.isOnline()) {
+            session.openPort(host.settings);
+            if (!reconnect(session, host)) {
+                std::fprintf(stderr, "no connection to the unit for %d s at page %d\n",
+                             ReconnectDeadlineMs / 1000, next);
+                connectionLost = true;
+                return;
+            }
+        }
+        const int number = next++;
+        ++open;
+        const qint64 startedNs = clock.nsecsElapsed();
+        desk.submit({recipientOf(number)}, pageText(number), QStringLiteral("soak"), &context,
+                    [&, number, startedNs](const QList<PageResult>& results) {
+                        --open;
+                        lastAnswerMs = clock.elapsed();
+                        const PageResult& result = results.first();
+                        outcomes.answerMs.push_back(
+                            static_cast<double>(clock.nsecsElapsed() - startedNs) / 1e6);
+                        if (result.outcome == PageOutcome::Confirmed) {
+                            outcomes.confirmed.push_back(number);
+                        } else {
+                            outcomes.failed.push_back(number);
+                            ++outcomes.reasons[outcomeName(result.outcome)];
+                            // A dropped or offline page names its reason by its outcome alone.
+                            const bool toldWhy = !result.message.isEmpty() ||
+                                                 result.outcome == PageOutcome::Dropped ||
+                                                 result.outcome == PageOutcome::Offline;
+                            outcomes.failedWithoutReason += !toldWhy;
+                        }
+                        QTimer::singleShot(0, &context, sendNext);
+                    });
+    };
+    for (int sender = 0; sender < senders; ++sender)
+        sendNext();
+    // Stuck: requests open and no answer for a page's deadline.
+    constexpr int WholeRunLimitMs = 24 * 3600 * 1000;
+    const bool over = pumpUntil(
+        session,
+        [&] {
+            return (open == 0 && (next >= pages || connectionLost)) ||
+                   (open > 0 && clock.elapsed() - lastAnswerMs > PageDeadlineMs);
+        },
+        WholeRunLimitMs);
+    outcomes.stuck = open;
+    return over && !connectionLost;
+}
+
+double percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[static_cast<size_t>(fraction * static_cast<double>(values.size() - 1))];
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s PATH-TO-tavolux-unitsim [PAGES] [FAULT-RATE] [SEED]\n",
+        std::fprintf(stderr,
+                     "usage: %s PATH-TO-tavolux-unitsim [PAGES] [FAULT-RATE] [SEED] [SENDERS]\n",
                      argv[0]);
         return 1;
     }
     const int pages = argc > 2 ? std::atoi(argv[2]) : 10000;
     const QString faultRate = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("0.01");
     const QString seed = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QStringLiteral("1");
+    const int senders = argc > 5 ? std::atoi(argv[5]) : 0;
 
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("unit"));
@@ -124,39 +255,16 @@ int main(int argc, char* argv[])
     session.setAnswerTimeout(AnswerTimeoutMs);
     session.setPagePause(PagePauseMs);
 
-    std::vector<int> confirmed;
-    std::vector<int> failed;
-    int stuck = 0;
+    Outcomes outcomes;
     QElapsedTimer clock;
     clock.start();
-    for (int number = 0; number < pages; ++number) {
-        if (!session.isOnline() && !reconnect(session, host)) {
-            std::fprintf(stderr, "no connection to the unit for %d s at page %d\n",
-                         ReconnectDeadlineMs / 1000, number);
-            return 1;
-        }
-        session.QueuePage(
-            UnitSession::pageRecord(static_cast<uint16_t>(1 + number % 1000), pageText(number)));
-        const bool over = pumpUntil(
-            session,
-            [&] {
-                return !session.isOnline() ||
-                       (session.pageQueue().isEmpty() && !session.isPageBusy());
-            },
-            PageDeadlineMs);
-        if (!over) {
-            ++stuck;
-            session.StopPageTransfer();
-            session.GoOffline();
-        }
-        if (over && session.isOnline()) {
-            confirmed.push_back(number);
-        } else {
-            failed.push_back(number);
-            // The line may be gone; a fresh open finds the unit's new one.
-            session.openPort(host.settings);
-        }
-    }
+    const bool ran = senders > 0 ? runThroughDesk(session, host, pages, senders, outcomes)
+                                 : runThroughSession(session, host, pages, outcomes);
+    if (!ran)
+        return 1;
+    const std::vector<int>& confirmed = outcomes.confirmed;
+    const std::vector<int>& failed = outcomes.failed;
+    const int stuck = outcomes.stuck;
     const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
     session.DisconnectCommand();
     unit.reset();
@@ -192,9 +300,14 @@ int main(int argc, char* argv[])
     for (const int page : failed)
         failedButReceived += received.contains(page);
 
-    std::printf(
-        "Soak: %d pages through one session to the simulated unit, fault rate %s, seed %s\n", pages,
-        qPrintable(faultRate), qPrintable(seed));
+    if (senders > 0)
+        std::printf("Soak: %d pages from %d senders at once through the page desk to the "
+                    "simulated unit, fault rate %s, seed %s\n",
+                    pages, senders, qPrintable(faultRate), qPrintable(seed));
+    else
+        std::printf(
+            "Soak: %d pages through one session to the simulated unit, fault rate %s, seed %s\n",
+            pages, qPrintable(faultRate), qPrintable(seed));
     std::printf("  answer time-out %d ms, pause after a page %d ms\n", AnswerTimeoutMs,
                 PagePauseMs);
     std::printf("  pages confirmed:        %zu\n", confirmed.size());
@@ -204,12 +317,21 @@ int main(int argc, char* argv[])
     std::printf("  pages lost:             %d (confirmed but not received once; received twice: "
                 "%d)\n",
                 lost, twice);
-    std::printf("  pages per second:       %.1f (%.1f s in all)\n", pages / seconds, seconds);
+    std::printf("  pages per second:       %.1f (%.1f s in all; %.1f ms a page)\n",
+                pages / seconds, seconds, seconds * 1000 / std::max(pages, 1));
+    if (senders > 0) {
+        std::printf("  request to answer:      median %.1f ms, 99th percentile %.1f ms\n",
+                    percentile(outcomes.answerMs, 0.5), percentile(outcomes.answerMs, 0.99));
+        std::printf("  why pages did not go:  ");
+        for (auto it = outcomes.reasons.cbegin(); it != outcomes.reasons.cend(); ++it)
+            std::printf(" %s %d", qPrintable(it.key()), it.value());
+        std::printf("\n  failed without a reason: %d\n", outcomes.failedWithoutReason);
+    }
     std::printf("  faults the unit made:  ");
     for (auto it = faults.cbegin(); it != faults.cend(); ++it)
         std::printf(" %s %d", qPrintable(it.key()), it.value());
     std::printf("\n  what the user was told:\n");
     for (auto it = host.said.cbegin(); it != host.said.cend(); ++it)
         std::printf("    %5d  %s\n", it.value(), qPrintable(it.key()));
-    return lost == 0 && twice == 0 && stuck == 0 ? 0 : 2;
+    return lost == 0 && twice == 0 && stuck == 0 && outcomes.failedWithoutReason == 0 ? 0 : 2;
 }

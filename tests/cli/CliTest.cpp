@@ -971,7 +971,8 @@ TEST_F(CliTest, ArgumentMessagesNameTheRealProblem)
     }
 
     for (const char* command :
-         {"page", "download", "upload", "status", "dump", "firmware", "voice", "report", "print"}) {
+         {"page", "download", "upload", "status", "dump", "firmware", "voice", "serve", "report",
+          "print"}) {
         SCOPED_TRACE(command);
         const CliRun help = cli({QString::fromLatin1(command), QStringLiteral("--help")});
         EXPECT_EQ(help.exitCode, Success) << help.err.constData();

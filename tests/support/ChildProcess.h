@@ -32,9 +32,18 @@ public:
             argv.push_back(argument.data());
         argv.push_back(nullptr);
 
+        // A variable given here replaces the one of the same name: a child's getenv() would
+        // find the first of two.
         std::vector<QByteArray> envStore;
-        for (char** e = environ; *e; ++e)
-            envStore.emplace_back(*e);
+        for (char** e = environ; *e; ++e) {
+            const QByteArray inherited(*e);
+            const QByteArray name = inherited.left(inherited.indexOf('=') + 1);
+            bool replaced = false;
+            for (const QString& variable : environment)
+                replaced = replaced || variable.toLocal8Bit().startsWith(name);
+            if (!replaced)
+                envStore.push_back(inherited);
+        }
         for (const QString& variable : environment)
             envStore.push_back(variable.toLocal8Bit());
         std::vector<char*> envp;
@@ -130,6 +139,12 @@ public:
     // Ends the child at once, as a crash or a pulled plug would.
     void kill() { ::kill(pid_, SIGKILL); }
     void signal(int number) { ::kill(pid_, number); }
+    // What the child has written to stderr so far, for a test that follows a running child.
+    QByteArray standardErrorSoFar()
+    {
+        collect();
+        return stderr_;
+    }
     QByteArray standardOutput() const { return stdout_; }
     QByteArray standardError() const { return stderr_; }
 

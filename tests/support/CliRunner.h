@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
@@ -31,16 +32,27 @@ struct CliSetting {
     std::function<void()> meanwhile = {};
     // A command still running after this long is killed and fails the test.
     int timeoutMs = 60000;
+    // The runtime folder (XDG_RUNTIME_DIR) where page finds a running console; empty: a folder
+    // no console uses, so that a console another test started does not take the page.
+    QString runtimeFolder = {};
 };
+
+// A runtime folder of this test program's own, where no console runs.
+inline QString privateRuntimeFolder()
+{
+    static const QTemporaryDir folder;
+    return folder.path();
+}
 
 // Starts tavolux-cli, for a test that signals it while it runs.
 inline std::unique_ptr<ChildProcess> startCli(const QStringList& arguments,
                                               const CliSetting& setting = {})
 {
-    const QStringList environment =
-        setting.configFolder.isEmpty()
-            ? QStringList()
-            : QStringList{QStringLiteral("XDG_CONFIG_HOME=") + setting.configFolder};
+    QStringList environment{QStringLiteral("XDG_RUNTIME_DIR=") +
+                            (setting.runtimeFolder.isEmpty() ? privateRuntimeFolder()
+                                                             : setting.runtimeFolder)};
+    if (!setting.configFolder.isEmpty())
+        environment << QStringLiteral("XDG_CONFIG_HOME=") + setting.configFolder;
     if (setting.shellStage.isEmpty())
         return std::make_unique<ChildProcess>(QStringLiteral(TAVOLUX_CLI), arguments, environment);
     return std::make_unique<ChildProcess>(

@@ -1,14 +1,40 @@
 #include "PageCommand.h"
 
 #include "CommandLine.h"
+#include "BlockTransfer.h"
 #include "ExitCode.h"
 #include "PageRequest.h"
+#include "SingleInstance.h"
+
+#include <algorithm>
 
 namespace {
 
 const QCommandLineOption ToOption(QStringLiteral("to"),
                                   QStringLiteral("The pager or group to page."),
                                   QStringLiteral("LOCALID"));
+
+// Finding the running console is a local socket's connect: it answers at once or not at all.
+constexpr int ConsoleConnectTimeoutMs = 500;
+// What the console may need beyond the page's own time to take the request and answer.
+constexpr int ConsoleAnswerMarginMs = 2000;
+
+// The exit code and message of a page the console ended, as this command would have ended it
+// had it sent the page itself.
+int endedAs(const PageResult& result)
+{
+    if (result.outcome == PageOutcome::Confirmed)
+        return Cli::Success;
+    Cli::fail(result.message.isEmpty() ? outcomeReason(result) : result.message);
+    switch (result.outcome) {
+    case PageOutcome::Offline:
+    case PageOutcome::NoResponse:
+    case PageOutcome::LineLost:
+        return Cli::NotConnected;
+    default:
+        return Cli::TransferFailed;
+    }
+}
 
 } // namespace
 
@@ -39,4 +65,31 @@ int PageCommand::talk(Unit& unit)
     session.QueuePage(UnitSession::pageRecord(localId_, text_));
     session.sendQueuedPages();
     return session.isOnline() && session.pageQueue().isEmpty() ? Cli::Success : Cli::TransferFailed;
+}
+
+int PageCommand::run(const CommandLine& line)
+{
+    // The console pages with its own answer time-out, and one page of its own may be on the line
+    // ahead of this one.
+    const int answerTimeoutMs = std::max(line.answerTimeoutMs(), BlockTransfer::AnswerTimeoutMs);
+    const qint64 waitMs = 2 * UnitSession::pageTimeLimitMs(answerTimeoutMs) + ConsoleAnswerMarginMs;
+    const SingleInstance console;
+    const SingleInstance::Handover handover =
+        console.handPage(localId_, text_, ConsoleConnectTimeoutMs, static_cast<int>(waitMs));
+    switch (handover.reach) {
+    case SingleInstance::Handover::Reach::NoneRunning:
+        return UnitCommand::run(line);
+    case SingleInstance::Handover::Reach::NoAnswer:
+        Cli::fail(QStringLiteral("the running console took the page but did not answer in %1 s; "
+                                 "the page may still be sent")
+                      .arg(waitMs / 1000));
+        return Cli::NotConnected;
+    case SingleInstance::Handover::Reach::Answered:
+        break;
+    }
+    if (handover.refusal) {
+        Cli::fail(*handover.refusal);
+        return Cli::UsageError;
+    }
+    return endedAs(handover.result);
 }

@@ -1732,6 +1732,12 @@ Please check CD or install directory.</source>
         <translation>La ayuda se proporciona como documento aparte.
 Consulte el CD o el directorio de instalación.</translation>
     </message>
+    <message>
+        <source>The paging gateway (tavolux-cli serve) is running for this user and holds the unit.
+End it to start the console.</source>
+        <translation>La pasarela de avisos (tavolux-cli serve) está en marcha para este usuario y tiene la unidad.
+Deténgala para iniciar la consola.</translation>
+    </message>
 </context>
 <context>
     <name>TransferWindow</name>

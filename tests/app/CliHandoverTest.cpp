@@ -1,0 +1,165 @@
+// tavolux-cli page while a console runs for the same user: the console, which holds the port,
+// sends the page, and the command line ends as if it had sent it itself.
+#include "Database.h"
+#include "UnitSession.h"
+
+#include "../support/CliRunner.h"
+#include "../support/SimulatedUnit.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+using namespace Cli;
+
+class CliHandoverTest : public ::testing::Test {
+protected:
+    // A console on the unit's line, connected when asked; true once it runs as asked.
+    bool startConsole(const SimulatedUnit& unit, bool connect)
+    {
+        const QString ready = launchConsole(unit, connect);
+        if (!QTest::qWaitFor([&] { return QFileInfo(ready).size() > 0; }, 20000))
+            return false;
+        QFile readyFile(ready);
+        return readyFile.open(QIODevice::ReadOnly) &&
+               readyFile.readAll().endsWith(connect ? " online" : " offline");
+    }
+
+    // Starts the console; returns the file it writes once it runs.
+    QString launchConsole(const SimulatedUnit& unit, bool connect)
+    {
+        {
+            QSettings settings(config() + QStringLiteral("/Brindleco Signals/tavolux.conf"),
+                               QSettings::IniFormat);
+            settings.setValue(QStringLiteral("Settings/SaveFile"),
+                              dir_.filePath(QStringLiteral("site.dat")));
+            settings.setValue(QStringLiteral("Settings/ComPort"), unit.path());
+        }
+        const QString ready = dir_.filePath(QStringLiteral("ready"));
+        QFile::remove(ready);
+        QStringList environment{QStringLiteral("QT_QPA_PLATFORM=offscreen"),
+                                QStringLiteral("XDG_CONFIG_HOME=") + config(),
+                                QStringLiteral("XDG_RUNTIME_DIR=") + runtime_.path(),
+                                QStringLiteral("TAVOLUX_TEST_READY=") + ready};
+        if (connect)
+            environment << QStringLiteral("TAVOLUX_TEST_CONNECT=1");
+        console_ = std::make_unique<ChildProcess>(QStringLiteral(TAVOLUX_CONNECTED_CONSOLE),
+                                                  QStringList(), environment);
+        return ready;
+    }
+
+    CliRun page(const QString& text)
+    {
+        return runCli({QStringLiteral("page"), QStringLiteral("--to"), QStringLiteral("12"), text},
+                      {.configFolder = config(), .runtimeFolder = runtime_.path()});
+    }
+
+    QString config() const { return dir_.filePath(QStringLiteral("config")); }
+
+    QTemporaryDir dir_;
+    QTemporaryDir runtime_;
+    std::unique_ptr<ChildProcess> console_;
+};
+
+} // namespace
+
+TEST_F(CliHandoverTest, TheRunningConsoleSendsThePageAndTheCommandEndsAsItsOwnPageWould)
+{
+    struct Case {
+        const char* what;
+        QStringList unitOptions;
+        bool connected;
+        QString text;
+        int exitCode;
+        const char* said;
+        int pages; // the page records the unit received, acknowledged or not
+    };
+    const QString twoLines = QStringLiteral("Table 4\nready caf\u00e9");
+    const Case cases[] = {
+        {"confirmed", {}, true, twoLines, Success, "", 1},
+        {"a text the unit cannot show, refused before it goes", {}, true,
+         QStringLiteral("a\x1b[2J"), UsageError, "U+001B", 0},
+        {"a text too long", {}, true, QString(201, u'x'), UsageError, "201 characters", 0},
+        {"the console offline", {}, false, twoLines, NotConnected, "not connected", 0},
+        {"refused by the unit",
+         {QStringLiteral("--nak-checksum"), QStringLiteral("always"),
+          QStringLiteral("--fault-type"), QStringLiteral("4")},
+         true,
+         twoLines,
+         TransferFailed,
+         "Error: Bad Checksum!",
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SimulatedUnit unit(c.unitOptions);
+        ASSERT_TRUE(unit.started());
+        ASSERT_TRUE(startConsole(unit, c.connected)) << console_->standardError().constData();
+        const CliRun run = page(c.text);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.constData();
+        EXPECT_TRUE(run.err.contains(c.said)) << run.err.constData();
+        const QList<QJsonObject> pages = unit.events(QStringLiteral("page"));
+        ASSERT_EQ(pages.size(), c.pages);
+        for (const QJsonObject& received : pages) {
+            EXPECT_EQ(received.value(QStringLiteral("bytes")).toString().toLatin1(),
+                      UnitSession::pageRecord(12, c.text).toHex());
+            EXPECT_EQ(received.value(QStringLiteral("acknowledged")).toBool(),
+                      c.exitCode == Success);
+        }
+        // Only the console connected: the command line never touched the port.
+        EXPECT_EQ(unit.events(QStringLiteral("connect")).size(), c.connected ? 1 : 0);
+        // How the console leaves is another test's matter.
+        console_->kill();
+        console_->wait();
+    }
+}
+
+// A console that crashed leaves its socket behind; the command line then pages itself.
+TEST_F(CliHandoverTest, ASocketLeftByACrashedConsoleIsPassedBy)
+{
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    ASSERT_TRUE(startConsole(unit, false));
+    console_->kill();
+    console_->wait();
+    const CliRun run = page(QStringLiteral("hi"));
+    EXPECT_EQ(run.exitCode, Success) << run.err.constData();
+    EXPECT_EQ(unit.events(QStringLiteral("page")).size(), 1);
+}
+
+// The headless service holds the unit as a console would: a console started meanwhile says so
+// instead of ending quietly, and serve takes the pages.
+TEST_F(CliHandoverTest, AConsoleStartedWhileServeRunsSaysSoAndServeTakesThePages)
+{
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    Database site;
+    const QString sitePath = dir_.filePath(QStringLiteral("serve.dat"));
+    ASSERT_TRUE(site.writeDatabaseFile(sitePath));
+    const std::unique_ptr<ChildProcess> serve =
+        startCli({QStringLiteral("serve"), QStringLiteral("--port"), unit.path(), sitePath},
+                 {.configFolder = config(), .runtimeFolder = runtime_.path()});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return serve->standardErrorSoFar().contains("connected to the unit"); }, 20000))
+        << serve->standardErrorSoFar().constData();
+
+    const QString ready = launchConsole(unit, true);
+    EXPECT_EQ(console_->wait(20000), 1);
+    EXPECT_FALSE(QFileInfo::exists(ready)) << "the console's window ran";
+    EXPECT_TRUE(console_->standardError().contains("box: The paging gateway (tavolux-cli serve)"))
+        << console_->standardError().constData();
+
+    const CliRun run = page(QStringLiteral("hi"));
+    EXPECT_EQ(run.exitCode, Success) << run.err.constData();
+    EXPECT_EQ(unit.events(QStringLiteral("page")).size(), 1);
+    serve->signal(SIGTERM);
+    EXPECT_EQ(serve->wait(20000), Success) << serve->standardError().constData();
+}
