@@ -2,9 +2,9 @@
 
 #include "Database.h"
 #include "DatabaseCommands.h"
+#include "Gateway.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
-#include "PageDesk.h"
 #include "SettingsStore.h"
 #include "SingleInstance.h"
 #include "TerminationWatcher.h"
@@ -18,6 +18,7 @@
 #include <QSessionManager>
 #include <QShortcut>
 #include <QTimeZone>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -141,9 +142,21 @@ int TavoluxApp::run()
         window.setDatabasePath(opened.path);
     installHelp(&window);
     connect(&instance, &SingleInstance::activationRequested, &window, &MainWindow::bringToFront);
-    // Pages handed over by tavolux-cli go through the window's own session, as its Send does.
-    PageDesk desk(window.session(), database.image());
-    instance.setPageDesk(&desk);
+    // Pages from outside (tavolux-cli on this machine, SNPP, HTTP) go through the window's own
+    // session, as its Send does, and the status bar names the last one.
+    Gateway gateway(window.session(), database.image());
+    instance.setPageDesk(&gateway.desk());
+    connect(&gateway.desk(), &PageDesk::pageTaken, &window,
+            [&window](const QString& source, uint16_t localId) {
+                window.showOutsidePage(source, localId);
+            });
+    const auto listen = [&window, &gateway](const GatewaySettings& settings) {
+        const QStringList problems = gateway.apply(settings);
+        if (!problems.isEmpty())
+            MessageBox::warning(&window, tr("The paging gateway cannot listen:\n%1")
+                                             .arg(problems.join(u'\n')));
+    };
+    connect(&window, &MainWindow::gatewaySettingsChanged, &window, listen);
 
     // Ended from outside: leave as Exit does, also out of any dialog that is open, the start-up
     // questions included.
@@ -159,8 +172,17 @@ int TavoluxApp::run()
     window.databaseCommands().offerRecovery();
     if (!ended) {
         window.show();
+        // Once the window is up, so that what the gateway has to say has a window to stand on; a
+        // gateway must not wait for someone to press Connect.
+        QTimer::singleShot(0, &window, [&window, listen] {
+            const GatewaySettings settings = GatewaySettings::load();
+            listen(settings);
+            if (settings.connectAtStart)
+                window.runCommand(ConnectCommand);
+        });
         app_.exec();
     }
+    gateway.close();
 
     rememberDatabase(window.databasePath());
     return 0;

@@ -4,6 +4,7 @@
 #include "CliFiles.h"
 #include "CommandLine.h"
 #include "ExitCode.h"
+#include "Gateway.h"
 #include "PageDesk.h"
 #include "SerialPort.h"
 #include "ServeEventsUntil.h"
@@ -181,15 +182,19 @@ int ServeCommand::run(const CommandLine& line)
         return Cli::PortProblem;
     }
     TerminationWatcher termination;
+    // Pages from this machine's command line come over the local socket; SNPP and HTTP from the
+    // listeners that the settings or the command line turn on. A gateway that cannot listen
+    // where it was told to is no gateway: it ends before it takes the port.
+    Gateway gateway(unit.session, unit.database.image());
+    if (const QStringList problems = gateway.apply(gatewaySettings_); !problems.isEmpty()) {
+        for (const QString& problem : problems)
+            Cli::fail(QStringLiteral("cannot listen: ") + problem);
+        return Cli::PortProblem;
+    }
     if (const std::optional<int> failed = openPort(unit))
         return *failed;
 
-    // Where the gateway comes in: until its listeners exist, the desk alone takes the pages
-    // handed over on the local socket. With the gateway this becomes
-    //     Gateway gateway(unit.session, unit.database.image());
-    //     for (const QString& problem : gateway.apply(gatewaySettings_)) sayEvent(problem);
-    //     PageDesk& desk = gateway.desk();
-    PageDesk desk(unit.session, unit.database.image());
+    PageDesk& desk = gateway.desk();
     instance.setPageDesk(&desk);
 
     QTimer pump;
@@ -213,6 +218,7 @@ int ServeCommand::run(const CommandLine& line)
     connection.end();
     pump.stop();
     instance.setPageDesk(nullptr);
+    gateway.close();
     static_cast<void>(serveEventsUntil(
         [&unit] { return !unit.session.isPageBusy(); },
         QDeadlineTimer(UnitSession::pageTimeLimitMs(unit.session.answerTimeoutMs()))));

@@ -1727,6 +1727,12 @@ Elija otro número</translation>
 <context>
     <name>TavoluxApp</name>
     <message>
+        <source>The paging gateway cannot listen:
+%1</source>
+        <translation>La pasarela de mensajes no puede escuchar:
+%1</translation>
+    </message>
+    <message>
         <source>Help is provided as separate document.
 Please check CD or install directory.</source>
         <translation>La ayuda se proporciona como documento aparte.
