@@ -3,6 +3,7 @@
 #include "Credentials.h"
 #include "PageDesk.h"
 
+#include <QNetworkProxy>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -193,6 +194,9 @@ SnppServer::SnppServer(PageDesk& desk, const GatewaySettings& settings, QObject*
     // One slow password check at a time: a crowd of guessers queues up behind it instead of
     // taking every core from the console.
     loginChecks_.setMaxThreadCount(1);
+    // A listener is on this machine's own addresses, never behind a proxy; asking the system
+    // for one would only start a thread that looks.
+    server_.setProxy(QNetworkProxy::NoProxy);
     // A burst of clients beyond what the kernel queues for the server is lost without a word.
     server_.setListenBacklogSize(4 * MaxConnections);
     connect(&server_, &QTcpServer::newConnection, this, &SnppServer::accept);

@@ -10,6 +10,7 @@
 #include "SnppSession.h"
 
 #include <QElapsedTimer>
+#include <QNetworkProxy>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -261,6 +262,7 @@ class RawClient {
 public:
     explicit RawClient(quint16 port, const QHostAddress& from = {})
     {
+        socket.setProxy(QNetworkProxy::NoProxy);
         if (!from.isNull())
             socket.bind(from);
         socket.connectToHost(QHostAddress(QHostAddress::LocalHost), port);
@@ -543,6 +545,27 @@ TEST_F(SnppServerTest, TwoHundredConnectionsAtOnceMeetTheLimits)
     }
     RawClient after(server_->port());
     EXPECT_TRUE(after.lines(1).value(0).startsWith("220 "));
+}
+
+TEST_F(SnppServerTest, APortInUseIsSaidAndCloseDropsEveryClient)
+{
+    SnppServer second(desk_, GatewaySettings{});
+    const std::optional<QString> problem =
+        second.listen({QHostAddress(QHostAddress::LocalHost), server_->port()});
+    ASSERT_TRUE(problem);
+    EXPECT_TRUE(problem->contains(QLatin1String("in use"))) << problem->toStdString();
+    EXPECT_EQ(second.port(), 0);
+
+    RawClient client(server_->port());
+    ASSERT_TRUE(client.lines(1).value(0).startsWith("220 "));
+    const quint16 port = server_->port();
+    server_->close();
+    EXPECT_EQ(server_->port(), 0);
+    EXPECT_EQ(server_->clientCount(), 0);
+    EXPECT_TRUE(client.closedByServer());
+    RawClient late(port);
+    EXPECT_TRUE(late.closedByServer());
+    EXPECT_TRUE(late.lines(1).isEmpty());
 }
 
 TEST_F(SnppServerTest, AClientThatReadsNothingIsDropped)
