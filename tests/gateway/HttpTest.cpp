@@ -321,6 +321,35 @@ TEST_F(HttpTest, APageGoesOnWhenItsSenderHangsUp)
               (QStringList{QStringLiteral("40\x1egone\x1e"), QStringLiteral("12\x1enext\x1e")}));
 }
 
+TEST_F(HttpTest, ClosingDropsTheConnectionsAndThePagesGoOn)
+{
+    startOnline();
+    bool taken = false;
+    QObject::connect(&desk_, &PageDesk::pageTaken, [&taken] { taken = true; });
+    const auto socket = connectRaw();
+    const QByteArray page = R"({"to": 12, "text": "closing"})";
+    socket->write("POST /pages HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                  QByteArray::number(page.size()) + "\r\n\r\n" + page);
+    ASSERT_TRUE(QTest::qWaitFor([&taken] { return taken; }, 5000));
+    gateway_->close();
+    EXPECT_EQ(gateway_->port(), 0);
+    EXPECT_EQ(gateway_->connectionCount(), 0);
+    readUntilClosed(*socket);
+    EXPECT_TRUE(unit_->waitForEvents(QStringLiteral("page"), 1));
+    EXPECT_EQ(pagesReceived(), QStringList{QStringLiteral("12\x1e"
+                                                          "closing\x1e")});
+
+    const std::optional<QString> reopened =
+        gateway_->listen({QHostAddress(QHostAddress::LocalHost), 0});
+    ASSERT_FALSE(reopened) << reopened->toStdString();
+    HttpGateway second(desk_, settings_);
+    const std::optional<QString> busy =
+        second.listen({QHostAddress(QHostAddress::LocalHost), gateway_->port()});
+    ASSERT_TRUE(busy);
+    EXPECT_TRUE(busy->contains(QStringLiteral("in use"))) << busy->toStdString();
+    EXPECT_EQ(curl({url(QStringLiteral("/status"))}).status, 200);
+}
+
 TEST_F(HttpTest, AnswersWhyTheUnitDoesNotHaveThePage)
 {
     const Reply offline = post(json({12}, QStringLiteral("x")));
