@@ -20,6 +20,7 @@ constexpr qint64 MinuteMs = 60 * 1000;
 // closed: closing at once with bytes unread resets the connection, and the peer may never read
 // why it was refused.
 constexpr int LingerMs = 1000;
+constexpr qint64 MaxUnsentBytes = 64 * 1024;
 
 QByteArray reasonPhrase(int status)
 {
@@ -230,6 +231,12 @@ private:
         const qint64 fresh = available - leftover_;
         if (fresh > 0)
             follow(socket_->peek(available).right(fresh));
+        // The server takes one request at a time and goes through all that is left for each:
+        // a burst of requests sent at once would keep it busy for long.
+        const HttpGateway::Limits& limits = gateway_->limits_;
+        if (available > limits.headerBytes + limits.bodyBytes)
+            refuse(PageJson::TooManyRequests,
+                   QStringLiteral("send one request at a time and wait for its answer"));
     }
 
     void afterServer()
@@ -396,6 +403,9 @@ std::optional<QString> HttpGateway::listen(const ListenAddress& address)
 
     auto intake = std::make_unique<Intake>(*this);
     auto* listener = new Listener(*this, intake.get());
+    // A burst of connections waits to be accepted, and over the limit answered, rather than
+    // being held in the handshake by the system for seconds.
+    listener->setListenBacklogSize(256);
     if (!listener->listen(address.host, address.port))
         return listener->errorString();
     intake->bind(listener);
@@ -453,6 +463,8 @@ QTcpSocket* HttpGateway::accept(qintptr descriptor)
 
     ++connections_;
     ++connectionsByPeer_[peer];
+    // Answers are small: what a peer leaves unread stays bounded in the system too.
+    socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, MaxUnsentBytes);
     fresh_.append(new Connection(*this, socket, peer));
     if (auto* secure = qobject_cast<QSslSocket*>(socket)) {
         secure->setSslConfiguration(*tls_);
@@ -502,6 +514,12 @@ void HttpGateway::handle(const QHttpServerRequest& request, QTcpSocket* socket)
     }
     if (!connection || connection->isRefused())
         return; // already answered by the guard
+    if (socket->bytesToWrite() > MaxUnsentBytes) {
+        // A peer that sends request after request and reads no answer would have them pile
+        // up here.
+        connection->drop();
+        return;
+    }
     if (connection->isAwaiting()) {
         // One request at a time: a second one before the first's answer would be answered out
         // of order.

@@ -17,7 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <atomic>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <thread>
 
 namespace {
@@ -318,6 +321,35 @@ TEST_F(HttpTest, APageGoesOnWhenItsSenderHangsUp)
               (QStringList{QStringLiteral("40\x1egone\x1e"), QStringLiteral("12\x1enext\x1e")}));
 }
 
+TEST_F(HttpTest, ClosingDropsTheConnectionsAndThePagesGoOn)
+{
+    startOnline();
+    bool taken = false;
+    QObject::connect(&desk_, &PageDesk::pageTaken, [&taken] { taken = true; });
+    const auto socket = connectRaw();
+    const QByteArray page = R"({"to": 12, "text": "closing"})";
+    socket->write("POST /pages HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                  QByteArray::number(page.size()) + "\r\n\r\n" + page);
+    ASSERT_TRUE(QTest::qWaitFor([&taken] { return taken; }, 5000));
+    gateway_->close();
+    EXPECT_EQ(gateway_->port(), 0);
+    EXPECT_EQ(gateway_->connectionCount(), 0);
+    readUntilClosed(*socket);
+    EXPECT_TRUE(unit_->waitForEvents(QStringLiteral("page"), 1));
+    EXPECT_EQ(pagesReceived(), QStringList{QStringLiteral("12\x1e"
+                                                          "closing\x1e")});
+
+    const std::optional<QString> reopened =
+        gateway_->listen({QHostAddress(QHostAddress::LocalHost), 0});
+    ASSERT_FALSE(reopened) << reopened->toStdString();
+    HttpGateway second(desk_, settings_);
+    const std::optional<QString> busy =
+        second.listen({QHostAddress(QHostAddress::LocalHost), gateway_->port()});
+    ASSERT_TRUE(busy);
+    EXPECT_TRUE(busy->contains(QStringLiteral("in use"))) << busy->toStdString();
+    EXPECT_EQ(curl({url(QStringLiteral("/status"))}).status, 200);
+}
+
 TEST_F(HttpTest, AnswersWhyTheUnitDoesNotHaveThePage)
 {
     const Reply offline = post(json({12}, QStringLiteral("x")));
@@ -416,6 +448,63 @@ TEST_F(HttpTest, BoundsRequestsAndConnectionsOfOnePeer)
     const QByteArray refused = readUntilClosed(*third);
     EXPECT_TRUE(refused.startsWith("HTTP/1.1 429 ")) << refused.toStdString();
     EXPECT_EQ(first->state(), QAbstractSocket::ConnectedState);
+}
+
+TEST_F(HttpTest, TwoHundredConnectionsAtOnceLeaveTheGatewayServing)
+{
+    limits_.connectionsPerPeer = 1000;
+    startGateway();
+    std::vector<std::unique_ptr<QTcpSocket>> open;
+    for (int i = 0; i < 200; ++i) {
+        open.push_back(std::make_unique<QTcpSocket>());
+        open.back()->connectToHost(QHostAddress::LocalHost, gateway_->port());
+    }
+    const auto closed = [&open] {
+        return std::count_if(open.begin(), open.end(), [](const auto& socket) {
+            return socket->state() == QAbstractSocket::UnconnectedState;
+        });
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&closed] { return closed() == 200 - 64; }, 10000))
+        << closed() << " closed";
+    EXPECT_EQ(gateway_->connectionCount(), 64);
+    open.clear();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return gateway_->connectionCount() == 0; }, 5000));
+    EXPECT_EQ(curl({url(QStringLiteral("/status"))}).status, 200);
+}
+
+TEST_F(HttpTest, DropsAPeerThatSendsWithoutReadingTheAnswers)
+{
+    const QByteArray request = "GET /status HTTP/1.1\r\nHost: x\r\n\r\n";
+    {
+        const auto burst = connectRaw();
+        burst->write(request.repeated(2000));
+        const QByteArray received = readUntilClosed(*burst);
+        EXPECT_TRUE(received.contains("HTTP/1.1 429 ")) << received.left(300).toStdString();
+        EXPECT_LT(received.count("HTTP/1.1 200 "), 2000);
+    }
+    EXPECT_TRUE(QTest::qWaitFor([this] { return gateway_->connectionCount() == 0; }, 5000));
+
+    // A peer whose side takes in next to nothing, so that the answers wait at the gateway,
+    // sends a few requests at a time, each few taken before the next come.
+    const int native = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int small = 4096;
+    ASSERT_EQ(::setsockopt(native, SOL_SOCKET, SO_RCVBUF, &small, sizeof small), 0);
+    sockaddr_in gatewayAddress{};
+    gatewayAddress.sin_family = AF_INET;
+    gatewayAddress.sin_port = htons(gateway_->port());
+    gatewayAddress.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(
+        ::connect(native, reinterpret_cast<sockaddr*>(&gatewayAddress), sizeof gatewayAddress), 0);
+    const auto socket = std::make_unique<QTcpSocket>();
+    ASSERT_TRUE(socket->setSocketDescriptor(native));
+    socket->setReadBufferSize(1);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return gateway_->connectionCount() == 1; }, 5000));
+    for (int sent = 0; sent < 20000 && gateway_->connectionCount() == 1; sent += 10) {
+        socket->write(request.repeated(10));
+        QTest::qWait(2);
+    }
+    EXPECT_TRUE(QTest::qWaitFor([this] { return gateway_->connectionCount() == 0; }, 5000))
+        << "the peer is still served";
 }
 
 TEST_F(HttpTest, ClosesAConnectionThatDoesNotBringAWholeRequestInTime)
