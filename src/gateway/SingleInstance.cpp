@@ -204,9 +204,13 @@ SingleInstance::Handover SingleInstance::handPage(uint16_t localId, const QStrin
     if (!socket.waitForBytesWritten(deadline.remainingTime()))
         return handover;
     while (!socket.canReadLine()) {
-        if (socket.bytesAvailable() >= MaxLineBytes || deadline.hasExpired() ||
-            !socket.waitForReadyRead(deadline.remainingTime()))
+        if (socket.bytesAvailable() >= MaxLineBytes || deadline.hasExpired())
             return handover;
+        if (!socket.waitForReadyRead(deadline.remainingTime())) {
+            if (socket.state() == QLocalSocket::UnconnectedState)
+                handover.reach = Handover::Reach::Closed;
+            return handover;
+        }
     }
     const QList<QByteArray> parts = withoutLineEnd(socket.readLine(MaxLineBytes + 1)).split(' ');
     if (parts.size() == 2 && parts[0] == RefusedWord) {
