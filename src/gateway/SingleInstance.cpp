@@ -140,8 +140,10 @@ void SingleInstance::answerLine(QLocalSocket* socket, const QByteArray& line)
 
 void SingleInstance::answerPage(QLocalSocket* socket, const QByteArray& request)
 {
+    // Written at once: a service that is ending answers its dropped pages on its way out.
     const auto answer = [socket](const QByteArray& reply) {
         socket->write(reply + '\n');
+        socket->flush();
         socket->disconnectFromServer();
     };
     const auto refuse = [&answer](const QString& reason) {
