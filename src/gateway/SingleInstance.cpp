@@ -140,8 +140,10 @@ void SingleInstance::answerLine(QLocalSocket* socket, const QByteArray& line)
 
 void SingleInstance::answerPage(QLocalSocket* socket, const QByteArray& request)
 {
+    // Written at once: a service that is ending answers its dropped pages on its way out.
     const auto answer = [socket](const QByteArray& reply) {
         socket->write(reply + '\n');
+        socket->flush();
         socket->disconnectFromServer();
     };
     const auto refuse = [&answer](const QString& reason) {
@@ -204,9 +206,13 @@ SingleInstance::Handover SingleInstance::handPage(uint16_t localId, const QStrin
     if (!socket.waitForBytesWritten(deadline.remainingTime()))
         return handover;
     while (!socket.canReadLine()) {
-        if (socket.bytesAvailable() >= MaxLineBytes || deadline.hasExpired() ||
-            !socket.waitForReadyRead(deadline.remainingTime()))
+        if (socket.bytesAvailable() >= MaxLineBytes || deadline.hasExpired())
             return handover;
+        if (!socket.waitForReadyRead(deadline.remainingTime())) {
+            if (socket.state() == QLocalSocket::UnconnectedState)
+                handover.reach = Handover::Reach::Closed;
+            return handover;
+        }
     }
     const QList<QByteArray> parts = withoutLineEnd(socket.readLine(MaxLineBytes + 1)).split(' ');
     if (parts.size() == 2 && parts[0] == RefusedWord) {

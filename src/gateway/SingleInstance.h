@@ -68,6 +68,7 @@ public:
             NoneRunning, // nothing answers on the socket: the caller pages itself
             Answered,    // result or refusal holds the answer
             NoAnswer,    // the console took the request but did not answer in time
+            Closed,      // the console took the request but ended before it answered
         };
         Reach reach = Reach::NoneRunning;
         PageResult result;

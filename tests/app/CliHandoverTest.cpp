@@ -85,8 +85,13 @@ TEST_F(CliHandoverTest, TheRunningConsoleSendsThePageAndTheCommandEndsAsItsOwnPa
     const QString twoLines = QStringLiteral("Table 4\nready caf\u00e9");
     const Case cases[] = {
         {"confirmed", {}, true, twoLines, Success, "", 1},
-        {"a text the unit cannot show, refused before it goes", {}, true,
-         QStringLiteral("a\x1b[2J"), UsageError, "U+001B", 0},
+        {"a text the unit cannot show, refused before it goes",
+         {},
+         true,
+         QStringLiteral("a\x1b[2J"),
+         UsageError,
+         "U+001B",
+         0},
         {"a text too long", {}, true, QString(201, u'x'), UsageError, "201 characters", 0},
         {"the console offline", {}, false, twoLines, NotConnected, "not connected", 0},
         {"refused by the unit",

@@ -317,8 +317,8 @@ int main(int argc, char* argv[])
     std::printf("  pages lost:             %d (confirmed but not received once; received twice: "
                 "%d)\n",
                 lost, twice);
-    std::printf("  pages per second:       %.1f (%.1f s in all; %.1f ms a page)\n",
-                pages / seconds, seconds, seconds * 1000 / std::max(pages, 1));
+    std::printf("  pages per second:       %.1f (%.1f s in all; %.1f ms a page)\n", pages / seconds,
+                seconds, seconds * 1000 / std::max(pages, 1));
     if (senders > 0) {
         std::printf("  request to answer:      median %.1f ms, 99th percentile %.1f ms\n",
                     percentile(outcomes.answerMs, 0.5), percentile(outcomes.answerMs, 0.99));

@@ -50,8 +50,8 @@ protected:
     // Waits until the service has said text count times in all.
     static bool waitForSaid(ChildProcess& serve, const char* text, int count = 1)
     {
-        return QTest::qWaitFor(
-            [&] { return serve.standardErrorSoFar().count(text) >= count; }, 20000);
+        return QTest::qWaitFor([&] { return serve.standardErrorSoFar().count(text) >= count; },
+                               20000);
     }
 
     CliRun page(const QString& text)
@@ -73,7 +73,8 @@ protected:
 TEST_F(ServeTest, TakesPagesReconnectsWhenTheUnitComesBackAndEndsOnSigterm)
 {
     const std::unique_ptr<ChildProcess> serve = startServe();
-    ASSERT_TRUE(waitForSaid(*serve, "connected to the unit")) << serve->standardErrorSoFar().constData();
+    ASSERT_TRUE(waitForSaid(*serve, "connected to the unit"))
+        << serve->standardErrorSoFar().constData();
 
     const CliRun first = page(QStringLiteral("Table 4"));
     EXPECT_EQ(first.exitCode, Success) << first.err.constData();
@@ -95,7 +96,8 @@ TEST_F(ServeTest, TakesPagesReconnectsWhenTheUnitComesBackAndEndsOnSigterm)
     EXPECT_EQ(second.exitCode, Success) << second.err.constData();
     const QList<QJsonObject> pages = again.events(QStringLiteral("page"));
     ASSERT_EQ(pages.size(), 1);
-    EXPECT_EQ(pages[0].value(QStringLiteral("text")).toString(), QStringLiteral("12\x1eTable 5\x1e"));
+    EXPECT_EQ(pages[0].value(QStringLiteral("text")).toString(),
+              QStringLiteral("12\x1eTable 5\x1e"));
 
     serve->signal(SIGTERM);
     EXPECT_EQ(serve->wait(20000), Success) << serve->standardError().constData();
@@ -106,7 +108,8 @@ TEST_F(ServeTest, TakesPagesReconnectsWhenTheUnitComesBackAndEndsOnSigterm)
 TEST_F(ServeTest, ASecondServeIsRefusedAndSigintEndsTheFirst)
 {
     const std::unique_ptr<ChildProcess> serve = startServe();
-    ASSERT_TRUE(waitForSaid(*serve, "connected to the unit")) << serve->standardErrorSoFar().constData();
+    ASSERT_TRUE(waitForSaid(*serve, "connected to the unit"))
+        << serve->standardErrorSoFar().constData();
 
     const CliRun second = runCli({QStringLiteral("serve"), sitePath()}, setting());
     EXPECT_EQ(second.exitCode, PortProblem);
@@ -129,21 +132,36 @@ TEST_F(ServeTest, BadArgumentsAreRefusedBeforeTheLineOrADiskIsTouched)
     };
     const QString site = sitePath();
     const Case cases[] = {
-        {"--listen nonsense", {"serve", "--listen", "nonsense", site}, UsageError, "--listen takes"},
-        {"--listen on port 0", {"serve", "--listen", "127.0.0.1:0", site}, UsageError,
+        {"--listen nonsense",
+         {"serve", "--listen", "nonsense", site},
+         UsageError,
          "--listen takes"},
-        {"--http on a port beyond the last", {"serve", "--http", "127.0.0.1:65536", site},
-         UsageError, "--http takes"},
+        {"--listen on port 0",
+         {"serve", "--listen", "127.0.0.1:0", site},
+         UsageError,
+         "--listen takes"},
+        {"--http on a port beyond the last",
+         {"serve", "--http", "127.0.0.1:65536", site},
+         UsageError,
+         "--http takes"},
         {"two databases", {"serve", site, site}, UsageError, "one DBFILE at most"},
         {"page's option", {"serve", "--to", "12", site}, UsageError, "--to is for page only"},
-        {"serve's option elsewhere", {"status", "--listen", "4444"}, UsageError,
+        {"serve's option elsewhere",
+         {"status", "--listen", "4444"},
+         UsageError,
          "--listen and --http are for serve only"},
         {"no DBFILE and none saved", {"serve"}, UsageError, "serve needs a DBFILE"},
-        {"a missing DBFILE", {"serve", dir_.filePath(QStringLiteral("missing.dat"))}, FileProblem,
+        {"a missing DBFILE",
+         {"serve", dir_.filePath(QStringLiteral("missing.dat"))},
+         FileProblem,
          "does not exist"},
-        {"a folder as DBFILE", {"serve", dir_.path()}, FileProblem,
+        {"a folder as DBFILE",
+         {"serve", dir_.path()},
+         FileProblem,
          "could not be opened as a Tavolux database"},
-        {"a FIFO as DBFILE", {"serve", fifo}, FileProblem,
+        {"a FIFO as DBFILE",
+         {"serve", fifo},
+         FileProblem,
          "could not be opened as a Tavolux database"},
         {"a port of nothing", {"serve", "--port", "", site}, UsageError, "--port needs"},
     };
@@ -161,4 +179,34 @@ TEST_F(ServeTest, BadArgumentsAreRefusedBeforeTheLineOrADiskIsTouched)
             heard << name;
     }
     EXPECT_TRUE(heard.isEmpty()) << heard.join(u' ').toStdString();
+}
+
+// A signal while a page is on the line: the page ends first and its sender hears how, then the
+// service ends.
+TEST_F(ServeTest, ASignalLetsThePageOnTheLineEndFirst)
+{
+    // This unit goes quiet in the middle of the page, which then ends after the answer time-out.
+    unit_ = std::make_unique<SimulatedUnit>(
+        QStringList{QStringLiteral("--silent-after"), QStringLiteral("0"),
+                    QStringLiteral("--fault-type"), QStringLiteral("4")});
+    ASSERT_TRUE(unit_->started());
+    saveSettings(QStringLiteral("Settings/ComPort"), unit_->path());
+    const std::unique_ptr<ChildProcess> serve =
+        startServe({QStringLiteral("--timeout"), QStringLiteral("2")});
+    ASSERT_TRUE(waitForSaid(*serve, "connected to the unit"))
+        << serve->standardErrorSoFar().constData();
+
+    const std::unique_ptr<ChildProcess> page =
+        startCli({QStringLiteral("page"), QStringLiteral("--to"), QStringLiteral("12"),
+                  QStringLiteral("Table 4")},
+                 setting());
+    ASSERT_TRUE(unit_->waitForEvents(QStringLiteral("silent"), 1, 20000));
+    serve->signal(SIGTERM);
+    EXPECT_EQ(page->wait(20000), NotConnected);
+    EXPECT_TRUE(page->standardError().contains("No response from unit."))
+        << page->standardError().constData();
+    EXPECT_EQ(serve->wait(20000), Success) << serve->standardError().constData();
+    EXPECT_TRUE(serve->standardError().contains("ended")) << serve->standardError().constData();
+    EXPECT_FALSE(serve->standardError().contains("lost the unit"))
+        << serve->standardError().constData();
 }

@@ -6,8 +6,8 @@
 #include "PageDesk.h"
 #include "SingleInstance.h"
 
-#include <QLocalSocket>
 #include <QElapsedTimer>
+#include <QLocalSocket>
 #include <QTimer>
 
 #include <gtest/gtest.h>

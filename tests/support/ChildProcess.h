@@ -40,7 +40,7 @@ public:
             const QByteArray name = inherited.left(inherited.indexOf('=') + 1);
             bool replaced = false;
             for (const QString& variable : environment)
-                replaced = replaced || variable.toLocal8Bit().startsWith(name);
+                replaced = replaced || (!name.isEmpty() && variable.toLocal8Bit().startsWith(name));
             if (!replaced)
                 envStore.push_back(inherited);
         }

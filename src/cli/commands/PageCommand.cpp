@@ -1,7 +1,7 @@
 #include "PageCommand.h"
 
-#include "CommandLine.h"
 #include "BlockTransfer.h"
+#include "CommandLine.h"
 #include "ExitCode.h"
 #include "PageRequest.h"
 #include "SingleInstance.h"
@@ -51,7 +51,8 @@ PageCommand::PageCommand()
 
 std::optional<QString> PageCommand::check(const CommandLine& line)
 {
-    const std::optional<uint16_t> localId = PageRequest::parseLocalId(line.parser().value(ToOption));
+    const std::optional<uint16_t> localId =
+        PageRequest::parseLocalId(line.parser().value(ToOption));
     if (!localId || line.arguments().size() < 2)
         return QStringLiteral("page needs --to LOCALID (0 to 9999, digits only) and a text");
     localId_ = *localId;
@@ -83,6 +84,10 @@ int PageCommand::run(const CommandLine& line)
         Cli::fail(QStringLiteral("the running console took the page but did not answer in %1 s; "
                                  "the page may still be sent")
                       .arg(waitMs / 1000));
+        return Cli::NotConnected;
+    case SingleInstance::Handover::Reach::Closed:
+        Cli::fail(QStringLiteral("the running console took the page but ended before it "
+                                 "answered; the page may have been sent"));
         return Cli::NotConnected;
     case SingleInstance::Handover::Reach::Answered:
         break;

@@ -72,7 +72,8 @@ public:
             retryMs_ = ServeCommand::FirstRetryMs;
             const QString notes = heardText();
             sayEvent(QStringLiteral("connected to the unit on %1%2")
-                         .arg(portName(), notes.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(notes)));
+                         .arg(portName(),
+                              notes.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(notes)));
             return;
         }
         sayEvent(QStringLiteral("no connection to the unit on %1 (%2); retrying in %3 s")
@@ -121,10 +122,10 @@ std::optional<QString> checkListenAddress(const CommandLine& line, const QComman
 {
     if (!line.parser().isSet(option))
         return std::nullopt;
-    const std::optional<ListenAddress> parsed =
-        ListenAddress::parse(line.parser().value(option));
+    const std::optional<ListenAddress> parsed = ListenAddress::parse(line.parser().value(option));
     if (!parsed)
-        return QStringLiteral("--%1 takes HOST:PORT, [IPv6]:PORT or PORT, with a port of 1 to 65535")
+        return QStringLiteral(
+                   "--%1 takes HOST:PORT, [IPv6]:PORT or PORT, with a port of 1 to 65535")
             .arg(option.names().first());
     on = true;
     address = *parsed;
@@ -150,11 +151,11 @@ std::optional<QString> ServeCommand::check(const CommandLine& line)
     if (line.arguments().size() > 2)
         return QStringLiteral("serve takes one DBFILE at most; see --help");
     gatewaySettings_ = GatewaySettings::load();
-    if (const std::optional<QString> refusal = checkListenAddress(
-            line, ListenOption, gatewaySettings_.snppOn, gatewaySettings_.snpp))
+    if (const std::optional<QString> refusal =
+            checkListenAddress(line, ListenOption, gatewaySettings_.snppOn, gatewaySettings_.snpp))
         return refusal;
-    if (const std::optional<QString> refusal = checkListenAddress(
-            line, HttpOption, gatewaySettings_.httpOn, gatewaySettings_.http))
+    if (const std::optional<QString> refusal =
+            checkListenAddress(line, HttpOption, gatewaySettings_.httpOn, gatewaySettings_.http))
         return refusal;
     databaseFile_ = line.arguments().size() == 2
                         ? line.arguments()[1]
