@@ -4,7 +4,9 @@
 #include "UnitSession.h"
 
 #include "../support/CliRunner.h"
+#include "../support/GatewayClients.h"
 #include "../support/SimulatedUnit.h"
+#include "../support/SiteBuilder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -167,4 +169,48 @@ TEST_F(CliHandoverTest, AConsoleStartedWhileServeRunsSaysSoAndServeTakesThePages
     EXPECT_EQ(unit.events(QStringLiteral("page")).size(), 1);
     serve->signal(SIGTERM);
     EXPECT_EQ(serve->wait(20000), Success) << serve->standardError().constData();
+}
+
+// The console as a gateway: told to connect at start-up and to listen, it takes pages from
+// Perl's Net::SNPP and from curl with nobody at the window, and names the last one.
+TEST_F(CliHandoverTest, AConsoleThatConnectsAtStartUpTakesSnppAndHttpPages)
+{
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    Database site;
+    SiteBuilder(site.image()).pager(12, 1012).group(7, "Bar", {12});
+    ASSERT_TRUE(site.writeDatabaseFile(dir_.filePath(QStringLiteral("site.dat"))));
+    const quint16 snppPort = GatewayClients::freePort();
+    const quint16 httpPort = GatewayClients::freePort();
+    {
+        QSettings settings(config() + QStringLiteral("/Brindleco Signals/tavolux.conf"),
+                           QSettings::IniFormat);
+        settings.setValue(QStringLiteral("Gateway/SnppOn"), 1);
+        settings.setValue(QStringLiteral("Gateway/SnppListen"),
+                          QStringLiteral("127.0.0.1:%1").arg(snppPort));
+        settings.setValue(QStringLiteral("Gateway/HttpOn"), 1);
+        settings.setValue(QStringLiteral("Gateway/HttpListen"),
+                          QStringLiteral("127.0.0.1:%1").arg(httpPort));
+        settings.setValue(QStringLiteral("Gateway/ConnectAtStart"), 1);
+    }
+    launchConsole(unit, false);
+    ASSERT_TRUE(unit.waitForEvents(QStringLiteral("connect"), 1, 20000))
+        << "the console did not connect at start-up";
+
+    const GatewayClients::Run snpp = GatewayClients::snppPage(
+        snppPort, {QStringLiteral("12"), QStringLiteral("7")}, QStringLiteral("Table 4"));
+    EXPECT_EQ(snpp.exitCode, 0) << snpp.err.constData();
+    const GatewayClients::Run http = GatewayClients::curl(
+        httpPort, QStringLiteral("/pages"),
+        QJsonObject{{QStringLiteral("to"), 12}, {QStringLiteral("text"), QStringLiteral("Bar")}});
+    EXPECT_TRUE(http.out.endsWith("\n200")) << http.out.constData();
+
+    QStringList received;
+    for (const QJsonObject& page : unit.events(QStringLiteral("page")))
+        received << page.value(QStringLiteral("text")).toString();
+    EXPECT_EQ(received, (QStringList{QStringLiteral("12\x1eTable 4\x1e"),
+                                     QStringLiteral("7\x1eTable 4\x1e"),
+                                     QStringLiteral("12\x1e" "Bar\x1e")}));
+    console_->kill();
+    console_->wait();
 }

@@ -1,7 +1,9 @@
 // tavolux-cli serve, the gateway without a window, as a back-office machine runs it: against the
 // simulated unit, with tavolux-cli page handing it pages on the same machine.
 #include "../support/CliRunner.h"
+#include "../support/GatewayClients.h"
 #include "../support/SimulatedUnit.h"
+#include "../support/SiteBuilder.h"
 
 #include "Database.h"
 
@@ -209,4 +211,62 @@ TEST_F(ServeTest, ASignalLetsThePageOnTheLineEndFirst)
     EXPECT_TRUE(serve->standardError().contains("ended")) << serve->standardError().constData();
     EXPECT_FALSE(serve->standardError().contains("lost the unit"))
         << serve->standardError().constData();
+}
+
+// A site's systems page through serve with clients others wrote: Perl's Net::SNPP and curl. The
+// unit receives each page once; what the gateway refuses never reaches it.
+TEST_F(ServeTest, SnppAndHttpClientsPageThroughIt)
+{
+    Database site;
+    SiteBuilder(site.image()).pager(12, 1012).pager(40, 1040).group(7, "Bar", {12, 40});
+    ASSERT_TRUE(site.writeDatabaseFile(sitePath()));
+    const quint16 snppPort = GatewayClients::freePort();
+    const quint16 httpPort = GatewayClients::freePort();
+    const std::unique_ptr<ChildProcess> serve =
+        startServe({QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(snppPort),
+                    QStringLiteral("--http"), QStringLiteral("127.0.0.1:%1").arg(httpPort)});
+    ASSERT_TRUE(waitForSaid(*serve, "connected to the unit"))
+        << serve->standardErrorSoFar().constData();
+
+    const GatewayClients::Run snpp =
+        GatewayClients::snppPage(snppPort, {QStringLiteral("12"), QStringLiteral("7")},
+                                 QStringLiteral("Table 4 is ready"));
+    EXPECT_EQ(snpp.exitCode, 0) << snpp.err.constData();
+    const GatewayClients::Run http = GatewayClients::curl(
+        httpPort, QStringLiteral("/pages"),
+        QJsonObject{{QStringLiteral("to"), 40}, {QStringLiteral("text"), QStringLiteral("Kitchen")}});
+    EXPECT_TRUE(http.out.endsWith("\n200")) << http.out.constData();
+    EXPECT_TRUE(http.out.contains("confirmed")) << http.out.constData();
+    const GatewayClients::Run status = GatewayClients::curl(httpPort, QStringLiteral("/status"));
+    EXPECT_TRUE(status.out.contains("\"connected\":true")) << status.out.constData();
+    // Refused before anything is queued.
+    const GatewayClients::Run unknown = GatewayClients::snppPage(
+        snppPort, {QStringLiteral("13")}, QStringLiteral("nobody"));
+    EXPECT_NE(unknown.exitCode, 0);
+    EXPECT_TRUE(unknown.err.contains("550")) << unknown.err.constData();
+    const GatewayClients::Run tooLong = GatewayClients::curl(
+        httpPort, QStringLiteral("/pages"),
+        QJsonObject{{QStringLiteral("to"), 12}, {QStringLiteral("text"), QString(201, u'x')}});
+    EXPECT_TRUE(tooLong.out.endsWith("\n422")) << tooLong.out.constData();
+
+    QStringList received;
+    for (const QJsonObject& page : unit_->events(QStringLiteral("page")))
+        received << page.value(QStringLiteral("text")).toString();
+    EXPECT_EQ(received, (QStringList{QStringLiteral("12\x1eTable 4 is ready\x1e"),
+                                     QStringLiteral("7\x1eTable 4 is ready\x1e"),
+                                     QStringLiteral("40\x1eKitchen\x1e")}));
+    serve->signal(SIGTERM);
+    EXPECT_EQ(serve->wait(20000), Success) << serve->standardError().constData();
+}
+
+TEST_F(ServeTest, AListenerThatCannotListenEndsItBeforeThePortIsTaken)
+{
+    QTcpServer taken;
+    ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
+    const CliRun run = runCli({QStringLiteral("serve"), QStringLiteral("--listen"),
+                               QStringLiteral("127.0.0.1:%1").arg(taken.serverPort()), sitePath()},
+                              setting());
+    EXPECT_EQ(run.exitCode, PortProblem) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("cannot listen: SNPP on 127.0.0.1:")) << run.err.constData();
+    EXPECT_TRUE(unit_->events(QStringLiteral("connect")).isEmpty());
 }
