@@ -91,7 +91,10 @@ private:
         }
     }
 
-    bool busy() const { return holding_ || closing_ || session_.isWaiting() || session_.isClosed(); }
+    bool busy() const
+    {
+        return holding_ || closing_ || session_.isWaiting() || session_.isClosed();
+    }
 
     void act(const SnppSession::Step& step)
     {
@@ -274,10 +277,9 @@ void SnppServer::checkLogin(quint64 connectionId, const SnppSession::Login& logi
 
 void SnppServer::submit(SnppConnection* connection, const SnppSession::Order& order)
 {
-    desk_.submit(order.recipients, order.text, connection->source(), connection,
-                 [connection](const QList<PageResult>& results) {
-                     connection->sendEnded(results);
-                 });
+    desk_.submit(
+        order.recipients, order.text, connection->source(), connection,
+        [connection](const QList<PageResult>& results) { connection->sendEnded(results); });
 }
 
 void SnppServer::forget(quint64 connectionId, const QHostAddress& peer)

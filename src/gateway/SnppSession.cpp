@@ -62,8 +62,7 @@ bool isBinary(char c)
 SnppSession::SnppSession(bool loginRequired, RecipientCheck recipientCheck)
     : loginRequired_(loginRequired)
     , recipientCheck_(std::move(recipientCheck))
-{
-}
+{}
 
 QByteArray SnppSession::greeting()
 {

@@ -23,7 +23,7 @@ class SnppSession {
 public:
     // Bounds on what one client may ask of the console. A client that breaks one is answered
     // 421 and dropped.
-    static constexpr int MaxLineLength = 1024; // bytes, without the line end
+    static constexpr int MaxLineLength = 1024;   // bytes, without the line end
     static constexpr int MaxMessageBytes = 8192; // the lines of one DATA together
     static constexpr int MaxCommands = 500;
     static constexpr int MaxErrors = 20; // answers of the 500s before the client is dropped
@@ -46,11 +46,11 @@ public:
 
     // What to do after a line.
     struct Step {
-        QByteArray reply; // whole lines, each ended by CR LF
+        QByteArray reply;           // whole lines, each ended by CR LF
         std::optional<Login> login; // check it, then loginChecked()
         std::optional<Order> order; // submit it, then sendEnded()
-        int delayMs = 0; // write the reply only this much later
-        bool close = false; // once the reply is written
+        int delayMs = 0;            // write the reply only this much later
+        bool close = false;         // once the reply is written
     };
 
     SnppSession(bool loginRequired, RecipientCheck recipientCheck);

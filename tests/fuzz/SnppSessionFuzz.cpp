@@ -24,7 +24,8 @@ std::optional<QString> siteCheck(uint16_t localId)
 
 bool knownCode(QByteArrayView code)
 {
-    for (const char* known : {"214", "221", "250", "354", "421", "500", "503", "550", "552", "554"}) {
+    for (const char* known :
+         {"214", "221", "250", "354", "421", "500", "503", "550", "552", "554"}) {
         if (code == known)
             return true;
     }
@@ -98,8 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             QList<PageResult> results;
             const int ending = (choice >> 1) + orders++;
             for (int i = 0; i < order.recipients.size(); ++i)
-                results.append({order.recipients.at(i),
-                                static_cast<PageOutcome>((ending + (i > 0)) % 6), {}});
+                results.append(
+                    {order.recipients.at(i), static_cast<PageOutcome>((ending + (i > 0)) % 6), {}});
             bool allConfirmed = true;
             for (const PageResult& result : results)
                 allConfirmed = allConfirmed && result.outcome == PageOutcome::Confirmed;

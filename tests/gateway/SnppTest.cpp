@@ -141,7 +141,8 @@ TEST(SnppSessionTest, AnswersEachCommandAsTheProtocolSays)
          {}, {}},
         {"a line over 1024 bytes", {"MESS " + QByteArray(1020, 'a')}, {"421 Line Too Long"}, {},
          {}},
-        {"DATA over its bound", QList<QByteArray>{"DATA"} + QList<QByteArray>(9, QByteArray(1000, 'a')),
+        {"DATA over its bound",
+         QList<QByteArray>{"DATA"} + QList<QByteArray>(9, QByteArray(1000, 'a')),
          {"354", "421 Message Too Long"}, {}, {}},
         {"too many errors", QList<QByteArray>(20, "XYZZY"),
          QList<QByteArray>(20, "500") << "421 Too Many Errors", {}, {}},
@@ -482,7 +483,8 @@ TEST_F(SnppServerTest, AnswersWhyWhenTheUnitFailsInTheMiddleOfASend)
         const char* reply;
     };
     const QList<Case> cases = {
-        {"offline", {}, "554 Error, failed: the console is not connected to the unit (local ID 12)"},
+        {"offline", {},
+         "554 Error, failed: the console is not connected to the unit (local ID 12)"},
         {"silent", {QStringLiteral("--silent-after"), QStringLiteral("3")},
          "554 Error, failed: the unit did not answer (local ID 12)"},
         {"hung up", {QStringLiteral("--hangup-after"), QStringLiteral("3")},
