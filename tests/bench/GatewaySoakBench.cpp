@@ -85,6 +85,10 @@ protected:
                 const std::optional<Answer> answer = snpp_ ? snppPage(number) : httpPage(number);
                 if (answer) {
                     answers.push_back(*answer);
+                    // As a site's system would, it gives a gateway that has lost the unit a
+                    // moment before the next page.
+                    if (!answer->sent)
+                        QThread::msleep(100);
                     break;
                 }
                 ++retries;
@@ -304,7 +308,7 @@ int main(int argc, char* argv[])
             continue;
         const double t = event.value(QStringLiteral("t")).toDouble();
         if (lastPageT >= 0)
-            unitPageGapsMs.push_back((t - lastPageT) * 1000.0);
+            unitPageGapsMs.push_back(t - lastPageT);
         lastPageT = t;
         const QRegularExpressionMatch match =
             number.match(event.value(QStringLiteral("text")).toString());
@@ -325,7 +329,8 @@ int main(int argc, char* argv[])
             refusedButReceived += received.contains(answer.page);
             // The reason without the page's own words, so that like counts with like.
             QString reason = answer.reason;
-            reason.remove(QRegularExpression(QStringLiteral("soak \\d{6}")));
+            static const QRegularExpression own(QStringLiteral("soak \\d{6}|\\(local ID \\d+\\)|\"to\":\\d+"));
+            reason.remove(own);
             ++reasons[reason.left(100)];
         }
     }
@@ -358,7 +363,19 @@ int main(int argc, char* argv[])
     std::printf("  faults the unit made:  ");
     for (auto it = faults.cbegin(); it != faults.cend(); ++it)
         std::printf(" %s %d", qPrintable(it.key()), it.value());
-    std::printf("\n  why pages were not sent:\n");
+    std::printf("\n  what serve said (one line an event):\n");
+    QFile said(serveLog);
+    if (said.open(QIODevice::ReadOnly)) {
+        QMap<QString, int> events;
+        static const QRegularExpression detail(QStringLiteral("\\(.*|on /\\S+|retrying in .*"));
+        for (const QByteArray& line : said.readAll().split('\n')) {
+            if (!line.isEmpty())
+                ++events[QString::fromLocal8Bit(line).remove(detail).trimmed()];
+        }
+        for (auto it = events.cbegin(); it != events.cend(); ++it)
+            std::printf("    %5d  %s\n", it.value(), qPrintable(it.key()));
+    }
+    std::printf("  why pages were not sent:\n");
     for (auto it = reasons.cbegin(); it != reasons.cend(); ++it)
         std::printf("    %5d  %s\n", it.value(), qPrintable(it.key()));
     return lost == 0 && twice == 0 && missing == 0 && unanswered == 0 && serveExit == 0 ? 0 : 2;
