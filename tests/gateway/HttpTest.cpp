@@ -1,11 +1,8 @@
 // The HTTP gateway with curl as the site's system, through the real session to the simulated
 // unit on a pty.
 #include "../support/ChildProcess.h"
-#include "../support/SimulatedUnit.h"
-#include "../support/SiteBuilder.h"
-#include "../unit/TestHost.h"
+#include "OnlineSite.h"
 #include "HttpGateway.h"
-#include "PageDesk.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -70,14 +67,11 @@ QString json(const QList<int>& to, const QString& text)
             .toJson(QJsonDocument::Compact));
 }
 
-class HttpTest : public ::testing::Test {
+class HttpTest : public OnlineSite {
 protected:
     void SetUp() override
     {
-        host_.session = &session_;
-        SiteBuilder(host_.image).pager(12, 1012).pager(40, 1040).group(7, "Bar", {12, 40});
-        QObject::connect(&pump_, &QTimer::timeout, &session_, &UnitSession::PumpPages);
-        pump_.start(50);
+        OnlineSite::SetUp();
         token_ = Credentials::makeToken(QStringLiteral("till"));
         settings_.tokens = {token_.stored};
         startGateway();
@@ -92,17 +86,6 @@ protected:
             gateway_->listen({QHostAddress(QHostAddress::LocalHost), 0});
         ASSERT_FALSE(problem) << problem->toStdString();
         ASSERT_NE(gateway_->port(), 0);
-    }
-
-    void startOnline(const QStringList& unitOptions = {})
-    {
-        unit_ = std::make_unique<SimulatedUnit>(unitOptions);
-        ASSERT_TRUE(unit_->started());
-        host_.saved.port = unit_->path();
-        session_.openPort(host_.saved);
-        session_.setAnswerTimeout(300);
-        session_.ConnectCommand();
-        ASSERT_TRUE(session_.isOnline()) << host_.informed.join(u'|').toStdString();
     }
 
     QString url(const QString& path) const
@@ -120,13 +103,6 @@ protected:
                     QStringList{QStringLiteral("--json"), body, url(QStringLiteral("/pages"))});
     }
 
-    QStringList pagesReceived() const
-    {
-        QStringList texts;
-        for (const QJsonObject& page : unit_->events(QStringLiteral("page")))
-            texts << page.value(QStringLiteral("text")).toString();
-        return texts;
-    }
 
     // A raw connection, for what curl will not send.
     std::unique_ptr<QTcpSocket> connectRaw()
@@ -153,16 +129,11 @@ protected:
         return all;
     }
 
-    TestHost host_;
-    UnitSession session_{host_};
-    PageDesk desk_{session_, host_.image};
-    QTimer pump_;
     Credentials::NewToken token_;
     GatewaySettings settings_;
     HttpGateway::Limits limits_;
     bool loopbackIsRemote_ = false;
     std::unique_ptr<HttpGateway> gateway_;
-    std::unique_ptr<SimulatedUnit> unit_;
 };
 
 } // namespace

@@ -1,10 +1,5 @@
 // Pages from outside the window, through the real session and the simulated unit on a pty.
-#include "../support/SimulatedUnit.h"
-#include "../support/SiteBuilder.h"
-#include "../unit/TestHost.h"
-#include "PageDesk.h"
-
-#include <QTimer>
+#include "OnlineSite.h"
 
 #include <gtest/gtest.h>
 
@@ -12,27 +7,8 @@
 
 namespace {
 
-class PageDeskTest : public ::testing::Test {
+class PageDeskTest : public OnlineSite {
 protected:
-    void SetUp() override
-    {
-        host_.session = &session_;
-        SiteBuilder(host_.image).pager(12, 1012).pager(40, 1040).group(7, "Bar", {12, 40});
-        QObject::connect(&pump_, &QTimer::timeout, &session_, &UnitSession::PumpPages);
-        pump_.start(50);
-    }
-
-    void startOnline(const QStringList& unitOptions = {})
-    {
-        unit_ = std::make_unique<SimulatedUnit>(unitOptions);
-        ASSERT_TRUE(unit_->started());
-        host_.saved.port = unit_->path();
-        session_.openPort(host_.saved);
-        session_.setAnswerTimeout(300);
-        session_.ConnectCommand();
-        ASSERT_TRUE(session_.isOnline()) << host_.informed.join(u'|').toStdString();
-    }
-
     // Submits and waits for the answer.
     std::optional<QList<PageResult>> page(const QList<uint16_t>& recipients, const QString& text)
     {
@@ -52,12 +28,7 @@ protected:
         return found;
     }
 
-    TestHost host_;
-    UnitSession session_{host_};
-    PageDesk desk_{session_, host_.image};
     QObject context_;
-    QTimer pump_;
-    std::unique_ptr<SimulatedUnit> unit_;
 };
 
 } // namespace

@@ -1,11 +1,8 @@
 // The SNPP gateway: the conversation on its own, then real clients (Perl's Net::SNPP and raw
 // sockets on loopback) through the server, the desk and the real session to the simulated unit.
 #include "../support/ChildProcess.h"
-#include "../support/SimulatedUnit.h"
-#include "../support/SiteBuilder.h"
-#include "../unit/TestHost.h"
+#include "OnlineSite.h"
 #include "Credentials.h"
-#include "PageDesk.h"
 #include "SnppServer.h"
 #include "SnppSession.h"
 
@@ -303,14 +300,11 @@ private:
     QByteArray received_;
 };
 
-class SnppServerTest : public ::testing::Test {
+class SnppServerTest : public OnlineSite {
 protected:
     void SetUp() override
     {
-        host_.session = &session_;
-        SiteBuilder(host_.image).pager(12, 1012).pager(40, 1040).group(7, "Bar", {12, 40});
-        QObject::connect(&pump_, &QTimer::timeout, &session_, &UnitSession::PumpPages);
-        pump_.start(50);
+        OnlineSite::SetUp();
         QObject::connect(&desk_, &PageDesk::pageTaken,
                          [this](const QString& source, uint16_t id, const QString&) {
                              taken_ << QStringLiteral("%1: %2").arg(source).arg(id);
@@ -324,24 +318,6 @@ protected:
         ASSERT_NE(server_->port(), 0);
     }
 
-    void startOnline(const QStringList& unitOptions = {})
-    {
-        unit_ = std::make_unique<SimulatedUnit>(unitOptions);
-        ASSERT_TRUE(unit_->started());
-        host_.saved.port = unit_->path();
-        session_.openPort(host_.saved);
-        session_.setAnswerTimeout(300);
-        session_.ConnectCommand();
-        ASSERT_TRUE(session_.isOnline()) << host_.informed.join(u'|').toStdString();
-    }
-
-    QStringList pagesAtUnit() const
-    {
-        QStringList texts;
-        for (const QJsonObject& page : unit_->events(QStringLiteral("page")))
-            texts << page.value(QStringLiteral("text")).toString();
-        return texts;
-    }
 
     // Runs a Perl script against the server while the event loop serves it; its exit code.
     int runPerl(const QString& script, const QStringList& arguments = {})
@@ -360,11 +336,6 @@ protected:
         return code.value_or(-2);
     }
 
-    TestHost host_;
-    UnitSession session_{host_};
-    PageDesk desk_{session_, host_.image};
-    QTimer pump_;
-    std::unique_ptr<SimulatedUnit> unit_;
     std::unique_ptr<SnppServer> server_;
     QStringList taken_;
     QByteArray perlOutput_;
@@ -399,7 +370,7 @@ TEST_F(SnppServerTest, PerlsSnppClientPagesTheUnitOnceAPage)
     EXPECT_TRUE(perlOutput_.contains("unknown: 550 Error, Invalid Pager ID: no pager or group "
                                      "has local ID 13"))
         << perlOutput_.toStdString();
-    EXPECT_EQ(pagesAtUnit(), (QStringList{QStringLiteral("12\x1eTable 4 is ready\x1e"),
+    EXPECT_EQ(pagesReceived(), (QStringList{QStringLiteral("12\x1eTable 4 is ready\x1e"),
                                          QStringLiteral("7\x1eTable 4 is ready\x1e"),
                                          QStringLiteral("40\x1eKitchen\r\n.5 minutes\x1e")}));
     EXPECT_EQ(taken_, (QStringList{QStringLiteral("SNPP 127.0.0.1: 12"),
@@ -415,7 +386,7 @@ TEST_F(SnppServerTest, FromAfarPerlsClientLogsInAndItsLoginNamesThePages)
     EXPECT_TRUE(perlOutput_.contains("550 Error, LOGIn First")) << perlOutput_.toStdString();
     ASSERT_EQ(runPerl(QString::fromLatin1(perlClient), {QStringLiteral("desk")}), 0)
         << perlOutput_.toStdString();
-    EXPECT_EQ(pagesAtUnit().size(), 3);
+    EXPECT_EQ(pagesReceived().size(), 3);
     ASSERT_EQ(taken_.size(), 3);
     EXPECT_EQ(taken_.first(), QStringLiteral("SNPP 127.0.0.1 (desk): 12"));
 }
@@ -464,7 +435,7 @@ TEST_F(SnppServerTest, AHostileClientIsAnsweredAndDroppedAndPagesNothing)
         EXPECT_TRUE(client.closedByServer());
         EXPECT_GE(clock.elapsed(), c.atLeastMs);
     }
-    EXPECT_TRUE(pagesAtUnit().isEmpty());
+    EXPECT_TRUE(pagesReceived().isEmpty());
     EXPECT_TRUE(QTest::qWaitFor([this] { return server_->clientCount() == 0; }, 5000));
 
     // And the console still pages for a client that keeps the rules.
@@ -472,7 +443,7 @@ TEST_F(SnppServerTest, AHostileClientIsAnsweredAndDroppedAndPagesNothing)
     RawClient polite(server_->port());
     polite.socket.write("PAGE 12\r\nMESS Table 4\r\nSEND\r\n");
     EXPECT_EQ(polite.lines(4).value(3), QByteArray("250 Message Sent Successfully"));
-    EXPECT_EQ(pagesAtUnit(), QStringList{QStringLiteral("12\x1eTable 4\x1e")});
+    EXPECT_EQ(pagesReceived(), QStringList{QStringLiteral("12\x1eTable 4\x1e")});
 }
 
 TEST_F(SnppServerTest, AnswersWhyWhenTheUnitFailsInTheMiddleOfASend)
