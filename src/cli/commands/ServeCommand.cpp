@@ -192,6 +192,15 @@ int ServeCommand::run(const CommandLine& line)
             Cli::fail(QStringLiteral("cannot listen: ") + problem);
         return Cli::PortProblem;
     }
+    // As the settings window warns: facing the network with nobody allowed in pages no one.
+    if (gatewaySettings_.snppOn && !gatewaySettings_.snpp.isLoopback() &&
+        gatewaySettings_.logins.isEmpty())
+        sayEvent(QStringLiteral("SNPP listens on %1 with no login: other machines cannot page")
+                     .arg(gatewaySettings_.snpp.text()));
+    if (gatewaySettings_.httpOn && !gatewaySettings_.http.isLoopback() &&
+        gatewaySettings_.tokens.isEmpty())
+        sayEvent(QStringLiteral("HTTP listens on %1 with no token: other machines cannot page")
+                     .arg(gatewaySettings_.http.text()));
     if (const std::optional<int> failed = openPort(unit))
         return *failed;
 
