@@ -32,7 +32,9 @@ if [ "${1:-}" = "--tsan" ]; then
     "$dir/tests/tavolux_core_tests"
     "$dir/tests/tavolux_unit_tests"
     QT_NO_GLIB=1 "$dir/tests/tavolux_unit_tests"
-    "$dir/tests/tavolux_gateway_tests"
+    # Not the login commands' terminal tests: the command is one thread, and the sanitizer holds a
+    # signal that lands as the command enters poll() until poll() returns.
+    "$dir/tests/tavolux_gateway_tests" --gtest_filter='-CliGatewayTest.*'
     exit 0
 fi
 
