@@ -504,7 +504,7 @@ void MainWindow::sendCommand()
     const auto id = static_cast<uint16_t>(SortableList::itemValue(selected.first()));
     const QString text = message_->toPlainText();
     const QByteArray record = UnitSession::pageRecord(id, text);
-    session_->QueuePage(record);
+    session_->QueuePage(record, {PageOrigin::Source::MessageBox, {}, {}});
     if (session_->isOnline()) {
         sentMessages_.append({record, id, text});
         message_->clear();

@@ -162,18 +162,20 @@ void CoasterPanel::sendMode()
         alertCode(isOn(SettingsStore::BeepState), isOn(SettingsStore::FlashState),
                   isOn(SettingsStore::VibeState));
     if (!code.isEmpty()) {
-        session_.QueuePage(coasterPage(group, code));
+        session_.QueuePage(coasterPage(group, code), {PageOrigin::Source::CoasterAlert, {}, {}});
         // The line may have gone with that page, and the queue has said so; the range page
         // would only say it again.
         if (!session_.isOnline())
             return;
     }
-    session_.QueuePage(coasterPage(group, isOn(SettingsStore::RangeState) ? "9494" : "9393"));
+    session_.QueuePage(coasterPage(group, isOn(SettingsStore::RangeState) ? "9494" : "9393"),
+                       {PageOrigin::Source::CoasterRange, {}, {}});
 }
 
 void CoasterPanel::locate()
 {
-    session_.QueuePage(coasterPage(image_.settings().value(UnitSettings::locateCapCode), " "));
+    session_.QueuePage(coasterPage(image_.settings().value(UnitSettings::locateCapCode), " "),
+                       {PageOrigin::Source::CoasterLocate, {}, {}});
 }
 
 void CoasterPanel::closeEvent(QCloseEvent* event)

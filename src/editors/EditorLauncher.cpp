@@ -15,7 +15,8 @@ bool EditorLauncher::open(int command, QWidget* parent, Database& database, Unit
 {
     // A test page carries the ten digits, so that the pager shows whether it displays them all.
     auto testPage = [&session](uint16_t localId) {
-        session.QueuePage(UnitSession::pageRecord(localId, QStringLiteral("0123456789")));
+        session.QueuePage(UnitSession::pageRecord(localId, QStringLiteral("0123456789")),
+                          {PageOrigin::Source::TestPage, {}, {}});
     };
     switch (command) {
     case PagersCommand: {

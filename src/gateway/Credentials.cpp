@@ -25,8 +25,8 @@ QByteArray derive(const QByteArray& secret, const QByteArray& salt, int iteratio
 {
     if (iterations == 0)
         return QCryptographicHash::hash(secret, QCryptographicHash::Sha256);
-    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, secret, salt,
-                                              iterations, HashBytes);
+    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, secret, salt, iterations,
+                                              HashBytes);
 }
 
 std::optional<QByteArray> fromBase64(const QString& text)
@@ -98,8 +98,9 @@ bool verifyLogin(const QList<Credential>& logins, const QString& name, const QBy
 {
     // Made once: a name no one has is checked against it, at the same cost.
     static const Credential nobody = makeLogin({}, randomBytes(HashBytes));
-    const auto known = std::find_if(logins.begin(), logins.end(),
-                                    [&name](const Credential& login) { return login.name == name; });
+    const auto known = std::find_if(logins.begin(), logins.end(), [&name](const Credential& login) {
+        return login.name == name;
+    });
     const bool match = matches(known == logins.end() ? nobody : *known, password);
     return known != logins.end() && match;
 }
@@ -111,12 +112,20 @@ NewToken makeToken(const QString& name)
     return {token, Credential{name, {}, derive(token, {}, 0), 0}};
 }
 
+std::optional<QString> tokenName(const QList<Credential>& tokens, const QByteArray& token)
+{
+    // Every stored token is compared, so that the time taken tells nothing of which matched.
+    std::optional<QString> name;
+    for (const Credential& stored : tokens) {
+        if (stored.iterations == 0 && matches(stored, token) && !name)
+            name = stored.name;
+    }
+    return name;
+}
+
 bool verifyToken(const QList<Credential>& tokens, const QByteArray& token)
 {
-    bool match = false;
-    for (const Credential& stored : tokens)
-        match |= stored.iterations == 0 && matches(stored, token);
-    return match;
+    return tokenName(tokens, token).has_value();
 }
 
 } // namespace Credentials

@@ -43,5 +43,7 @@ struct NewToken {
 NewToken makeToken(const QString& name);
 // Any stored token matches.
 bool verifyToken(const QList<Credential>& tokens, const QByteArray& token);
+// The name of the stored token that matches, if any.
+std::optional<QString> tokenName(const QList<Credential>& tokens, const QByteArray& token);
 
 } // namespace Credentials

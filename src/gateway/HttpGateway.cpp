@@ -540,11 +540,14 @@ void HttpGateway::handle(const QHttpServerRequest& request, QTcpSocket* socket)
                            {{"Retry-After", "60"}});
         return;
     }
+    // A trusted peer may still name itself with a token; the history keeps the name.
+    const QByteArray authorization = request.value("Authorization").trimmed();
+    const bool bearer = authorization.size() > 7 &&
+                        authorization.left(7).compare("Bearer ", Qt::CaseInsensitive) == 0;
+    const std::optional<QString> tokenName =
+        bearer ? Credentials::tokenName(tokens_, authorization.mid(7).trimmed()) : std::nullopt;
     if (!trusted) {
-        const QByteArray authorization = request.value("Authorization").trimmed();
-        const bool bearer = authorization.size() > 7 &&
-                            authorization.left(7).compare("Bearer ", Qt::CaseInsensitive) == 0;
-        if (!bearer || !Credentials::verifyToken(tokens_, authorization.mid(7).trimmed())) {
+        if (!tokenName) {
             connection->answer(
                 responder, PageJson::Unauthorized,
                 PageJson::error(bearer ? QStringLiteral("the token is not one this gateway "
@@ -592,7 +595,8 @@ void HttpGateway::handle(const QHttpServerRequest& request, QTcpSocket* socket)
 
     connection->await();
     auto pending = std::make_shared<QHttpServerResponder>(std::move(responder));
-    desk_.submit(page.recipients, page.text, QStringLiteral("HTTP %1").arg(peer.toString()),
+    desk_.submit(page.recipients, page.text,
+                 {PageOrigin::Source::Http, peer.toString(), tokenName.value_or(QString())},
                  connection, [connection, pending](const QList<PageResult>& results) {
                      connection->answer(*pending, PageJson::status(results),
                                         PageJson::answer(results));

@@ -74,8 +74,7 @@ PageDesk::PageDesk(UnitSession& session, const ConfigurationImage& image, QObjec
 
 PageDesk::~PageDesk() = default;
 
-std::optional<QString> PageDesk::check(const QList<uint16_t>& recipients,
-                                       const QString& text) const
+std::optional<QString> PageDesk::check(const QList<uint16_t>& recipients, const QString& text) const
 {
     if (recipients.isEmpty())
         return QStringLiteral("no recipient was given");
@@ -89,7 +88,7 @@ std::optional<QString> PageDesk::check(const QList<uint16_t>& recipients,
 }
 
 void PageDesk::submit(const QList<uint16_t>& recipients, const QString& text,
-                      const QString& source, QObject* context, Done done)
+                      const PageOrigin& origin, QObject* context, Done done)
 {
     const quint64 requestId = ++lastRequest_;
     Request& request = requests_[requestId];
@@ -97,16 +96,16 @@ void PageDesk::submit(const QList<uint16_t>& recipients, const QString& text,
     request.done = std::move(done);
     for (const uint16_t localId : recipients)
         request.results.append({localId, PageOutcome::Offline, {}});
-    if (session_.isOnline()) {
-        for (int i = 0; i < recipients.size(); ++i) {
-            const UnitSession::PageTicket ticket =
-                session_.QueuePage(UnitSession::pageRecord(recipients.at(i), text));
-            if (ticket == 0)
-                continue;
-            tickets_.insert(ticket, {requestId, i});
-            ++request.open;
-            emit pageTaken(source, recipients.at(i), text);
-        }
+    // Offline, each page is still handed to the session, which refuses it without alerting
+    // the window's user, so that the history keeps the refusal.
+    for (int i = 0; i < recipients.size(); ++i) {
+        const UnitSession::PageTicket ticket =
+            session_.QueuePage(UnitSession::pageRecord(recipients.at(i), text), origin);
+        if (ticket == 0)
+            continue;
+        tickets_.insert(ticket, {requestId, i});
+        ++request.open;
+        emit pageTaken(senderText(origin), recipients.at(i), text);
     }
     if (request.open == 0)
         QTimer::singleShot(0, this, [this, requestId] { finish(requestId); });
@@ -132,4 +131,21 @@ void PageDesk::finish(quint64 requestId)
     const Request request = requests_.take(requestId);
     if (request.context && request.done)
         request.done(request.results);
+}
+
+QString PageDesk::senderText(const PageOrigin& origin)
+{
+    switch (origin.source) {
+    case PageOrigin::Source::Snpp:
+    case PageOrigin::Source::Http: {
+        QString text = (origin.source == PageOrigin::Source::Snpp ? QStringLiteral("SNPP ")
+                                                                  : QStringLiteral("HTTP ")) +
+                       origin.peer;
+        if (!origin.login.isEmpty())
+            text += QStringLiteral(" (%1)").arg(origin.login);
+        return text;
+    }
+    default:
+        return QStringLiteral("tavolux-cli");
+    }
 }

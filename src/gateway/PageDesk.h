@@ -58,9 +58,12 @@ public:
     // Queues a checked request (one page per recipient, in order) and calls done, on this
     // thread and never before submit has returned, once every page has ended: all Offline at
     // once when the console is not connected. done is not called once context is gone.
-    // source names the sender for the status bar and the history ("SNPP 10.0.0.7 (desk)").
-    void submit(const QList<uint16_t>& recipients, const QString& text, const QString& source,
+    // origin names the sender for the status bar and the history.
+    void submit(const QList<uint16_t>& recipients, const QString& text, const PageOrigin& origin,
                 QObject* context, Done done);
+
+    // How the status bar names a sender: "SNPP 10.0.0.7 (desk)", "HTTP ::1", "tavolux-cli".
+    static QString senderText(const PageOrigin& origin);
 
 signals:
     // A page from outside was queued: the window names the last one and its source.

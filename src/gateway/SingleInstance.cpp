@@ -162,8 +162,8 @@ void SingleInstance::answerPage(QLocalSocket* socket, const QByteArray& request)
     if (!desk_) {
         return answer(PagedWord + ' ' + outcomeToken(PageOutcome::Offline) + ' ');
     }
-    desk_->submit({*localId}, *text, QString::fromLatin1(CliSource), socket,
-                  [answer](const QList<PageResult>& results) {
+    desk_->submit({*localId}, *text, {PageOrigin::Source::CommandLine, QStringLiteral("local"), {}},
+                  socket, [answer](const QList<PageResult>& results) {
                       const PageResult& result = results.first();
                       answer(PagedWord + ' ' + outcomeToken(result.outcome) + ' ' +
                              encodeText(result.message));

@@ -38,8 +38,6 @@ public:
     static constexpr int MaxLineBytes = 2048;
     // A caller that has not ended its line by then is dropped.
     static constexpr int RequestTimeoutMs = 5000;
-    // How the running side names the command line in the page's source.
-    static constexpr const char* CliSource = "tavolux-cli";
 
     explicit SingleInstance(const QString& name = QStringLiteral("TAVOLUX3EXISTS"),
                             QObject* parent = nullptr);

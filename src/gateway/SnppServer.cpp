@@ -57,12 +57,9 @@ public:
     }
     ~SnppConnection() override { server_.forget(id_, peer_); }
 
-    QString source() const
+    PageOrigin origin() const
     {
-        QString source = QStringLiteral("SNPP ") + peer_.toString();
-        if (!session_.loginName().isEmpty())
-            source += QStringLiteral(" (%1)").arg(session_.loginName());
-        return source;
+        return {PageOrigin::Source::Snpp, peer_.toString(), session_.loginName()};
     }
 
     void loginChecked(bool accepted) { resume(session_.loginChecked(accepted)); }
@@ -278,7 +275,7 @@ void SnppServer::checkLogin(quint64 connectionId, const SnppSession::Login& logi
 void SnppServer::submit(SnppConnection* connection, const SnppSession::Order& order)
 {
     desk_.submit(
-        order.recipients, order.text, connection->source(), connection,
+        order.recipients, order.text, connection->origin(), connection,
         [connection](const QList<PageResult>& results) { connection->sendEnded(results); });
 }
 

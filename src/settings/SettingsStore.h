@@ -55,6 +55,8 @@ public:
     static constexpr Key GatewayConnectAtStart{"Gateway", "ConnectAtStart"};
     static constexpr Key GatewayLogins{"Gateway", "Logins"};
     static constexpr Key GatewayTokens{"Gateway", "Tokens"};
+    // The page history keeps rows this many days (0: for ever).
+    static constexpr Key HistoryKeepDays{"History", "KeepDays"};
 
     static bool contains(Key key);
     static std::optional<QString> text(Key key);

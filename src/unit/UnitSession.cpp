@@ -271,9 +271,9 @@ void UnitSession::GoOffline()
     if (port_) {
         // The saved settings were usable when the port opened with them; the modes stay.
         const PortSettings saved = host_.savedPortSettings();
-        static_cast<void>(port_->SetLineSetup({saved.baudRate, saved.dataBits, saved.parity,
-                                               saved.stopBits, SerialPort::KeepMode,
-                                               SerialPort::KeepMode}));
+        static_cast<void>(
+            port_->SetLineSetup({saved.baudRate, saved.dataBits, saved.parity, saved.stopBits,
+                                 SerialPort::KeepMode, SerialPort::KeepMode}));
     }
     dropQueue();
     pageBusy_ = false;
@@ -292,15 +292,36 @@ QList<QByteArray> UnitSession::pageQueue() const
     return records;
 }
 
-UnitSession::PageTicket UnitSession::QueuePage(const QByteArray& record)
+UnitSession::PageTicket UnitSession::QueuePage(const QByteArray& record, const PageOrigin& origin)
 {
     if (!online_) {
-        host_.alert(tr("Message not sent.  Not Connected!"));
+        if (!origin.fromOutside())
+            host_.alert(tr("Message not sent.  Not Connected!"));
+        emit pageQueued(0, record, origin);
         return 0;
     }
     queue_.append({++lastTicket_, record});
+    emit pageQueued(lastTicket_, record, origin);
     emit pageQueueChanged();
     return lastTicket_;
+}
+
+std::optional<UnitSession::PageRecordFields> UnitSession::parsePageRecord(const QByteArray& record)
+{
+    const QList<QByteArray> fields = record.split(RecordSeparator);
+    // A record ends with a separator, so its last field is empty.
+    if (fields.size() < 3 || !fields.constLast().isEmpty() || fields.at(0).isEmpty() ||
+        fields.at(0).size() > 9)
+        return std::nullopt;
+    PageRecordFields parsed;
+    for (const char digit : fields.at(0)) {
+        if (digit < '0' || digit > '9')
+            return std::nullopt;
+        parsed.recipient = parsed.recipient * 10 + static_cast<uint32_t>(digit - '0');
+    }
+    parsed.text = QString::fromLatin1(fields.at(1));
+    parsed.text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return parsed;
 }
 
 void UnitSession::endHeadPage(PageEnd end, const QString& reason)
@@ -337,9 +358,9 @@ void UnitSession::PumpPages()
     pageExchange_ = std::make_unique<BlockExchange>(*port_, [this](const QString& text) {
         // The page has failed when its message is shown; whoever waits for it hears at once,
         // not once the user has closed the message.
-        endHeadPage(failureEnd(pageExchange_ ? pageExchange_->failure()
-                                             : BlockTransfer::Failure::None),
-                    text);
+        endHeadPage(
+            failureEnd(pageExchange_ ? pageExchange_->failure() : BlockTransfer::Failure::None),
+            text);
         host_.inform(text);
     });
     pageExchange_->setAnswerTimeout(answerTimeoutMs_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PageOrigin.h"
 #include "PortSettings.h"
 
 #include <QByteArray>
@@ -8,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class BlockExchange;
 class Channel;
@@ -86,8 +88,16 @@ public:
     void StopPageTransfer();
     void GoOnline();
     void GoOffline();
-    // Offline, says so (with its beep), queues nothing and returns 0.
-    PageTicket QueuePage(const QByteArray& record);
+    // Offline, queues nothing and returns 0, after saying so (with its beep) when the page is
+    // the window's own.
+    PageTicket QueuePage(const QByteArray& record, const PageOrigin& origin);
+    // Whom a page record is for (a local ID, or the capcode of a coaster page) and its text
+    // (the coaster page's code), or nothing when it is not a record.
+    struct PageRecordFields {
+        uint32_t recipient = 0;
+        QString text;
+    };
+    static std::optional<PageRecordFields> parsePageRecord(const QByteArray& record);
     // Called on every tick of the window's 50 ms timer: starts the next page when it can.
     void PumpPages();
     void DownloadCommand();
@@ -110,9 +120,13 @@ signals:
     void pageQueueChanged();
     // The unit did not take this page record; the session goes offline after it.
     void pageFailed(const QByteArray& record);
+    // Every call of QueuePage, with the ticket it returned (0: refused, the console was offline).
+    void pageQueued(UnitSession::PageTicket ticket, const QByteArray& record,
+                    const PageOrigin& origin);
     // Every page QueuePage took ends here once, whatever becomes of it; message is what the
     // user was shown about it, if anything.
-    void pageEnded(UnitSession::PageTicket ticket, UnitSession::PageEnd end, const QString& message);
+    void pageEnded(UnitSession::PageTicket ticket, UnitSession::PageEnd end,
+                   const QString& message);
 
 private:
     struct LineSnapshot;

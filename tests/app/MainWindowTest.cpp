@@ -506,8 +506,8 @@ TEST_F(MainWindowTest, TheTickRunsOnlyWhilePagesWaitOrThePointerIsOnAButton)
 
     window->runCommand(ConnectCommand);
     ASSERT_TRUE(window->session().isOnline());
-    window->session().QueuePage(UnitSession::pageRecord(12, QStringLiteral("one")));
-    window->session().QueuePage(UnitSession::pageRecord(12, QStringLiteral("two")));
+    window->session().QueuePage(UnitSession::pageRecord(12, QStringLiteral("one")), {});
+    window->session().QueuePage(UnitSession::pageRecord(12, QStringLiteral("two")), {});
     EXPECT_TRUE(window->isTicking());
     ASSERT_TRUE(unit.waitForEvents(QStringLiteral("page"), 2));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isTicking(); }, 5000));

@@ -122,7 +122,7 @@ bool runThroughSession(UnitSession& session, SoakHost& host, int pages, Outcomes
                          ReconnectDeadlineMs / 1000, number);
             return false;
         }
-        session.QueuePage(UnitSession::pageRecord(recipientOf(number), pageText(number)));
+        session.QueuePage(UnitSession::pageRecord(recipientOf(number), pageText(number)), {});
         const bool over = pumpUntil(
             session,
             [&] {
@@ -175,8 +175,8 @@ bool runThroughDesk(UnitSession& session, SoakHost& host, int pages, int senders
         const int number = next++;
         ++open;
         const qint64 startedNs = clock.nsecsElapsed();
-        desk.submit({recipientOf(number)}, pageText(number), QStringLiteral("soak"), &context,
-                    [&, number, startedNs](const QList<PageResult>& results) {
+        desk.submit({recipientOf(number)}, pageText(number), {PageOrigin::Source::Snpp, {}, {}},
+                    &context, [&, number, startedNs](const QList<PageResult>& results) {
                         --open;
                         lastAnswerMs = clock.elapsed();
                         const PageResult& result = results.first();

@@ -13,8 +13,8 @@ protected:
     std::optional<QList<PageResult>> page(const QList<uint16_t>& recipients, const QString& text)
     {
         std::optional<QList<PageResult>> answer;
-        desk_.submit(recipients, text, QStringLiteral("test"), &context_,
-                     [&answer](const QList<PageResult>& results) { answer = results; });
+        desk_.submit(recipients, text, {PageOrigin::Source::Http, QStringLiteral("::1"), {}},
+                     &context_, [&answer](const QList<PageResult>& results) { answer = results; });
         EXPECT_FALSE(answer) << "answered before submit returned";
         static_cast<void>(QTest::qWaitFor([&answer] { return answer.has_value(); }, 15000));
         return answer;
@@ -51,7 +51,11 @@ TEST_F(PageDeskTest, ChecksRecipientsAndTextBeforeAnythingIsQueued)
         {"100 line breaks and a letter", {12}, QString(100, u'\n') + u'a', "201 characters"},
         {"200 characters", {12}, QString(200, u'a'), nullptr},
         {"a character the unit cannot show", {12}, QStringLiteral("caf\u00e9 \u20ac"), "U+20AC"},
-        {"the record separator", {12}, QStringLiteral("a\x1e" "b"), "U+001E"},
+        {"the record separator",
+         {12},
+         QStringLiteral("a\x1e"
+                        "b"),
+         "U+001E"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -74,15 +78,15 @@ TEST_F(PageDeskTest, AnswersOnlyOnceTheUnitConfirmedEveryPage)
                      });
     const auto results = page({12, 7}, QStringLiteral("Table 4 is ready"));
     ASSERT_TRUE(results);
-    EXPECT_EQ(outcomes(*results), (QList<PageOutcome>{PageOutcome::Confirmed,
-                                                     PageOutcome::Confirmed}));
+    EXPECT_EQ(outcomes(*results),
+              (QList<PageOutcome>{PageOutcome::Confirmed, PageOutcome::Confirmed}));
     const QList<QJsonObject> pages = unit_->events(QStringLiteral("page"));
     ASSERT_EQ(pages.size(), 2);
     EXPECT_EQ(pages[0].value(QStringLiteral("text")).toString(),
               QStringLiteral("12\x1eTable 4 is ready\x1e"));
     EXPECT_EQ(pages[1].value(QStringLiteral("text")).toString(),
               QStringLiteral("7\x1eTable 4 is ready\x1e"));
-    EXPECT_EQ(taken, (QStringList{QStringLiteral("test 12"), QStringLiteral("test 7")}));
+    EXPECT_EQ(taken, (QStringList{QStringLiteral("HTTP ::1 12"), QStringLiteral("HTTP ::1 7")}));
     EXPECT_TRUE(host_.alerted.isEmpty());
 }
 
@@ -103,16 +107,18 @@ TEST_F(PageDeskTest, AFailedPageNamesWhyAndTheRestAreDropped)
         PageOutcome first;
     };
     const QList<Case> cases = {
-        {"silent", {QStringLiteral("--silent-after"), QStringLiteral("0")},
+        {"silent",
+         {QStringLiteral("--silent-after"), QStringLiteral("0")},
          PageOutcome::NoResponse},
-        {"refused", {QStringLiteral("--refuse-length"), QStringLiteral("f9")},
+        {"refused",
+         {QStringLiteral("--refuse-length"), QStringLiteral("f9")},
          PageOutcome::Refused},
-        {"hung up", {QStringLiteral("--hangup-after"), QStringLiteral("0")},
-         PageOutcome::LineLost},
+        {"hung up", {QStringLiteral("--hangup-after"), QStringLiteral("0")}, PageOutcome::LineLost},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        startOnline(c.unitOptions + QStringList{QStringLiteral("--fault-type"), QStringLiteral("4")});
+        startOnline(c.unitOptions +
+                    QStringList{QStringLiteral("--fault-type"), QStringLiteral("4")});
         const auto results = page({12, 40}, QStringLiteral("x"));
         ASSERT_TRUE(results);
         EXPECT_EQ(outcomes(*results), (QList<PageOutcome>{c.first, PageOutcome::Dropped}));
@@ -128,7 +134,7 @@ TEST_F(PageDeskTest, ASenderThatLeftIsNotCalled)
     bool called = false;
     {
         QObject gone;
-        desk_.submit({12}, QStringLiteral("x"), QStringLiteral("test"), &gone,
+        desk_.submit({12}, QStringLiteral("x"), {PageOrigin::Source::Http, {}, {}}, &gone,
                      [&called](const QList<PageResult>&) { called = true; });
     }
     ASSERT_TRUE(unit_->waitForEvents(QStringLiteral("page"), 1));

@@ -182,7 +182,7 @@ TEST_F(UnitSessionTest, PagesGoOutInOrderEachAfterThePreviousIsConfirmed)
     const QStringList texts{QStringLiteral("Table 4 ready"),
                             QStringLiteral("Señor Núñez, reception"), QString(150, u'x')};
     for (int i = 0; i < texts.size(); ++i)
-        session_.QueuePage(UnitSession::pageRecord(static_cast<uint16_t>(12 + i), texts[i]));
+        session_.QueuePage(UnitSession::pageRecord(static_cast<uint16_t>(12 + i), texts[i]), {});
     EXPECT_EQ(session_.pageQueue().size(), 3);
     ASSERT_TRUE(
         waitUntil([&] { return session_.pageQueue().isEmpty() && !session_.isPageBusy(); }));
@@ -209,7 +209,7 @@ TEST_F(UnitSessionTest, AFailedPageDropsTheQueueAndGoesOffline)
     startOnline({QStringLiteral("--nak-checksum"), QStringLiteral("always"),
                  QStringLiteral("--fault-type"), QStringLiteral("4")});
     for (int i = 0; i < 3; ++i)
-        session_.QueuePage(UnitSession::pageRecord(7, QStringLiteral("page %1").arg(i)));
+        session_.QueuePage(UnitSession::pageRecord(7, QStringLiteral("page %1").arg(i)), {});
     ASSERT_TRUE(waitUntil([&] { return !session_.isOnline(); }));
     EXPECT_TRUE(session_.pageQueue().isEmpty());
     EXPECT_FALSE(session_.isPageBusy());
@@ -221,7 +221,7 @@ TEST_F(UnitSessionTest, AFailedPageDropsTheQueueAndGoesOffline)
 
 TEST_F(UnitSessionTest, RefusalsOfferedToTheUser)
 {
-    session_.QueuePage(UnitSession::pageRecord(1, QStringLiteral("hello")));
+    session_.QueuePage(UnitSession::pageRecord(1, QStringLiteral("hello")), {});
     session_.DownloadCommand();
     EXPECT_EQ(
         host_.alerted,
@@ -239,7 +239,7 @@ TEST_F(UnitSessionTest, RefusalsOfferedToTheUser)
     host_.alerted.clear();
     session_.ConnectCommand();
     ASSERT_TRUE(session_.isOnline());
-    session_.QueuePage(UnitSession::pageRecord(1, QStringLiteral("hello")));
+    session_.QueuePage(UnitSession::pageRecord(1, QStringLiteral("hello")), {});
     ASSERT_TRUE(waitUntil([&] { return session_.isPageBusy(); }));
     session_.DownloadCommand();
     session_.StatusCommand();
@@ -277,7 +277,7 @@ TEST_F(UnitSessionTest, DownloadAndUploadRoundTripByteForByte)
     markImage(43);
     host_.calls.clear();
     host_.duringTransfer = [this] {
-        session_.QueuePage(UnitSession::pageRecord(9, QStringLiteral("after")));
+        session_.QueuePage(UnitSession::pageRecord(9, QStringLiteral("after")), {});
     };
     session_.UploadCommand();
     host_.duringTransfer = nullptr;
@@ -429,8 +429,8 @@ TEST_F(UnitSessionTest, AUnitThatGoesQuietOrALineThatBreaksEndsTheExchangeAndGoe
             switch (exchange) {
             case Page:
                 session_.QueuePage(
-                    UnitSession::pageRecord(5, QStringLiteral("Table 4 is ready, please")));
-                session_.QueuePage(UnitSession::pageRecord(6, QStringLiteral("never sent")));
+                    UnitSession::pageRecord(5, QStringLiteral("Table 4 is ready, please")), {});
+                session_.QueuePage(UnitSession::pageRecord(6, QStringLiteral("never sent")), {});
                 EXPECT_TRUE(waitUntil([&] { return !session_.isOnline(); }));
                 break;
             case Download:
@@ -494,7 +494,7 @@ TEST_F(UnitSessionTest, AfterTheLineBrokeConnectOpensThePortAgain)
     session_.setAnswerTimeout(500);
     session_.ConnectCommand();
     ASSERT_TRUE(session_.isOnline());
-    session_.QueuePage(UnitSession::pageRecord(5, QStringLiteral("lost with the line")));
+    session_.QueuePage(UnitSession::pageRecord(5, QStringLiteral("lost with the line")), {});
     ASSERT_TRUE(waitUntil([&] { return !session_.isOnline(); }));
     EXPECT_EQ(host_.informed, QStringList{QStringLiteral("The connection to the unit was lost.")});
 
@@ -504,7 +504,7 @@ TEST_F(UnitSessionTest, AfterTheLineBrokeConnectOpensThePortAgain)
     host_.informed.clear();
     session_.ConnectCommand();
     ASSERT_TRUE(session_.isOnline()) << host_.informed.join(u'|').toStdString();
-    session_.QueuePage(UnitSession::pageRecord(5, QStringLiteral("after the unit came back")));
+    session_.QueuePage(UnitSession::pageRecord(5, QStringLiteral("after the unit came back")), {});
     EXPECT_TRUE(unit_->waitForEvents(QStringLiteral("page"), 1));
     EXPECT_TRUE(host_.informed.isEmpty()) << host_.informed.join(u'|').toStdString();
 }
@@ -528,7 +528,7 @@ TEST_F(UnitSessionTest, RandomFaultsComeBackTheSameForTheSameSeed)
                     session_.ConnectCommand();
                 return session_.isOnline();
             }));
-            session_.QueuePage(UnitSession::pageRecord(1, QStringLiteral("page %1").arg(page)));
+            session_.QueuePage(UnitSession::pageRecord(1, QStringLiteral("page %1").arg(page)), {});
             EXPECT_TRUE(waitUntil([&] {
                 return !session_.isOnline() ||
                        (session_.pageQueue().isEmpty() && !session_.isPageBusy());

@@ -63,7 +63,8 @@ std::optional<QString> PageCommand::check(const CommandLine& line)
 int PageCommand::talk(Unit& unit)
 {
     UnitSession& session = unit.session;
-    session.QueuePage(UnitSession::pageRecord(localId_, text_));
+    session.QueuePage(UnitSession::pageRecord(localId_, text_),
+                      {PageOrigin::Source::CommandLine, {}, {}});
     session.sendQueuedPages();
     return session.isOnline() && session.pageQueue().isEmpty() ? Cli::Success : Cli::TransferFailed;
 }

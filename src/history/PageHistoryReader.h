@@ -1,0 +1,40 @@
+#pragma once
+
+#include "PageHistoryEntry.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// Reads a page history without writing to it: no file is created or changed, not even a
+// journal, so the command line's history and the window may read while others write.
+class PageHistoryReader {
+public:
+    PageHistoryReader();
+    ~PageHistoryReader();
+    PageHistoryReader(const PageHistoryReader&) = delete;
+    PageHistoryReader& operator=(const PageHistoryReader&) = delete;
+
+    // Opens path to read. A file that does not exist reads as an empty history. Otherwise the
+    // reason it cannot be read (not a history, damaged, of a newer version) is returned.
+    std::optional<QString> open(const QString& path);
+
+    // How many rows the filter keeps.
+    qint64 count(const HistoryFilter& filter);
+    // At most limit rows the filter keeps, in order, from offset on.
+    QList<PageHistoryEntry> rows(const HistoryFilter& filter, const HistoryOrder& order,
+                                 qint64 offset, int limit);
+    // Every row the filter keeps, in order, one at a time; each returns false to stop. Returns
+    // false when reading failed (lastError() says why).
+    bool forEach(const HistoryFilter& filter, const HistoryOrder& order,
+                 const std::function<bool(const PageHistoryEntry&)>& visit);
+
+    QString lastError() const { return lastError_; }
+
+private:
+    QString connection_;
+    bool empty_ = true;
+    QString lastError_;
+};
