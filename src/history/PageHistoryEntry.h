@@ -54,13 +54,13 @@ struct PageHistoryEntry {
 // What a search of the history keeps. Every part is optional; an empty filter keeps every row.
 struct HistoryFilter {
     // Queued at or after since, before until (milliseconds since the epoch, UTC).
-    std::optional<qint64> sinceMs;
-    std::optional<qint64> untilMs;
-    std::optional<uint32_t> recipient;
+    std::optional<qint64> sinceMs = {};
+    std::optional<qint64> untilMs = {};
+    std::optional<uint32_t> recipient = {};
     // In the text or the name, without regard to case (ASCII letters).
-    QString search;
+    QString search = {};
     // Empty keeps every outcome.
-    QList<HistoryOutcome> outcomes;
+    QList<HistoryOutcome> outcomes = {};
 };
 
 // The columns a history list sorts on.

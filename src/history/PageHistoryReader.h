@@ -34,7 +34,11 @@ public:
     QString lastError() const { return lastError_; }
 
 private:
+    bool visit(const HistoryFilter& filter, const HistoryOrder& order, const QString& limit,
+               const std::function<bool(const PageHistoryEntry&)>& visitor);
+
     QString connection_;
     bool empty_ = true;
+    int version_ = 0;
     QString lastError_;
 };

@@ -36,4 +36,6 @@ struct PageOrigin {
     static QString key(Source source);
     static std::optional<Source> fromKey(const QString& key);
     static constexpr int SourceCount = 8;
+
+    bool operator==(const PageOrigin&) const = default;
 };

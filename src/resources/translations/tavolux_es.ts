@@ -1139,6 +1139,41 @@ Add some now?</source>
     </message>
 </context>
 <context>
+    <name>PageHistory</name>
+    <message>
+        <source>The page history %1 cannot be written: %2. Pages are sent all the same.</source>
+        <translation>No se puede escribir el historial de mensajes %1: %2. Los mensajes se envían igualmente.</translation>
+    </message>
+    <message>
+        <source>its folder cannot be made</source>
+        <translation>no se puede crear su carpeta</translation>
+    </message>
+    <message>
+        <source>it is not a page history</source>
+        <translation>no es un historial de mensajes</translation>
+    </message>
+    <message>
+        <source>a newer version of the program wrote it</source>
+        <translation>lo escribió una versión más reciente del programa</translation>
+    </message>
+    <message>
+        <source>The page history was damaged. It was moved to %1 and a new one begun.</source>
+        <translation>El historial de mensajes estaba dañado. Se ha movido a %1 y se ha empezado uno nuevo.</translation>
+    </message>
+    <message>
+        <source>Old pages cannot be removed from the page history: %1</source>
+        <translation>No se pueden quitar los mensajes antiguos del historial: %1</translation>
+    </message>
+    <message>
+        <source>%1 is not a file</source>
+        <translation>%1 no es un archivo</translation>
+    </message>
+    <message>
+        <source>The page history %1 cannot be read: %2</source>
+        <translation>No se puede leer el historial de mensajes %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>PagersDialog</name>
     <message>
         <source>Pagers</source>

@@ -1,0 +1,366 @@
+#include "PageHistory.h"
+
+#include "HistorySql.h"
+#include "SettingsStore.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+#include <QVariant>
+
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+
+// A writer that another program holds the file from waits this long before the attempt fails.
+constexpr int BusyTimeoutMs = 5000;
+// Rows that could not be written are tried again this often, and kept up to this many.
+constexpr int RetryMs = 5000;
+constexpr int MaxUnwritten = 10000;
+// The clean-up removes old rows this many at a time, each batch its own short transaction.
+constexpr int CleanUpBatch = 5000;
+constexpr qint64 DayMs = 24LL * 60 * 60 * 1000;
+
+} // namespace
+
+// The writing thread's side: the connection, the rows still to write, the clean-up.
+class HistoryWriter : public QObject {
+public:
+    HistoryWriter(PageHistory& history, QString path)
+        : history_(history)
+        , path_(std::move(path))
+        , connection_(QStringLiteral("page-history-writer-%1").arg(quintptr(this)))
+    {}
+    ~HistoryWriter() override { close(); }
+
+    // What the caller's side hands over, under mutex.
+    std::mutex mutex;
+    std::condition_variable settledChanged;
+    QList<PageHistoryEntry> handedOver;
+    qint64 recorded = 0;
+    qint64 settled = 0;
+
+    void drain();
+    void setRetentionDays(int days);
+
+private:
+    bool ensureOpen();
+    bool openOnce(QString* problem, bool* damaged);
+    void close();
+    bool write();
+    std::optional<QSqlError> insertUnwritten();
+    void moveAside();
+    void cleanUp();
+    void say(const QString& message);
+    void sayCannotWrite(const QString& why);
+    void retryLater();
+    QSqlDatabase database() const { return QSqlDatabase::database(connection_, false); }
+
+    PageHistory& history_;
+    const QString path_;
+    const QString connection_;
+    bool open_ = false;
+    QList<PageHistoryEntry> unwritten_;
+    QString said_;
+    QTimer* retry_ = nullptr;
+    QTimer* daily_ = nullptr;
+    int retentionDays_ = 0;
+};
+
+void HistoryWriter::drain()
+{
+    qint64 taken = 0;
+    {
+        std::lock_guard lock(mutex);
+        taken = handedOver.size();
+        unwritten_ += std::exchange(handedOver, {});
+    }
+    // A history that stays unwritable for long keeps only the newest rows.
+    if (unwritten_.size() > MaxUnwritten)
+        unwritten_.remove(0, unwritten_.size() - MaxUnwritten);
+    if (!unwritten_.isEmpty() && !write())
+        retryLater();
+    {
+        std::lock_guard lock(mutex);
+        settled += taken;
+    }
+    settledChanged.notify_all();
+}
+
+void HistoryWriter::sayCannotWrite(const QString& why)
+{
+    say(PageHistory::tr("The page history %1 cannot be written: %2. Pages are sent all the same.")
+            .arg(QDir::toNativeSeparators(path_), why));
+}
+
+void HistoryWriter::retryLater()
+{
+    if (!retry_) {
+        retry_ = new QTimer(this);
+        retry_->setSingleShot(true);
+        retry_->setInterval(RetryMs);
+        connect(retry_, &QTimer::timeout, this, [this] { drain(); });
+    }
+    if (!retry_->isActive())
+        retry_->start();
+}
+
+void HistoryWriter::say(const QString& message)
+{
+    if (message == said_)
+        return;
+    said_ = message;
+    emit history_.problem(message);
+}
+
+bool HistoryWriter::ensureOpen()
+{
+    if (open_)
+        return true;
+    QString problem;
+    bool damaged = false;
+    if (!openOnce(&problem, &damaged) && damaged) {
+        moveAside();
+        openOnce(&problem, &damaged);
+    }
+    if (!open_)
+        sayCannotWrite(problem);
+    return open_;
+}
+
+bool HistoryWriter::openOnce(QString* problem, bool* damaged)
+{
+    close();
+    if (!QDir().mkpath(QFileInfo(path_).absolutePath())) {
+        *problem = PageHistory::tr("its folder cannot be made");
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
+    db.setDatabaseName(path_);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+    auto failed = [&](const QSqlError& error) {
+        *problem = HistorySql::describe(error);
+        *damaged = HistorySql::isDamage(error);
+        return false;
+    };
+    if (!db.open())
+        return failed(db.lastError());
+    // Looked at before anything is changed: another program's file, or a newer one, is left
+    // exactly as it is.
+    QSqlError error;
+    const std::optional<HistorySql::FileState> state = HistorySql::inspect(db, &error);
+    if (!state)
+        return failed(error);
+    if (state->foreign) {
+        *problem = PageHistory::tr("it is not a page history");
+        *damaged = true;
+        return false;
+    }
+    if (state->version > HistorySql::CurrentVersion) {
+        *problem = PageHistory::tr("a newer version of the program wrote it");
+        return false;
+    }
+    QSqlQuery query(db);
+    // WAL lets the console, the command line and the gateway write while others read.
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+        return failed(query.lastError());
+    query.finish(); // a statement left open would keep the transactions below from committing
+    if (const std::optional<QSqlError> migrateError = HistorySql::createOrMigrate(db))
+        return failed(*migrateError);
+    // After a crash WAL keeps the file sound; a power cut may lose the last page or two.
+    query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    open_ = true;
+    return true;
+}
+
+void HistoryWriter::close()
+{
+    open_ = false;
+    if (!QSqlDatabase::contains(connection_))
+        return;
+    database().close();
+    QSqlDatabase::removeDatabase(connection_);
+}
+
+void HistoryWriter::moveAside()
+{
+    close();
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = path_ + QStringLiteral(".damaged-") + stamp;
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = path_ + QStringLiteral(".damaged-%1-%2").arg(stamp).arg(n);
+    if (!QFile::rename(path_, aside))
+        return; // opening says why the history cannot be written
+    // The journal belongs with the file it was written for; the shared-memory index is
+    // rebuilt from it.
+    QFile::rename(path_ + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
+    QFile::remove(path_ + QStringLiteral("-shm"));
+    emit history_.problem(
+        PageHistory::tr("The page history was damaged. It was moved to %1 and a new one begun.")
+            .arg(QDir::toNativeSeparators(aside)));
+}
+
+std::optional<QSqlError> HistoryWriter::insertUnwritten()
+{
+    QSqlDatabase db = database();
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return query.lastError();
+    query.prepare(QStringLiteral(
+        "INSERT INTO pages (queued_at, ended_at, source, peer, login, recipient, name, text, "
+        "outcome, reason) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    // A null text would bind as NULL, which the columns refuse.
+    auto text = [](const QString& value) {
+        return value.isNull() ? QStringLiteral("") : value;
+    };
+    std::optional<QSqlError> error;
+    for (const PageHistoryEntry& entry : std::as_const(unwritten_)) {
+        query.addBindValue(entry.queuedMs);
+        query.addBindValue(entry.endedMs);
+        query.addBindValue(PageOrigin::key(entry.origin.source));
+        query.addBindValue(text(entry.origin.peer));
+        query.addBindValue(text(entry.origin.login));
+        query.addBindValue(static_cast<qlonglong>(entry.recipient));
+        query.addBindValue(text(entry.name));
+        query.addBindValue(text(entry.text));
+        query.addBindValue(static_cast<int>(entry.outcome));
+        query.addBindValue(text(entry.reason));
+        if (!query.exec()) {
+            error = query.lastError();
+            break;
+        }
+    }
+    query.finish();
+    if (!error && !query.exec(QStringLiteral("COMMIT")))
+        error = query.lastError();
+    if (error)
+        query.exec(QStringLiteral("ROLLBACK"));
+    return error;
+}
+
+bool HistoryWriter::write()
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!ensureOpen())
+            return false;
+        const std::optional<QSqlError> error = insertUnwritten();
+        if (!error) {
+            unwritten_.clear();
+            said_.clear();
+            emit history_.written();
+            return true;
+        }
+        if (HistorySql::isDamage(*error)) {
+            moveAside();
+            continue;
+        }
+        if (!HistorySql::isBusy(*error))
+            close(); // opened afresh next time: the folder or the disk may have come back
+        sayCannotWrite(HistorySql::describe(*error));
+        return false;
+    }
+    return false;
+}
+
+void HistoryWriter::setRetentionDays(int days)
+{
+    retentionDays_ = std::max(0, days);
+    if (!daily_) {
+        daily_ = new QTimer(this);
+        daily_->setInterval(DayMs);
+        connect(daily_, &QTimer::timeout, this, &HistoryWriter::cleanUp);
+    }
+    if (retentionDays_ == 0) {
+        daily_->stop();
+        return;
+    }
+    daily_->start();
+    cleanUp();
+}
+
+void HistoryWriter::cleanUp()
+{
+    if (retentionDays_ == 0 || !ensureOpen())
+        return;
+    const qint64 before = QDateTime::currentMSecsSinceEpoch() - retentionDays_ * DayMs;
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("DELETE FROM pages WHERE id IN (SELECT id FROM pages WHERE "
+                                 "queued_at < ? LIMIT %1)")
+                      .arg(CleanUpBatch));
+    // Each batch commits on its own, so that pages of other programs wait for one batch at most.
+    for (;;) {
+        query.addBindValue(before);
+        if (!query.exec()) {
+            say(PageHistory::tr("Old pages cannot be removed from the page history: %1")
+                    .arg(HistorySql::describe(query.lastError())));
+            return;
+        }
+        if (query.numRowsAffected() < CleanUpBatch)
+            return;
+    }
+}
+
+QString PageHistory::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u'/' +
+           QLatin1String(SettingsStore::Organisation) + u'/' +
+           QLatin1String(SettingsStore::Application) + QStringLiteral("/pages.sqlite");
+}
+
+PageHistory::PageHistory(const QString& path, QObject* parent)
+    : QObject(parent)
+    , path_(path)
+    , thread_(new QThread(this))
+    , writer_(new HistoryWriter(*this, path))
+{
+    thread_->setObjectName(QStringLiteral("page history"));
+    writer_->moveToThread(thread_);
+    connect(thread_, &QThread::finished, writer_, &QObject::deleteLater);
+    thread_->start();
+}
+
+PageHistory::~PageHistory()
+{
+    flush(FinalFlushMs);
+    thread_->quit();
+    // A writer still waiting on another program's lock ends with its busy time-out.
+    thread_->wait(BusyTimeoutMs + FinalFlushMs);
+}
+
+void PageHistory::record(const PageHistoryEntry& entry)
+{
+    bool wake = false;
+    {
+        std::lock_guard lock(writer_->mutex);
+        wake = writer_->handedOver.isEmpty();
+        writer_->handedOver.append(entry);
+        ++writer_->recorded;
+    }
+    // One wake-up drains everything handed over by then, in one transaction.
+    if (wake)
+        QMetaObject::invokeMethod(
+            writer_, [writer = writer_] { writer->drain(); }, Qt::QueuedConnection);
+}
+
+bool PageHistory::flush(int timeoutMs)
+{
+    std::unique_lock lock(writer_->mutex);
+    const qint64 target = writer_->recorded;
+    return writer_->settledChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                            [&] { return writer_->settled >= target; });
+}
+
+void PageHistory::setRetentionDays(int days)
+{
+    QMetaObject::invokeMethod(
+        writer_, [writer = writer_, days] { writer->setRetentionDays(days); },
+        Qt::QueuedConnection);
+}
