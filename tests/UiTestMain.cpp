@@ -18,6 +18,7 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("TAVOLUX_TEST_SANDBOX")) {
         qputenv("XDG_CONFIG_HOME", sandbox.filePath(QStringLiteral("config")).toLocal8Bit());
         qputenv("XDG_RUNTIME_DIR", sandbox.path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", sandbox.filePath(QStringLiteral("data")).toLocal8Bit());
         qputenv("TAVOLUX_TEST_SANDBOX", sandbox.path().toLocal8Bit());
     }
     QApplication app(argc, argv);

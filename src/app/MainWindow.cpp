@@ -189,7 +189,7 @@ void MainWindow::buildControls()
     connect(recipients_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::recipientActivated);
     connect(recipients_, &QTreeWidget::itemSelectionChanged, this, [this] {
         askingForRecipient_ = false;
-        panes_[1]->setText(lastOutsidePage_);
+        panes_[1]->setText(lastNotice_);
     });
     place(recipients_, QRect(ListLeft, ListTop, ListBaseWidth, 200));
 
@@ -540,12 +540,16 @@ void MainWindow::showLinkState(bool online)
 
 void MainWindow::showOutsidePage(const QString& source, uint16_t localId)
 {
-    const QString text = tr("Page to %1 from %2").arg(QString::number(localId), source);
-    lastOutsidePage_ = QStringLiteral("  ") + text;
-    // A long sender may not fit the pane.
+    showNotice(tr("Page to %1 from %2").arg(QString::number(localId), source));
+}
+
+void MainWindow::showNotice(const QString& text)
+{
+    lastNotice_ = QStringLiteral("  ") + text;
+    // A long text may not fit the pane.
     panes_[1]->setToolTip(text);
     if (!askingForRecipient_)
-        panes_[1]->setText(lastOutsidePage_);
+        panes_[1]->setText(lastNotice_);
 }
 
 void MainWindow::insertIntoMessage(const QString& text)

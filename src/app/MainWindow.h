@@ -16,6 +16,7 @@
 class CoasterPanel;
 class Database;
 class DatabaseCommands;
+class PageHistory;
 class PictureButton;
 class QDialog;
 class QLabel;
@@ -70,6 +71,12 @@ public:
     // A page from outside the window was queued: the status bar's middle pane names the last one
     // and its sender, except while it asks for a recipient.
     void showOutsidePage(const QString& source, uint16_t localId);
+    // The middle pane says what happened away from the window (a page from outside, a page
+    // history that cannot be written) until the next such news.
+    void showNotice(const QString& text);
+    // The history the session's pages are kept in, for the window that shows it; may be null.
+    void setPageHistory(PageHistory* history) { pageHistory_ = history; }
+    PageHistory* pageHistory() const { return pageHistory_; }
     // The about box, for the caller to show.
     static QDialog* createAboutBox(QWidget* parent);
     // Leaves as Exit does, but without the save question, for when nobody can answer it (a
@@ -161,6 +168,7 @@ private:
     };
     QList<SentMessage> sentMessages_;
     // What the middle pane shows when it is not asking for a recipient.
-    QString lastOutsidePage_;
+    QString lastNotice_;
+    PageHistory* pageHistory_ = nullptr;
     bool askingForRecipient_ = false;
 };

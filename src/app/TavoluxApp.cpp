@@ -5,6 +5,8 @@
 #include "Gateway.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
+#include "PageHistory.h"
+#include "PageRecorder.h"
 #include "SettingsStore.h"
 #include "SingleInstance.h"
 #include "TerminationWatcher.h"
@@ -135,7 +137,15 @@ int TavoluxApp::run()
     Database& database = Database::instance();
     const StartupDatabase opened = openLastDatabase(database);
 
+    // Declared before the window, so that the pages its session drops on the way out are kept.
+    PageHistory history;
     MainWindow window(database);
+    window.setPageHistory(&history);
+    PageRecorder recorder(window.session(), history, PageRecorder::namesIn(database));
+    connect(&history, &PageHistory::problem, &window, [&window](const QString& message) {
+        std::fprintf(stderr, "tavolux: %s\n", qPrintable(message));
+        window.showNotice(message);
+    });
     if (opened.fileUnread)
         window.databaseCommands().setCurrentPathUnread(opened.path);
     else
@@ -150,11 +160,13 @@ int TavoluxApp::run()
             [&window](const QString& source, uint16_t localId) {
                 window.showOutsidePage(source, localId);
             });
-    const auto listen = [&window, &gateway](const GatewaySettings& settings) {
+    const auto listen = [&window, &gateway, &history](const GatewaySettings& settings) {
+        history.setRetentionDays(
+            SettingsStore::integer(SettingsStore::HistoryKeepDays, PageHistory::DefaultKeepDays));
         const QStringList problems = gateway.apply(settings);
         if (!problems.isEmpty())
-            MessageBox::warning(&window, tr("The paging gateway cannot listen:\n%1")
-                                             .arg(problems.join(u'\n')));
+            MessageBox::warning(
+                &window, tr("The paging gateway cannot listen:\n%1").arg(problems.join(u'\n')));
     };
     connect(&window, &MainWindow::gatewaySettingsChanged, &window, listen);
 

@@ -27,6 +27,8 @@ public:
     // Writes what is still waiting, for at most FinalFlushMs.
     ~PageHistory() override;
     static constexpr int FinalFlushMs = 3000;
+    // How long rows are kept unless the user chose otherwise.
+    static constexpr int DefaultKeepDays = 365;
 
     const QString& path() const { return path_; }
 

@@ -1,5 +1,6 @@
 #include "PageRecorder.h"
 
+#include "Database.h"
 #include "PageHistory.h"
 
 #include <QDateTime>
@@ -72,4 +73,19 @@ void PageRecorder::pageEnded(UnitSession::PageTicket ticket, UnitSession::PageEn
     entry.endedMs = QDateTime::currentMSecsSinceEpoch();
     std::tie(entry.outcome, entry.reason) = keptAs(end);
     history_.record(entry);
+}
+
+PageRecorder::NameOf PageRecorder::namesIn(const Database& database)
+{
+    return [&database](const PageOrigin& origin, uint32_t recipient) {
+        switch (origin.source) {
+        case PageOrigin::Source::CoasterAlert:
+        case PageOrigin::Source::CoasterRange:
+        case PageOrigin::Source::CoasterLocate:
+            return QString();
+        default:
+            return recipient <= 0xFFFF ? database.names().name(static_cast<uint16_t>(recipient))
+                                       : QString();
+        }
+    };
 }

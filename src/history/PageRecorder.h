@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class Database;
 class PageHistory;
 
 // Keeps every page a session queues in the history: the row is begun when QueuePage is
@@ -20,6 +21,10 @@ public:
 
     PageRecorder(UnitSession& session, PageHistory& history, NameOf nameOf,
                  QObject* parent = nullptr);
+
+    // The names the database's name table holds at the moment each page is queued; a coaster
+    // page's capcode has none.
+    static NameOf namesIn(const Database& database);
 
 private:
     void pageQueued(UnitSession::PageTicket ticket, const QByteArray& record,

@@ -35,6 +35,9 @@ struct CliSetting {
     // The runtime folder (XDG_RUNTIME_DIR) where page finds a running console; empty: a folder
     // no console uses, so that a console another test started does not take the page.
     QString runtimeFolder = {};
+    // The data folder (XDG_DATA_HOME) where the page history is kept; empty: the environment's
+    // (the test programs' mains point it at a folder of their own).
+    QString dataFolder = {};
 };
 
 // A runtime folder of this test program's own, where no console runs.
@@ -51,6 +54,8 @@ inline std::unique_ptr<ChildProcess> startCli(const QStringList& arguments,
     QStringList environment{QStringLiteral("XDG_RUNTIME_DIR=") +
                             (setting.runtimeFolder.isEmpty() ? privateRuntimeFolder()
                                                              : setting.runtimeFolder)};
+    if (!setting.dataFolder.isEmpty())
+        environment << QStringLiteral("XDG_DATA_HOME=") + setting.dataFolder;
     if (!setting.configFolder.isEmpty())
         environment << QStringLiteral("XDG_CONFIG_HOME=") + setting.configFolder;
     if (setting.shellStage.isEmpty())

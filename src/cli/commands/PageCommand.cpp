@@ -3,7 +3,10 @@
 #include "BlockTransfer.h"
 #include "CommandLine.h"
 #include "ExitCode.h"
+#include "PageHistory.h"
+#include "PageRecorder.h"
 #include "PageRequest.h"
+#include "SettingsStore.h"
 #include "SingleInstance.h"
 
 #include <algorithm>
@@ -63,10 +66,20 @@ std::optional<QString> PageCommand::check(const CommandLine& line)
 int PageCommand::talk(Unit& unit)
 {
     UnitSession& session = unit.session;
+    // The page is kept in the history with the name the console's database gives it.
+    if (const std::optional<QString> saved = SettingsStore::text(SettingsStore::SaveFile))
+        unit.database.readNamesFile(*saved, Database::ReadPurpose::Inspect);
+    PageHistory history;
+    QObject::connect(&history, &PageHistory::problem,
+                     [](const QString& message) { Cli::fail(message); });
+    PageRecorder recorder(session, history, PageRecorder::namesIn(unit.database));
     session.QueuePage(UnitSession::pageRecord(localId_, text_),
                       {PageOrigin::Source::CommandLine, {}, {}});
     session.sendQueuedPages();
-    return session.isOnline() && session.pageQueue().isEmpty() ? Cli::Success : Cli::TransferFailed;
+    const bool sent = session.isOnline() && session.pageQueue().isEmpty();
+    // The exit code is the page's: a history that could not be written has been said.
+    history.flush(PageHistory::FinalFlushMs);
+    return sent ? Cli::Success : Cli::TransferFailed;
 }
 
 int PageCommand::run(const CommandLine& line)

@@ -6,6 +6,8 @@
 #include "ExitCode.h"
 #include "Gateway.h"
 #include "PageDesk.h"
+#include "PageHistory.h"
+#include "PageRecorder.h"
 #include "SerialPort.h"
 #include "ServeEventsUntil.h"
 #include "SettingsStore.h"
@@ -206,6 +208,13 @@ int ServeCommand::run(const CommandLine& line)
 
     PageDesk& desk = gateway.desk();
     instance.setPageDesk(&desk);
+    PageHistory history;
+    QObject::connect(&history, &PageHistory::problem, [](const QString& message) {
+        sayEvent(QStringLiteral("page history: ") + message);
+    });
+    history.setRetentionDays(
+        SettingsStore::integer(SettingsStore::HistoryKeepDays, PageHistory::DefaultKeepDays));
+    PageRecorder recorder(unit.session, history, PageRecorder::namesIn(unit.database));
 
     QTimer pump;
     QObject::connect(&pump, &QTimer::timeout, &unit.session, &UnitSession::PumpPages);
