@@ -143,6 +143,11 @@ bool HistoryWriter::openOnce(QString* problem, bool* damaged)
         *problem = PageHistory::tr("its folder cannot be made");
         return false;
     }
+    // A FIFO or a device in its place would hang or feed the first read; it is left alone.
+    if (const QFileInfo file(path_); file.exists() && !file.isFile()) {
+        *problem = PageHistory::tr("it is not a regular file");
+        return false;
+    }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
     db.setDatabaseName(path_);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));

@@ -41,7 +41,8 @@ std::optional<QString> PageHistoryReader::open(const QString& path)
     if (!file.exists())
         return std::nullopt;
     if (!file.isFile())
-        return QCoreApplication::translate("PageHistory", "%1 is not a file").arg(path);
+        return QCoreApplication::translate("PageHistory", "The page history %1 cannot be read: %2")
+            .arg(path, QCoreApplication::translate("PageHistory", "it is not a regular file"));
     QSqlDatabase db = QSqlDatabase::contains(connection_)
                           ? QSqlDatabase::database(connection_, false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);

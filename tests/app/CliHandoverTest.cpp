@@ -1,9 +1,11 @@
 // tavolux-cli page while a console runs for the same user: the console, which holds the port,
 // sends the page, and the command line ends as if it had sent it itself.
 #include "Database.h"
+#include "PageHistoryReader.h"
 #include "UnitSession.h"
 
 #include "../support/CliRunner.h"
+#include "../support/FileBytes.h"
 #include "../support/GatewayClients.h"
 #include "../support/SimulatedUnit.h"
 #include "../support/SiteBuilder.h"
@@ -50,6 +52,7 @@ protected:
         QStringList environment{QStringLiteral("QT_QPA_PLATFORM=offscreen"),
                                 QStringLiteral("XDG_CONFIG_HOME=") + config(),
                                 QStringLiteral("XDG_RUNTIME_DIR=") + runtime_.path(),
+                                QStringLiteral("XDG_DATA_HOME=") + dataHome_,
                                 QStringLiteral("TAVOLUX_TEST_READY=") + ready};
         if (connect)
             environment << QStringLiteral("TAVOLUX_TEST_CONNECT=1");
@@ -66,7 +69,19 @@ protected:
 
     QString config() const { return dir_.filePath(QStringLiteral("config")); }
 
+    // The console's page history once it holds count rows (it is written just after the page
+    // is answered), oldest first; what it holds after a few seconds otherwise.
+    QList<PageHistoryEntry> keptRows(qint64 count)
+    {
+        const QString file = dataHome_ + QStringLiteral("/Brindleco Signals/tavolux/pages.sqlite");
+        PageHistoryReader reader;
+        static_cast<void>(
+            QTest::qWaitFor([&] { return !reader.open(file) && reader.count({}) >= count; }, 5000));
+        return reader.rows({}, {HistoryColumn::Queued, true}, 0, 100);
+    }
+
     QTemporaryDir dir_;
+    QString dataHome_ = dir_.filePath(QStringLiteral("data"));
     QTemporaryDir runtime_;
     std::unique_ptr<ChildProcess> console_;
 };
@@ -82,20 +97,29 @@ TEST_F(CliHandoverTest, TheRunningConsoleSendsThePageAndTheCommandEndsAsItsOwnPa
         QString text;
         int exitCode;
         const char* said;
-        int pages; // the page records the unit received, acknowledged or not
+        int pages;    // the page records the unit received, acknowledged or not
+        QString kept; // the outcome the console's history keeps; empty: no row
     };
     const QString twoLines = QStringLiteral("Table 4\nready caf\u00e9");
     const Case cases[] = {
-        {"confirmed", {}, true, twoLines, Success, "", 1},
+        {"confirmed", {}, true, twoLines, Success, "", 1, QStringLiteral("confirmed")},
         {"a text the unit cannot show, refused before it goes",
          {},
          true,
          QStringLiteral("a\x1b[2J"),
          UsageError,
          "U+001B",
-         0},
-        {"a text too long", {}, true, QString(201, u'x'), UsageError, "201 characters", 0},
-        {"the console offline", {}, false, twoLines, NotConnected, "not connected", 0},
+         0,
+         {}},
+        {"a text too long", {}, true, QString(201, u'x'), UsageError, "201 characters", 0, {}},
+        {"the console offline",
+         {},
+         false,
+         twoLines,
+         NotConnected,
+         "not connected",
+         0,
+         QStringLiteral("refused")},
         {"refused by the unit",
          {QStringLiteral("--nak-checksum"), QStringLiteral("always"),
           QStringLiteral("--fault-type"), QStringLiteral("4")},
@@ -103,7 +127,8 @@ TEST_F(CliHandoverTest, TheRunningConsoleSendsThePageAndTheCommandEndsAsItsOwnPa
          twoLines,
          TransferFailed,
          "Error: Bad Checksum!",
-         1},
+         1,
+         QStringLiteral("failed")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -123,10 +148,40 @@ TEST_F(CliHandoverTest, TheRunningConsoleSendsThePageAndTheCommandEndsAsItsOwnPa
         }
         // Only the console connected: the command line never touched the port.
         EXPECT_EQ(unit.events(QStringLiteral("connect")).size(), c.connected ? 1 : 0);
+        // The console keeps the page it was handed, as the command line's.
+        const QList<PageHistoryEntry> kept = keptRows(c.kept.isEmpty() ? 0 : 1);
+        ASSERT_EQ(kept.size(), c.kept.isEmpty() ? 0 : 1);
+        if (!kept.isEmpty()) {
+            EXPECT_EQ(historyOutcomeKey(kept[0].outcome), c.kept);
+            EXPECT_EQ(kept[0].origin.source, PageOrigin::Source::CommandLine);
+            EXPECT_EQ(kept[0].text, c.text);
+            EXPECT_EQ(kept[0].recipient, 12u);
+        }
+        QDir(dataHome_).removeRecursively();
         // How the console leaves is another test's matter.
         console_->kill();
         console_->wait();
     }
+}
+
+// A history that cannot be written is said once, on stderr (and in the status bar), and the
+// pages go on as before.
+TEST_F(CliHandoverTest, AHistoryThatCannotBeWrittenIsSaidOnceAndPagingGoesOn)
+{
+    filebytes::writeAll(dir_.filePath(QStringLiteral("not a folder")), "x");
+    dataHome_ = dir_.filePath(QStringLiteral("not a folder"));
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    ASSERT_TRUE(startConsole(unit, true)) << console_->standardError().constData();
+    for (const QString& text : {QStringLiteral("one"), QStringLiteral("two")}) {
+        const CliRun run = page(text);
+        EXPECT_EQ(run.exitCode, Success) << run.err.constData();
+    }
+    ASSERT_TRUE(unit.waitForEvents(QStringLiteral("page"), 2));
+    console_->signal(SIGTERM);
+    ASSERT_EQ(console_->wait(20000), 0);
+    const QByteArray said = console_->standardError();
+    EXPECT_EQ(said.count("cannot be written"), 1) << said.constData();
 }
 
 // A console that crashed leaves its socket behind; the command line then pages itself.
@@ -208,9 +263,10 @@ TEST_F(CliHandoverTest, AConsoleThatConnectsAtStartUpTakesSnppAndHttpPages)
     QStringList received;
     for (const QJsonObject& page : unit.events(QStringLiteral("page")))
         received << page.value(QStringLiteral("text")).toString();
-    EXPECT_EQ(received, (QStringList{QStringLiteral("12\x1eTable 4\x1e"),
-                                     QStringLiteral("7\x1eTable 4\x1e"),
-                                     QStringLiteral("12\x1e" "Bar\x1e")}));
+    EXPECT_EQ(received,
+              (QStringList{QStringLiteral("12\x1eTable 4\x1e"), QStringLiteral("7\x1eTable 4\x1e"),
+                           QStringLiteral("12\x1e"
+                                          "Bar\x1e")}));
     console_->kill();
     console_->wait();
 }

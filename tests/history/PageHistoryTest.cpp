@@ -12,6 +12,7 @@
 
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -381,4 +382,41 @@ TEST_F(PageHistoryTest, RetentionRemovesOnlyRowsOlderThanItsDays)
                                  QDeadlineTimer(20000)))
         << reader.count({}) << " rows left";
     EXPECT_EQ(recipients(readAll()), (QList<uint32_t>{2, 3}));
+}
+
+TEST_F(PageHistoryTest, AFifoOrAFolderInItsPlaceIsNeitherOpenedNorMovedAside)
+{
+    struct Case {
+        const char* what;
+        std::function<bool(const QString&)> make;
+    };
+    const QList<Case> cases = {
+        {"FIFO",
+         [](const QString& file) {
+             return ::mkfifo(QFile::encodeName(file), 0600) == 0;
+         }},
+        {"folder",
+         [](const QString& file) {
+             return QDir().mkdir(file);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString file = folder_.filePath(QString::fromLatin1(c.what));
+        ASSERT_TRUE(c.make(file));
+        QStringList problems;
+        {
+            PageHistory history(file);
+            QObject::connect(&history, &PageHistory::problem,
+                             [&problems](const QString& message) { problems << message; });
+            history.record(entry(12, QStringLiteral("x"), Now));
+            ASSERT_TRUE(history.flush(5000)) << "no wait on the special file";
+        }
+        QCoreApplication::processEvents();
+        ASSERT_EQ(problems.size(), 1);
+        EXPECT_TRUE(problems[0].contains(QStringLiteral("not a regular file")));
+        EXPECT_TRUE(QFileInfo::exists(file));
+        PageHistoryReader reader;
+        EXPECT_TRUE(reader.open(file).value_or(QString()).contains(QStringLiteral("regular")));
+    }
 }

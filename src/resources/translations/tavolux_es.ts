@@ -1165,8 +1165,8 @@ Add some now?</source>
         <translation>No se pueden quitar los mensajes antiguos del historial: %1</translation>
     </message>
     <message>
-        <source>%1 is not a file</source>
-        <translation>%1 no es un archivo</translation>
+        <source>it is not a regular file</source>
+        <translation>no es un archivo normal</translation>
     </message>
     <message>
         <source>The page history %1 cannot be read: %2</source>
