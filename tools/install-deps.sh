@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-httpserver-dev qt6-tools-dev qt6-l10n-tools
           cups printer-driver-cups-pdf poppler-utils
           qt6-translations-l10n libgtest-dev libgmock-dev
-          libnet-snpp-perl curl openssl)
+          libnet-snpp-perl curl openssl libqt6sql6-sqlite)
 # The HTTP server module's CMake package needs the WebSockets one, which Debian's
 # qt6-httpserver-dev does not pull in.
 packages+=(qt6-websockets-dev)

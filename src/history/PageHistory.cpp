@@ -25,6 +25,8 @@ constexpr int BusyTimeoutMs = 5000;
 // Rows that could not be written are tried again this often, and kept up to this many.
 constexpr int RetryMs = 5000;
 constexpr int MaxUnwritten = 10000;
+// Busy time-outs in a row before a lock held by another program is said.
+constexpr int BusyTriesBeforeSaying = 6;
 // The clean-up removes old rows this many at a time, each batch its own short transaction.
 constexpr int CleanUpBatch = 5000;
 constexpr qint64 DayMs = 24LL * 60 * 60 * 1000;
@@ -39,7 +41,16 @@ public:
         , path_(std::move(path))
         , connection_(QStringLiteral("page-history-writer-%1").arg(quintptr(this)))
     {}
-    ~HistoryWriter() override { close(); }
+    ~HistoryWriter() override
+    {
+        close();
+        // Rows held back by another program's lock, which was not said: the user learns now
+        // that they are lost.
+        if (!unwritten_.isEmpty() && said_.isEmpty())
+            emit history_.problem(
+                PageHistory::tr("%n page(s) could not be kept in the page history.", nullptr,
+                                static_cast<int>(unwritten_.size())));
+    }
 
     // What the caller's side hands over, under mutex.
     std::mutex mutex;
@@ -73,6 +84,7 @@ private:
     QTimer* retry_ = nullptr;
     QTimer* daily_ = nullptr;
     int retentionDays_ = 0;
+    int busyTries_ = 0;
 };
 
 void HistoryWriter::drain()
@@ -260,6 +272,7 @@ bool HistoryWriter::write()
         if (!error) {
             unwritten_.clear();
             said_.clear();
+            busyTries_ = 0;
             emit history_.written();
             return true;
         }
@@ -267,8 +280,14 @@ bool HistoryWriter::write()
             moveAside();
             continue;
         }
-        if (!HistorySql::isBusy(*error))
-            close(); // opened afresh next time: the folder or the disk may have come back
+        if (HistorySql::isBusy(*error)) {
+            // Another program's long write: the rows wait for it, and only a lock held for
+            // about a minute is worth the user's attention.
+            if (++busyTries_ >= BusyTriesBeforeSaying)
+                sayCannotWrite(PageHistory::tr("another program keeps it locked"));
+            return false;
+        }
+        close(); // opened afresh next time: the folder or the disk may have come back
         sayCannotWrite(HistorySql::describe(*error));
         return false;
     }

@@ -206,9 +206,9 @@ TEST_F(CliHandoverTest, AConsoleStartedWhileServeRunsSaysSoAndServeTakesThePages
     Database site;
     const QString sitePath = dir_.filePath(QStringLiteral("serve.dat"));
     ASSERT_TRUE(site.writeDatabaseFile(sitePath));
-    const std::unique_ptr<ChildProcess> serve =
-        startCli({QStringLiteral("serve"), QStringLiteral("--port"), unit.path(), sitePath},
-                 {.configFolder = config(), .runtimeFolder = runtime_.path()});
+    const std::unique_ptr<ChildProcess> serve = startCli(
+        {QStringLiteral("serve"), QStringLiteral("--port"), unit.path(), sitePath},
+        {.configFolder = config(), .runtimeFolder = runtime_.path(), .dataFolder = dataHome_});
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return serve->standardErrorSoFar().contains("connected to the unit"); }, 20000))
         << serve->standardErrorSoFar().constData();
@@ -222,6 +222,12 @@ TEST_F(CliHandoverTest, AConsoleStartedWhileServeRunsSaysSoAndServeTakesThePages
     const CliRun run = page(QStringLiteral("hi"));
     EXPECT_EQ(run.exitCode, Success) << run.err.constData();
     EXPECT_EQ(unit.events(QStringLiteral("page")).size(), 1);
+    // serve keeps the page in the history as the console would.
+    const QList<PageHistoryEntry> kept = keptRows(1);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(kept[0].text, QStringLiteral("hi"));
+    EXPECT_EQ(kept[0].origin.source, PageOrigin::Source::CommandLine);
+    EXPECT_EQ(kept[0].outcome, HistoryOutcome::Confirmed);
     serve->signal(SIGTERM);
     EXPECT_EQ(serve->wait(20000), Success) << serve->standardError().constData();
 }

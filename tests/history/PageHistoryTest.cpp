@@ -420,3 +420,28 @@ TEST_F(PageHistoryTest, AFifoOrAFolderInItsPlaceIsNeitherOpenedNorMovedAside)
         EXPECT_TRUE(reader.open(file).value_or(QString()).contains(QStringLiteral("regular")));
     }
 }
+
+TEST_F(PageHistoryTest, AnotherProgramsLongWriteIsWaitedForWithoutAWord)
+{
+    writeRows({entry(1, QStringLiteral("first"), Now)});
+    const QString name = QStringLiteral("other program");
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        other.setDatabaseName(path());
+        ASSERT_TRUE(other.open());
+        QSqlQuery lock(other);
+        ASSERT_TRUE(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        QStringList problems;
+        PageHistory history(path());
+        QObject::connect(&history, &PageHistory::problem,
+                         [&problems](const QString& message) { problems << message; });
+        history.record(entry(2, QStringLiteral("while locked"), Now));
+        EXPECT_FALSE(history.flush(1500)) << "written through another program's lock";
+        ASSERT_TRUE(lock.exec(QStringLiteral("COMMIT")));
+        EXPECT_TRUE(history.flush(10000));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
+    }
+    QSqlDatabase::removeDatabase(name);
+    EXPECT_EQ(recipients(readAll()), (QList<uint32_t>{1, 2}));
+}

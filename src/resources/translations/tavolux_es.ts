@@ -206,6 +206,17 @@ Do you want to open them now? They become unsaved changes to %1.</source>
 ¿Desea abrirlos ahora? Pasarán a ser cambios sin guardar de %1.</translation>
     </message>
     <message>
+        <source>another program keeps it locked</source>
+        <translation>otro programa lo mantiene bloqueado</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n page(s) could not be kept in the page history.</source>
+        <translation>
+            <numerusform>%n mensaje no se pudo guardar en el historial de mensajes.</numerusform>
+            <numerusform>%n mensajes no se pudieron guardar en el historial de mensajes.</numerusform>
+        </translation>
+    </message>
+    <message>
         <source>it is not a regular file</source>
         <translation>no es un archivo normal</translation>
     </message>
