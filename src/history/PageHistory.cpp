@@ -48,8 +48,8 @@ public:
         // that they are lost.
         if (!unwritten_.isEmpty() && said_.isEmpty())
             emit history_.problem(
-                PageHistory::tr("%n page(s) could not be kept in the page history.", nullptr,
-                                static_cast<int>(unwritten_.size())));
+                PageHistory::tr("Pages could not be kept in the page history: %1 of them.")
+                    .arg(unwritten_.size()));
     }
 
     // What the caller's side hands over, under mutex.

@@ -209,12 +209,9 @@ Do you want to open them now? They become unsaved changes to %1.</source>
         <source>another program keeps it locked</source>
         <translation>otro programa lo mantiene bloqueado</translation>
     </message>
-    <message numerus="yes">
-        <source>%n page(s) could not be kept in the page history.</source>
-        <translation>
-            <numerusform>%n mensaje no se pudo guardar en el historial de mensajes.</numerusform>
-            <numerusform>%n mensajes no se pudieron guardar en el historial de mensajes.</numerusform>
-        </translation>
+    <message>
+        <source>Pages could not be kept in the page history: %1 of them.</source>
+        <translation>No se pudieron guardar mensajes en el historial de mensajes: %1.</translation>
     </message>
     <message>
         <source>it is not a regular file</source>
