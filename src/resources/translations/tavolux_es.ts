@@ -206,14 +206,6 @@ Do you want to open them now? They become unsaved changes to %1.</source>
 ¿Desea abrirlos ahora? Pasarán a ser cambios sin guardar de %1.</translation>
     </message>
     <message>
-        <source>another program keeps it locked</source>
-        <translation>otro programa lo mantiene bloqueado</translation>
-    </message>
-    <message>
-        <source>Pages could not be kept in the page history: %1 of them.</source>
-        <translation>No se pudieron guardar mensajes en el historial de mensajes: %1.</translation>
-    </message>
-    <message>
         <source>it is not a regular file</source>
         <translation>no es un archivo normal</translation>
     </message>
@@ -1148,6 +1140,14 @@ Add some now?</source>
 </context>
 <context>
     <name>PageHistory</name>
+    <message>
+        <source>another program keeps it locked</source>
+        <translation>otro programa lo mantiene bloqueado</translation>
+    </message>
+    <message>
+        <source>Pages could not be kept in the page history: %1 of them.</source>
+        <translation>No se pudieron guardar mensajes en el historial de mensajes: %1.</translation>
+    </message>
     <message>
         <source>The page history %1 cannot be written: %2. Pages are sent all the same.</source>
         <translation>No se puede escribir el historial de mensajes %1: %2. Los mensajes se envían igualmente.</translation>
