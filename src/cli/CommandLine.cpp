@@ -9,6 +9,7 @@
 #include "commands/GatewayLoginCommand.h"
 #include "commands/GatewayLoginsCommand.h"
 #include "commands/GatewayTokenCommand.h"
+#include "commands/HistoryCommand.h"
 #include "commands/PageCommand.h"
 #include "commands/PrintCommand.h"
 #include "commands/ReportCommand.h"
@@ -42,7 +43,9 @@ DBFILE only when it is a regular file (or does not exist yet). firmware and voic
 regular files. A file is written beside its target and put in place only when complete.
 gateway-login, gateway-token and gateway-logins keep the gateway's logins and tokens in the
 settings file that the console and serve read (only hashes: no password or token is kept);
-gateway-logins only reads it.
+gateway-logins only reads it. history only reads the page history that the console, page
+and serve keep ($XDG_DATA_HOME/Brindleco Signals/tavolux/pages.sqlite), which holds the
+pages of the days the console's gateway settings say (365 unless changed).
 Exit codes: 0 done, 1 wrong usage (a page text included, or an output that is one of the
 command's own inputs), 2 the port cannot be opened or the saved line settings cannot be used,
 3 no connection to the unit (no answer, or the line was lost; for firmware, the boot loader
@@ -73,6 +76,7 @@ CommandLine::CommandLine()
     commands_.push_back(std::make_unique<GatewayTokenCommand>());
     commands_.push_back(std::make_unique<GatewayLoginsCommand>());
     commands_.push_back(std::make_unique<ServeCommand>());
+    commands_.push_back(std::make_unique<HistoryCommand>());
     reportingCommands_.push_back(std::make_unique<ReportCommand>());
     reportingCommands_.push_back(std::make_unique<PrintCommand>());
 

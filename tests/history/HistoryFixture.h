@@ -13,7 +13,7 @@
 // A history file in a temporary folder, rows to put in it, and what reading it gives.
 class HistoryFixture : public ::testing::Test {
 protected:
-    QString path() const { return folder_.filePath(QStringLiteral("pages.sqlite")); }
+    QString path() const { return folder_.filePath(fileName_); }
 
     static PageHistoryEntry entry(uint32_t recipient, const QString& text, qint64 queuedMs,
                                   HistoryOutcome outcome = HistoryOutcome::Confirmed,
@@ -57,7 +57,8 @@ protected:
     QStringList folderState() const
     {
         QStringList state;
-        for (const QFileInfo& file : QDir(folder_.path()).entryInfoList(QDir::Files | QDir::Hidden))
+        for (const QFileInfo& file :
+             QFileInfo(path()).dir().entryInfoList(QDir::Files | QDir::Hidden))
             state << QStringLiteral("%1 %2 %3")
                          .arg(file.fileName())
                          .arg(file.size())
@@ -66,4 +67,6 @@ protected:
     }
 
     QTemporaryDir folder_;
+    // The history's path in folder_.
+    QString fileName_ = QStringLiteral("pages.sqlite");
 };
