@@ -28,7 +28,7 @@ constexpr int MaxUnwritten = 10000;
 // Busy time-outs in a row before a lock held by another program is said.
 constexpr int BusyTriesBeforeSaying = 6;
 // The clean-up removes old rows this many at a time, each batch its own short transaction.
-constexpr int CleanUpBatch = 5000;
+constexpr int CleanUpBatch = 1000;
 constexpr qint64 DayMs = 24LL * 60 * 60 * 1000;
 
 } // namespace
