@@ -147,7 +147,7 @@ TEST_F(ServeTest, BadArgumentsAreRefusedBeforeTheLineOrADiskIsTouched)
          UsageError,
          "--http takes"},
         {"two databases", {"serve", site, site}, UsageError, "one DBFILE at most"},
-        {"page's option", {"serve", "--to", "12", site}, UsageError, "--to is for page only"},
+        {"page's option", {"serve", "--to", "12", site}, UsageError, "--to is not an option of serve"},
         {"serve's option elsewhere",
          {"status", "--listen", "4444"},
          UsageError,
