@@ -32,10 +32,34 @@ QStringList secondVersionSteps()
     };
 }
 
+// An index of the texts and names by every three characters, kept by triggers, so that a search
+// reads the rows that hold its text instead of every row. Rows are never changed, only added and
+// removed; a change would still be followed.
+QStringList thirdVersionSteps()
+{
+    return {
+        QStringLiteral("CREATE VIRTUAL TABLE pages_text USING fts5(text, name, content='pages', "
+                       "content_rowid='id', tokenize='trigram')"),
+        QStringLiteral("CREATE TRIGGER pages_text_added AFTER INSERT ON pages BEGIN "
+                       "INSERT INTO pages_text(rowid, text, name) "
+                       "VALUES (new.id, new.text, new.name); END"),
+        QStringLiteral("CREATE TRIGGER pages_text_removed AFTER DELETE ON pages BEGIN "
+                       "INSERT INTO pages_text(pages_text, rowid, text, name) "
+                       "VALUES ('delete', old.id, old.text, old.name); END"),
+        QStringLiteral("CREATE TRIGGER pages_text_changed AFTER UPDATE ON pages BEGIN "
+                       "INSERT INTO pages_text(pages_text, rowid, text, name) "
+                       "VALUES ('delete', old.id, old.text, old.name); "
+                       "INSERT INTO pages_text(rowid, text, name) "
+                       "VALUES (new.id, new.text, new.name); END"),
+        // The rows of earlier versions.
+        QStringLiteral("INSERT INTO pages_text(pages_text) VALUES ('rebuild')"),
+    };
+}
+
 // Each step takes a file from the version of its index plus one to the next.
 QList<QStringList> migrations()
 {
-    return {secondVersionSteps()};
+    return {secondVersionSteps(), thirdVersionSteps()};
 }
 
 std::optional<QSqlError> run(QSqlDatabase& db, const QString& statement)
@@ -67,8 +91,19 @@ QString orderColumn(HistoryColumn column)
     return QStringLiteral("queued_at");
 }
 
+// The trigram index finds only texts of three characters or more.
+constexpr qsizetype ShortestIndexedSearch = 3;
+
+// The search as the index takes it: one phrase, its quotes doubled.
+QString indexPhrase(const QString& search)
+{
+    QString phrase = search;
+    phrase.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + phrase + u'"';
+}
+
 // The WHERE clause of a filter, with its values in order.
-QString where(const HistoryFilter& filter, QVariantList& values)
+QString where(const HistoryFilter& filter, SearchPath path, QVariantList& values)
 {
     QStringList parts;
     if (filter.sinceMs) {
@@ -90,6 +125,12 @@ QString where(const HistoryFilter& filter, QVariantList& values)
             .replace(u'%', QStringLiteral("\\%"))
             .replace(u'_', QStringLiteral("\\_"));
         pattern = u'%' + pattern + u'%';
+        // The index narrows the rows to those that hold the text in any case (its case folding
+        // takes in more letters than LIKE's); LIKE then decides, so that both find the same.
+        if (path == SearchPath::Index) {
+            parts << QStringLiteral("id IN (SELECT rowid FROM pages_text WHERE pages_text MATCH ?)");
+            values << indexPhrase(filter.search);
+        }
         parts << QStringLiteral("(text LIKE ? ESCAPE '\\' OR name LIKE ? ESCAPE '\\')");
         values << pattern << pattern;
     }
@@ -202,7 +243,8 @@ QString describe(const QSqlError& error)
     return text.trimmed();
 }
 
-Select select(int version, const HistoryFilter& filter, const HistoryOrder& order)
+Select select(int version, const HistoryFilter& filter, const HistoryOrder& order,
+              SearchPath path)
 {
     // A version-1 file has no sender columns: they read as empty.
     const QString sender =
@@ -214,7 +256,7 @@ Select select(int version, const HistoryFilter& filter, const HistoryOrder& orde
         QStringLiteral("SELECT id, queued_at, ended_at, source, %1, recipient, name, text, "
                        "outcome, reason FROM pages")
             .arg(sender) +
-        where(filter, select.values) +
+        where(filter, path, select.values) +
         QStringLiteral(" ORDER BY %1 %2, ").arg(orderColumn(order.column), direction) +
         (order.column == HistoryColumn::Queued ? QStringLiteral("id %1")
                                                : QStringLiteral("queued_at %1, id %1"))
@@ -222,11 +264,25 @@ Select select(int version, const HistoryFilter& filter, const HistoryOrder& orde
     return select;
 }
 
-Select count(const HistoryFilter& filter)
+Select count(const HistoryFilter& filter, SearchPath path, std::optional<qint64> upTo)
 {
     Select select;
-    select.sql = QStringLiteral("SELECT count(*) FROM pages") + where(filter, select.values);
+    const QString rows = where(filter, path, select.values);
+    select.sql = upTo ? QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM pages%1 LIMIT %2)")
+                            .arg(rows)
+                            .arg(*upTo)
+                      : QStringLiteral("SELECT count(*) FROM pages") + rows;
     return select;
+}
+
+std::optional<Select> indexMatches(int version, const QString& search, int upTo)
+{
+    if (version < 3 || search.toUcs4().size() < ShortestIndexedSearch)
+        return std::nullopt;
+    return Select{QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM pages_text WHERE "
+                                 "pages_text MATCH ? LIMIT %1)")
+                      .arg(upTo),
+                  {indexPhrase(search)}};
 }
 
 PageHistoryEntry entryAt(const QSqlQuery& query)

@@ -18,8 +18,8 @@ namespace HistorySql {
 // same path is never taken for one.
 inline constexpr int ApplicationId = 0x54564C58;
 // Version 1 kept the console's own pages; version 2 added the sender's peer address and login
-// and the index for the outcome filter.
-inline constexpr int CurrentVersion = 2;
+// and the index for the outcome filter; version 3 the trigram index of texts and names.
+inline constexpr int CurrentVersion = 3;
 // The statements that made a version-1 history, as its first release wrote them.
 QStringList firstSchema();
 
@@ -41,14 +41,25 @@ bool isDamage(const QSqlError& error); // SQLITE_CORRUPT, SQLITE_NOTADB
 bool isBusy(const QSqlError& error);   // SQLITE_BUSY, SQLITE_LOCKED
 QString describe(const QSqlError& error);
 
+// How a search finds its rows: by reading the text and name of every row the other parts of the
+// filter keep, or by first asking the trigram index which rows hold it. The index pays when few
+// rows hold the text; reading pays when many do, as the newest of them are found at once.
+enum class SearchPath { Scan, Index };
+
 // SELECT ... FROM pages WHERE ... ORDER BY ... for a filter of a file of the given version,
 // with its bound values; LIMIT and OFFSET are appended by the caller when it pages.
 struct Select {
-    QString sql;
-    QVariantList values;
+    QString sql = {};
+    QVariantList values = {};
 };
-Select select(int version, const HistoryFilter& filter, const HistoryOrder& order);
-Select count(const HistoryFilter& filter);
+Select select(int version, const HistoryFilter& filter, const HistoryOrder& order,
+              SearchPath path = SearchPath::Scan);
+// The rows the filter keeps, counted up to upTo when given.
+Select count(const HistoryFilter& filter, SearchPath path = SearchPath::Scan,
+             std::optional<qint64> upTo = std::nullopt);
+// How many rows (up to upTo) the index says may hold search; nothing when a file of this
+// version has no index or the search is too short for it.
+std::optional<Select> indexMatches(int version, const QString& search, int upTo);
 // The row a select() query stands on.
 PageHistoryEntry entryAt(const QSqlQuery& query);
 

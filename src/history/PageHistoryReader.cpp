@@ -37,6 +37,7 @@ PageHistoryReader::~PageHistoryReader()
 std::optional<QString> PageHistoryReader::open(const QString& path)
 {
     empty_ = true;
+    pathSearch_.reset();
     const QFileInfo file(path);
     if (!file.exists())
         return std::nullopt;
@@ -83,11 +84,8 @@ std::optional<QString> PageHistoryReader::open(const QString& path)
     return std::nullopt;
 }
 
-qint64 PageHistoryReader::count(const HistoryFilter& filter)
+qint64 PageHistoryReader::number(const HistorySql::Select& select)
 {
-    if (empty_)
-        return 0;
-    const HistorySql::Select select = HistorySql::count(filter);
     QSqlQuery query(QSqlDatabase::database(connection_, false));
     query.prepare(select.sql);
     HistorySql::bindAll(query, select.values);
@@ -96,6 +94,34 @@ qint64 PageHistoryReader::count(const HistoryFilter& filter)
         return 0;
     }
     return query.value(0).toLongLong();
+}
+
+HistorySql::SearchPath PageHistoryReader::searchPath(const QString& search)
+{
+    if (search == pathSearch_)
+        return path_;
+    path_ = HistorySql::SearchPath::Scan;
+    pathSearch_ = search;
+    if (const std::optional<HistorySql::Select> matches =
+            HistorySql::indexMatches(version_, search, IndexedSearchMost)) {
+        if (number(*matches) < IndexedSearchMost)
+            path_ = HistorySql::SearchPath::Index;
+    }
+    return path_;
+}
+
+qint64 PageHistoryReader::count(const HistoryFilter& filter)
+{
+    if (empty_)
+        return 0;
+    return number(HistorySql::count(filter, searchPath(filter.search)));
+}
+
+qint64 PageHistoryReader::countUpTo(const HistoryFilter& filter, qint64 limit)
+{
+    if (empty_)
+        return 0;
+    return number(HistorySql::count(filter, searchPath(filter.search), limit));
 }
 
 QList<PageHistoryEntry> PageHistoryReader::rows(const HistoryFilter& filter,
@@ -123,7 +149,8 @@ bool PageHistoryReader::visit(const HistoryFilter& filter, const HistoryOrder& o
     lastError_.clear();
     if (empty_)
         return true;
-    const HistorySql::Select select = HistorySql::select(version_, filter, order);
+    const HistorySql::Select select =
+        HistorySql::select(version_, filter, order, searchPath(filter.search));
     QSqlQuery query(QSqlDatabase::database(connection_, false));
     query.setForwardOnly(true);
     query.prepare(select.sql + limit);

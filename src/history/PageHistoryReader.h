@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HistorySql.h"
 #include "PageHistoryEntry.h"
 
 #include <QList>
@@ -23,6 +24,9 @@ public:
 
     // How many rows the filter keeps.
     qint64 count(const HistoryFilter& filter);
+    // The same, counting no further than limit: with a search that many rows hold, a count of
+    // them all reads every row, and "limit or more" is quick.
+    qint64 countUpTo(const HistoryFilter& filter, qint64 limit);
     // At most limit rows the filter keeps, in order, from offset on.
     QList<PageHistoryEntry> rows(const HistoryFilter& filter, const HistoryOrder& order,
                                  qint64 offset, int limit);
@@ -33,7 +37,13 @@ public:
 
     QString lastError() const { return lastError_; }
 
+    // A search that the index says more rows than this may hold is found by reading the rows.
+    static constexpr int IndexedSearchMost = 5000;
+
 private:
+    qint64 number(const HistorySql::Select& select);
+    // Asks the index how many rows may hold search, once for each new search.
+    HistorySql::SearchPath searchPath(const QString& search);
     bool visit(const HistoryFilter& filter, const HistoryOrder& order, const QString& limit,
                const std::function<bool(const PageHistoryEntry&)>& visitor);
 
@@ -41,4 +51,6 @@ private:
     bool empty_ = true;
     int version_ = 0;
     QString lastError_;
+    std::optional<QString> pathSearch_;
+    HistorySql::SearchPath path_ = HistorySql::SearchPath::Scan;
 };

@@ -1,7 +1,7 @@
 // The page history at a busy venue's year: 1 000 000 pages. Prints the cost of recording a page
 // (what the page path pays, and what the writing thread pays per row on disk), the file's size
 // per million pages, tavolux-cli history for one recipient over a year (the whole command, and
-// the query alone), and how long the daily clean-up holds the file from another writer.
+// the query alone), searches for texts and names, and how long the daily clean-up holds the file from another writer.
 #include "FilledHistory.h"
 #include "PageHistory.h"
 #include "PageHistoryReader.h"
@@ -133,6 +133,46 @@ void commandLineQuery(const QString& dataFolder, const QString& path)
     line("  the reader's query alone, median of 5", median(query), "ms", "(target < 100 ms)");
 }
 
+// What a search box does with each kind of text: the count of rows it keeps, up to ten thousand
+// (a list says "more" beyond), and the first 200 of them, newest first.
+void searches(const QString& path)
+{
+    PageHistoryReader reader;
+    reader.open(path);
+    struct Search {
+        const char* what;
+        const char* text;
+    };
+    const Search searches[] = {
+        {"a word in one page of ten", "kitchen"},
+        {"a text in one page of thousands", "Kitchen 17 Bar"},
+        {"a name (one page of a thousand)", "Pager 417"},
+        {"no page", "zebra"},
+        {"two characters (no index)", "17"},
+    };
+    for (const Search& search : searches) {
+        HistoryFilter filter;
+        filter.search = QString::fromUtf8(search.text);
+        std::vector<double> times;
+        qint64 rows = 0;
+        for (int run = 0; run < 5; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            reader.countUpTo(filter, 10000);
+            reader.rows(filter, {}, 0, 200);
+            times.push_back(msSince(timer));
+        }
+        rows = reader.count(filter);
+        std::printf("%-58s %10lld rows\n",
+                    qPrintable(QStringLiteral("search \"%1\": %2")
+                                   .arg(QString::fromUtf8(search.text),
+                                        QString::fromUtf8(search.what))),
+                    static_cast<long long>(rows));
+        line("  count up to 10 000 and the first 200 rows, median of 5", median(times), "ms",
+             "(target < 100 ms)");
+    }
+}
+
 // The clean-up removing the oldest 65 days of pages (about 178 000 rows) while another program
 // writes a page every few milliseconds: how long that writer waited at most.
 void cleanUp(const QString& path)
@@ -205,6 +245,7 @@ int main(int argc, char* argv[])
          "MiB");
 
     commandLineQuery(dataFolder.path(), path);
+    searches(path);
     recording(path);
     cleanUp(path);
     return 0;

@@ -71,6 +71,7 @@ TEST_F(PageHistoryTest, FiltersAndOrders)
         entry(40, QStringLiteral("Doctor to ward B"), Now - 2 * Day, HistoryOutcome::Failed),
         entry(12, QStringLiteral("50% off at the bar"), Now - Day, HistoryOutcome::Refused),
         entry(7, QStringLiteral("table 9 IS READY"), Now - 1000, HistoryOutcome::Dropped),
+        entry(90, QStringLiteral("Señor Núñez, say \"hi\" 🍽🍷"), Now - 500),
     });
     struct Case {
         const char* what;
@@ -78,13 +79,19 @@ TEST_F(PageHistoryTest, FiltersAndOrders)
         QList<uint32_t> expected; // oldest first
     };
     const QList<Case> cases = {
-        {"everything", {}, {12, 40, 12, 7}},
+        {"everything", {}, {12, 40, 12, 7, 90}},
         {"text, any case", {.search = QStringLiteral("is ready")}, {12, 7}},
+        {"two letters, any case", {.search = QStringLiteral("IS")}, {12, 7}},
+        // Only ASCII letters match without regard to case, whether the index is used or not.
+        {"other letters as they are", {.search = QStringLiteral("ñez")}, {90}},
+        {"other letters in another case", {.search = QStringLiteral("ÑEZ")}, {}},
+        {"quotes", {.search = QStringLiteral("\"hi\"")}, {90}},
+        {"two characters beyond sixteen bits", {.search = QStringLiteral("🍽🍷")}, {90}},
         {"name", {.search = QStringLiteral("pager 40")}, {40}},
         {"a percent sign is a letter", {.search = QStringLiteral("50%")}, {12}},
         {"an underscore is a letter", {.search = QStringLiteral("_")}, {}},
         {"recipient", {.recipient = 12}, {12, 12}},
-        {"since", {.sinceMs = Now - 2 * Day}, {40, 12, 7}},
+        {"since", {.sinceMs = Now - 2 * Day}, {40, 12, 7, 90}},
         {"until (not included)", {.untilMs = Now - 2 * Day}, {12}},
         {"range", {.sinceMs = Now - 2 * Day - 1, .untilMs = Now - Day + 1}, {40, 12}},
         {"outcomes", {.outcomes = {HistoryOutcome::Failed, HistoryOutcome::Dropped}}, {40, 7}},
@@ -105,17 +112,17 @@ TEST_F(PageHistoryTest, FiltersAndOrders)
     }
 
     // Newest first unless asked otherwise; a page of rows starts where it is told.
-    EXPECT_EQ(recipients(reader.rows({}, {}, 1, 2)), (QList<uint32_t>{12, 40}));
+    EXPECT_EQ(recipients(reader.rows({}, {}, 2, 2)), (QList<uint32_t>{12, 40}));
     EXPECT_EQ(recipients(reader.rows({}, {HistoryColumn::Recipient, true}, 0, 10)),
-              (QList<uint32_t>{7, 12, 12, 40}));
+              (QList<uint32_t>{7, 12, 12, 40, 90}));
     EXPECT_EQ(recipients(reader.rows({}, {HistoryColumn::Outcome, false}, 0, 10)),
-              (QList<uint32_t>{7, 12, 40, 12}));
+              (QList<uint32_t>{7, 12, 40, 90, 12}));
     QList<uint32_t> visited;
     EXPECT_TRUE(reader.forEach({}, {}, [&visited](const PageHistoryEntry& e) {
         visited << e.recipient;
         return visited.size() < 3;
     }));
-    EXPECT_EQ(visited, (QList<uint32_t>{7, 12, 40}));
+    EXPECT_EQ(visited, (QList<uint32_t>{90, 7, 12}));
 }
 
 TEST_F(PageHistoryTest, ReadingChangesNothingOnDisk)
@@ -215,6 +222,31 @@ TEST_F(PageHistoryTest, ADamagedFileIsMovedAsideAndANewOneBegun)
     }
 }
 
+TEST_F(PageHistoryTest, ASearchFindsTheSameRowsWhetherFewOrManyPagesHoldIt)
+{
+    // More pages hold "ready" than the index is asked for; two hold "kitchen".
+    QList<PageHistoryEntry> pages;
+    const int many = PageHistoryReader::IndexedSearchMost + 3;
+    for (int i = 0; i < many; ++i)
+        pages << entry(static_cast<uint32_t>(i % 900), QStringLiteral("Table %1 is ready").arg(i),
+                       Now - Day + i);
+    pages << entry(901, QStringLiteral("Kitchen"), Now - 2 * Day)
+          << entry(902, QStringLiteral("kitchen ready"), Now);
+    writeRows(pages);
+    PageHistoryReader reader;
+    ASSERT_FALSE(reader.open(path()));
+    const HistoryFilter ready{.search = QStringLiteral("READY")};
+    const HistoryFilter kitchen{.search = QStringLiteral("KITCHEN")};
+    EXPECT_EQ(reader.count(ready), many + 1);
+    EXPECT_EQ(reader.countUpTo(ready, 100), 100);
+    EXPECT_EQ(recipients(reader.rows(ready, {}, 0, 3)), (QList<uint32_t>{902, 502, 501}));
+    EXPECT_EQ(reader.count(kitchen), 2);
+    EXPECT_EQ(reader.countUpTo(kitchen, 100), 2);
+    EXPECT_EQ(recipients(reader.rows(kitchen, {}, 0, 3)), (QList<uint32_t>{902, 901}));
+    const HistoryFilter readyFor7{.recipient = 7, .search = QStringLiteral("is ready")};
+    EXPECT_EQ(reader.count(readyFor7), 6);
+}
+
 TEST_F(PageHistoryTest, AFileOfTheFirstSchemaIsMigratedInPlace)
 {
     QStringList first = HistorySql::firstSchema();
@@ -230,6 +262,7 @@ TEST_F(PageHistoryTest, AFileOfTheFirstSchemaIsMigratedInPlace)
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].text, QStringLiteral("from the first release"));
     EXPECT_TRUE(rows[0].origin.peer.isEmpty());
+    EXPECT_EQ(readAll({.search = QStringLiteral("FIRST")}).size(), 1);
 
     PageHistoryEntry outside = entry(40, QStringLiteral("from outside"), Now,
                                      HistoryOutcome::Confirmed, PageOrigin::Source::Http);
@@ -243,6 +276,9 @@ TEST_F(PageHistoryTest, AFileOfTheFirstSchemaIsMigratedInPlace)
     EXPECT_EQ(rows[0].answerMs(), 400);
     EXPECT_EQ(rows[1].origin.login, QStringLiteral("till"));
     EXPECT_EQ(rows[1].origin.peer, QStringLiteral("::1"));
+    // The rows of the first release are found through the index the migration built.
+    EXPECT_EQ(readAll({.search = QStringLiteral("FIRST")}).size(), 1);
+    EXPECT_EQ(readAll({.search = QStringLiteral("outside")}).size(), 1);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "check");
         db.setDatabaseName(path());
