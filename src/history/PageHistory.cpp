@@ -29,6 +29,8 @@ constexpr int MaxUnwritten = 10000;
 constexpr int BusyTriesBeforeSaying = 6;
 // The clean-up removes old rows this many at a time, each batch its own short transaction.
 constexpr int CleanUpBatch = 1000;
+// Longer than a thread ever takes to start, however busy the machine.
+constexpr int ThreadStartMs = 5000;
 constexpr qint64 DayMs = 24LL * 60 * 60 * 1000;
 
 } // namespace
@@ -58,6 +60,8 @@ public:
     QList<PageHistoryEntry> handedOver;
     qint64 recorded = 0;
     qint64 settled = 0;
+    // The thread's event loop can be woken: set there once its event dispatcher exists.
+    bool started = false;
 
     void drain();
     void setRetentionDays(int days);
@@ -348,7 +352,23 @@ PageHistory::PageHistory(const QString& path, QObject* parent)
     thread_->setObjectName(QStringLiteral("page history"));
     writer_->moveToThread(thread_);
     connect(thread_, &QThread::finished, writer_, &QObject::deleteLater);
+    // Waking the thread writes to a descriptor its event dispatcher made there. Qt orders the
+    // two inside its own (uninstrumented) library; waiting here under the writer's lock makes
+    // that order one a thread sanitizer sees too. A thread starts in microseconds.
+    connect(
+        thread_, &QThread::started, writer_,
+        [writer = writer_] {
+            {
+                std::lock_guard lock(writer->mutex);
+                writer->started = true;
+            }
+            writer->settledChanged.notify_all();
+        },
+        Qt::DirectConnection);
     thread_->start();
+    std::unique_lock lock(writer_->mutex);
+    writer_->settledChanged.wait_for(lock, std::chrono::milliseconds(ThreadStartMs),
+                                     [this] { return writer_->started; });
 }
 
 PageHistory::~PageHistory()
