@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -29,8 +30,6 @@ constexpr int MaxUnwritten = 10000;
 constexpr int BusyTriesBeforeSaying = 6;
 // The clean-up removes old rows this many at a time, each batch its own short transaction.
 constexpr int CleanUpBatch = 1000;
-// Longer than a thread ever takes to start, however busy the machine.
-constexpr int ThreadStartMs = 5000;
 constexpr qint64 DayMs = 24LL * 60 * 60 * 1000;
 
 } // namespace
@@ -60,8 +59,9 @@ public:
     QList<PageHistoryEntry> handedOver;
     qint64 recorded = 0;
     qint64 settled = 0;
-    // The thread's event loop can be woken: set there once its event dispatcher exists.
-    bool started = false;
+    // The writing thread and its event loop, set there once they exist.
+    QThread* thread = nullptr;
+    QEventLoop* loop = nullptr;
 
     void drain();
     void setRetentionDays(int days);
@@ -346,37 +346,37 @@ QString PageHistory::defaultPath()
 PageHistory::PageHistory(const QString& path, QObject* parent)
     : QObject(parent)
     , path_(path)
-    , thread_(new QThread(this))
     , writer_(new HistoryWriter(*this, path))
 {
-    thread_->setObjectName(QStringLiteral("page history"));
-    writer_->moveToThread(thread_);
-    connect(thread_, &QThread::finished, writer_, &QObject::deleteLater);
-    // Waking the thread writes to a descriptor its event dispatcher made there. Qt orders the
-    // two inside its own (uninstrumented) library; waiting here under the writer's lock makes
-    // that order one a thread sanitizer sees too. A thread starts in microseconds.
-    connect(
-        thread_, &QThread::started, writer_,
-        [writer = writer_] {
-            {
-                std::lock_guard lock(writer->mutex);
-                writer->started = true;
-            }
-            writer->settledChanged.notify_all();
-        },
-        Qt::DirectConnection);
-    thread_->start();
+    // A thread of the standard library rather than a QThread: starting it, handing the writer
+    // over and joining it are then ordered by locks and a join that a thread sanitizer sees,
+    // where QThread orders them inside Qt's own (uninstrumented) library.
+    thread_ = std::thread([writer = writer_] {
+        QThread::currentThread()->setObjectName(QStringLiteral("page history"));
+        QEventLoop loop;
+        {
+            std::lock_guard lock(writer->mutex);
+            writer->thread = QThread::currentThread();
+            writer->loop = &loop;
+        }
+        writer->settledChanged.notify_all();
+        // Runs once the writer is here; ends when the history is destroyed.
+        loop.exec();
+        delete writer;
+    });
     std::unique_lock lock(writer_->mutex);
-    writer_->settledChanged.wait_for(lock, std::chrono::milliseconds(ThreadStartMs),
-                                     [this] { return writer_->started; });
+    // A thread that was made starts; there is nothing else to wait for.
+    writer_->settledChanged.wait(lock, [this] { return writer_->thread != nullptr; });
+    writer_->moveToThread(writer_->thread);
 }
 
 PageHistory::~PageHistory()
 {
     flush(FinalFlushMs);
-    thread_->quit();
+    QMetaObject::invokeMethod(
+        writer_, [writer = writer_] { writer->loop->quit(); }, Qt::QueuedConnection);
     // A writer still waiting on another program's lock ends with its busy time-out.
-    thread_->wait(BusyTimeoutMs + FinalFlushMs);
+    thread_.join();
 }
 
 void PageHistory::record(const PageHistoryEntry& entry)

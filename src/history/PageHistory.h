@@ -6,8 +6,8 @@
 #include <QString>
 
 #include <memory>
+#include <thread>
 
-class QThread;
 class HistoryWriter;
 
 // The page history of this user: one SQLite file that the console, the command line and the
@@ -51,6 +51,6 @@ signals:
 
 private:
     QString path_;
-    QThread* thread_;
     HistoryWriter* writer_;
+    std::thread thread_;
 };
