@@ -160,9 +160,7 @@ int TavoluxApp::run()
             [&window](const QString& source, uint16_t localId) {
                 window.showOutsidePage(source, localId);
             });
-    const auto listen = [&window, &gateway, &history](const GatewaySettings& settings) {
-        history.setRetentionDays(
-            SettingsStore::integer(SettingsStore::HistoryKeepDays, PageHistory::DefaultKeepDays));
+    const auto listen = [&window, &gateway](const GatewaySettings& settings) {
         const QStringList problems = gateway.apply(settings);
         if (!problems.isEmpty())
             MessageBox::warning(
