@@ -450,6 +450,11 @@ void MainWindow::showPageHistory()
     pageHistoryWindow_->show();
 }
 
+PageHistoryWindow* MainWindow::pageHistoryWindow() const
+{
+    return pageHistoryWindow_;
+}
+
 void MainWindow::setPageHistory(PageHistory* history)
 {
     pageHistory_ = history;

@@ -95,7 +95,7 @@ public:
     // The open report window of that View command, if any.
     ReportWindow* openReport(int viewCommand) const;
     // The open page history window, if any.
-    PageHistoryWindow* pageHistoryWindow() const { return pageHistoryWindow_; }
+    PageHistoryWindow* pageHistoryWindow() const;
 
     SortableList* recipientList() const { return recipients_; }
     PageTextEdit* messageBox() const { return message_; }

@@ -5,6 +5,7 @@
 #include "PrintSettings.h"
 #include "ReportContent.h"
 
+#include <QDialog>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -16,7 +17,6 @@ class PageHistoryModel;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
-class QDialog;
 class QLabel;
 class QLineEdit;
 class QPushButton;

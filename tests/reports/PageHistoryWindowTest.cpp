@@ -5,6 +5,7 @@
 #include "../support/ChildProcess.h"
 #include "../support/FileBytes.h"
 
+#include "Database.h"
 #include "GatewaySettingsWindow.h"
 #include "HistoryReport.h"
 #include "MainWindow.h"
@@ -102,7 +103,7 @@ TEST_F(PageHistoryWindowTest, TheFiltersKeepWhatTheyAskFor)
         std::optional<QDate> to;
         int outcome; // index in the list: All, Confirmed, Failed, Refused, Dropped
         QStringList texts;
-        QString problem;
+        QString problem = {};
     };
     const QString tableReady = QStringLiteral("Table 4 ready");
     const QString kitchen = QStringLiteral("Kitchen call");
@@ -329,7 +330,7 @@ TEST_F(PageHistoryWindowTest, APageWrittenShowsWithTheFilterTheOrderAndThePlaceK
 TEST_F(PageHistoryWindowTest, ExportWritesEveryRowTheFilterKeepsInTheOrderShown)
 {
     QList<PageHistoryEntry> many;
-    for (int i = 0; i < 260; ++i)
+    for (int i = 0; i < 500; ++i)
         many << entry(i % 2 ? 5 : 6, QStringLiteral("row\t%1").arg(i), localMs(4, 1) + i * 1000);
     writeRows(many);
     PageHistoryWindow window(path());
@@ -346,10 +347,10 @@ TEST_F(PageHistoryWindowTest, ExportWritesEveryRowTheFilterKeepsInTheOrderShown)
         settings.columns[column].ticked = false;
     ASSERT_TRUE(window.exportTo(settings));
     const QList<QByteArray> lines = filebytes::readAll(file("history.tsv")).split('\n');
-    ASSERT_EQ(lines.size(), 1 + 130 + 1); // the header, the rows, nothing after the last CR LF
+    ASSERT_EQ(lines.size(), 1 + 250 + 1); // the header, the rows, nothing after the last CR LF
     EXPECT_EQ(lines[0], "Queued\tLocal ID\tText\tOutcome\r");
     EXPECT_EQ(lines[1], "2026-04-01 12:00:01\t5\trow 1\tConfirmed\r");
-    EXPECT_EQ(lines[130], "2026-04-01 12:04:19\t5\trow 259\tConfirmed\r");
+    EXPECT_EQ(lines[250], "2026-04-01 12:08:19\t5\trow 499\tConfirmed\r");
 
     settings.limitRows = true;
     settings.rowLimit = 2;
@@ -376,7 +377,7 @@ TEST_F(PageHistoryWindowTest, PrintingGivesAPdfOfTheRowsShown)
     ASSERT_TRUE(window.print(settings));
     const QString all = pdfText(file("history.pdf"));
     for (const char* text : {"March pages", "QUEUED", "LOCAL ID", "OUTCOME", "Front desk",
-                             "Bar staff", "Table 4 ready", "Confirmed", "Page 1 of 1"})
+                             "Pager 12", "Table 4 ready", "0.25 s", "Page 1 of 1"})
         EXPECT_TRUE(all.contains(QString::fromLatin1(text))) << text << "\n" << all.toStdString();
     EXPECT_FALSE(all.contains(QStringLiteral("ENDED")));
     EXPECT_FALSE(all.contains(QStringLiteral("Kitchen call")));

@@ -40,7 +40,9 @@
 #include <QPrintPreviewDialog>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
