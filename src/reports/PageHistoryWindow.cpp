@@ -32,8 +32,9 @@
 
 namespace {
 
-// Texts as wide as the longest a column usually shows, so that it opens wide enough for them.
-QString widestText(int column)
+// Texts as wide as a column usually shows, so that it opens wide enough for them; a longer text
+// or name shows whole in its tool tip.
+QString usualText(int column)
 {
     switch (column) {
     case HistoryReport::Queued:
@@ -41,16 +42,16 @@ QString widestText(int column)
         return QStringLiteral("0000-00-00 00:00:00");
     case HistoryReport::Source:
         return HistoryReport::sourceText(
-            {PageOrigin::Source::CoasterLocate, QStringLiteral("192.168.100.100"), {}});
+            {PageOrigin::Source::CommandLine, QStringLiteral("local"), {}});
     case HistoryReport::LocalId:
         return QStringLiteral("0000000");
     case HistoryReport::Name:
-        return QStringLiteral("MMMMMMMMMMMMMMMM");
+        return QStringLiteral("Front desk manager");
     case HistoryReport::Text:
-        return QString(40, u'M');
+        return QStringLiteral("Your table is ready, please come");
     case HistoryReport::Outcome:
         return HistoryReport::outcomeText(HistoryOutcome::Failed,
-                                          QLatin1String(HistoryReason::RefusedByUnit));
+                                          QLatin1String(HistoryReason::NoResponse));
     default:
         return HistoryReport::answerText(99999);
     }
@@ -88,6 +89,8 @@ PageHistoryWindow::PageHistoryWindow(const QString& path, PageHistory* history, 
     for (QDateEdit* date : {from_, to_}) {
         date->setCalendarPopup(true);
         date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        date->setMinimumWidth(date->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00")) +
+                              48);
         date->setDate(today);
         date->setEnabled(false);
     }
@@ -133,15 +136,6 @@ PageHistoryWindow::PageHistoryWindow(const QString& path, PageHistory* history, 
     header->setStretchLastSection(true);
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);
-    int listWidth = 0;
-    const QStringList titles = HistoryReport::columnTitles();
-    for (int column = 0; column < HistoryReport::ColumnCount; ++column) {
-        const int width = std::max(header->fontMetrics().horizontalAdvance(titles[column]) + 28,
-                                   view_->fontMetrics().horizontalAdvance(widestText(column)) + 16);
-        view_->setColumnWidth(column, width);
-        listWidth += width;
-    }
-
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     int width = 0;
@@ -194,7 +188,21 @@ PageHistoryWindow::PageHistoryWindow(const QString& path, PageHistory* history, 
         header->setSortIndicator(HistoryReport::Queued, Qt::DescendingOrder);
     }
     applyFilters();
-    resize(std::max(640, listWidth + 30), 420);
+    // Each column as wide as its title, the texts it usually shows and those of the first rows,
+    // up to a limit: a longer text shows whole in its tool tip.
+    int listWidth = 0;
+    const QAbstractItemView& list = *view_;
+    const QStringList titles = HistoryReport::columnTitles();
+    for (int column = 0; column < HistoryReport::ColumnCount; ++column) {
+        const int width = std::max({header->fontMetrics().horizontalAdvance(titles[column]) + 28,
+                                    view_->fontMetrics().horizontalAdvance(usualText(column)) + 16,
+                                    std::min(list.sizeHintForColumn(column), MaxColumnWidth)});
+        view_->setColumnWidth(column, width);
+        listWidth += width;
+    }
+    // As wide as its columns, but never wider than the screen.
+    const QRect screen = WindowPlacement::availableAreas().value(0, QRect(0, 0, 1280, 800));
+    resize(std::clamp(listWidth + 30, 640, std::max(640, screen.width() - 60)), 420);
 }
 
 PageHistoryWindow::~PageHistoryWindow()

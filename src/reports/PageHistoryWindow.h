@@ -32,6 +32,8 @@ public:
     static constexpr int TypingPauseMs = 300;
     // Pages written one after another are shown together, at most this long after the first.
     static constexpr int RefreshPauseMs = 250;
+    // The widest a column opens, in pixels.
+    static constexpr int MaxColumnWidth = 420;
 
     // Reads the history at path; a history given (the one the console writes) refreshes the
     // list when it has written rows.
