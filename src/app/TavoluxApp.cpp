@@ -140,12 +140,14 @@ int TavoluxApp::run()
     // Declared before the window, so that the pages its session drops on the way out are kept.
     PageHistory history;
     MainWindow window(database);
-    window.setPageHistory(&history);
-    PageRecorder recorder(window.session(), history, PageRecorder::namesIn(database));
+    // Heard before the window hands the history its retention, which may be the first to find
+    // that the history cannot be written.
     connect(&history, &PageHistory::problem, &window, [&window](const QString& message) {
         std::fprintf(stderr, "tavolux: %s\n", qPrintable(message));
         window.showNotice(message);
     });
+    window.setPageHistory(&history);
+    PageRecorder recorder(window.session(), history, PageRecorder::namesIn(database));
     if (opened.fileUnread)
         window.databaseCommands().setCurrentPathUnread(opened.path);
     else

@@ -40,7 +40,9 @@ void PageHistoryModel::reload(qint64 rows)
         problem_ = *unreadable;
     else if (const auto read = cleared_ ? std::nullopt : readRows(0, rows)) {
         append(*read);
-        total_ = reader_.count(filter_);
+        // Fewer rows than asked for are all there are: a search that keeps few of a million
+        // rows reads them once, not once more to count them.
+        total_ = read->size() < rows ? read->size() : reader_.count(filter_);
         if (!reader_.lastError().isEmpty()) {
             problem_ = reader_.lastError();
             entries_.clear();
