@@ -24,7 +24,7 @@ void PageHistoryModel::clear()
 
 void PageHistoryModel::refresh()
 {
-    reload(std::max<qint64>(PageRows, entries_.size()));
+    reload(std::clamp<qint64>(entries_.size(), PageRows, RefreshRowsMost));
 }
 
 void PageHistoryModel::reload(qint64 rows)

@@ -19,6 +19,7 @@ class PageHistoryModel : public QAbstractTableModel {
 public:
     // Rows read at a time.
     static constexpr int PageRows = 200;
+    static constexpr int RefreshRowsMost = 10000;
 
     explicit PageHistoryModel(const QString& path, QObject* parent = nullptr);
 
@@ -36,7 +37,8 @@ public:
     // Shows no rows at all, for a filter that cannot be used.
     void clear();
     // Reads the history anew with the filter and order as they stand, as many rows as were
-    // fetched before (so that the view's place can be kept).
+    // fetched before (so that the view's place can be kept), but no more than RefreshRowsMost:
+    // a list scrolled further down than that is not worth reading so many rows for each new page.
     void refresh();
 
     // Every row the filter keeps in the order shown, fetched or not; false when reading failed.
