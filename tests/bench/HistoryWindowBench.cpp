@@ -117,11 +117,11 @@ int main(int argc, char* argv[])
         reset();
         window->outcomeList()->setCurrentIndex(2);
     });
-    applied("combined: month, failed, recipient 42", [&] {
+    applied("combined: month, failed, recipient 100", [&] {
         reset();
         aMonth();
         window->outcomeList()->setCurrentIndex(2);
-        window->recipientEdit()->setText(QStringLiteral("42"));
+        window->recipientEdit()->setText(QStringLiteral("100"));
     });
     applied("combined: month, search \"kitchen\"", [&] {
         reset();
