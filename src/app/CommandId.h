@@ -26,6 +26,7 @@ enum CommandId : int {
     LoginCommand = 32794,
     LogoutCommand = 32795,
     GatewaySettingsCommand = 32796,
+    ViewPageHistoryCommand = 32797,
     NewCommand = 57600,
     OpenCommand = 57601,
     SaveCommand = 57603,

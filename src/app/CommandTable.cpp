@@ -95,6 +95,8 @@ const Command Commands[] = {
     {ViewPagersCommand, QT_TRANSLATE_NOOP("MainWindow", "&Pagers"), Menu::View, 0, Everyone},
     {ViewGroupsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Groups"), Menu::View, 0, Everyone},
     {ViewAlarmsCommand, QT_TRANSLATE_NOOP("MainWindow", "&Alarms"), Menu::View, 0, Everyone},
+    {ViewPageHistoryCommand, QT_TRANSLATE_NOOP("MainWindow", "Page &History"), Menu::View, 0,
+     Everyone},
     {StatusCommand, QT_TRANSLATE_NOOP("MainWindow", "&Status"), Menu::View, 0, Everyone, nullptr,
      Enabled::Online},
 

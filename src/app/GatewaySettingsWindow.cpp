@@ -5,6 +5,8 @@
 #include "GatewayCredentialDialog.h"
 #include "MessageBox.h"
 #include "ModalRunner.h"
+#include "PageHistory.h"
+#include "SettingsStore.h"
 #include "WindowPlacement.h"
 
 #include <QApplication>
@@ -19,6 +21,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace {
@@ -84,6 +87,7 @@ GatewaySettingsWindow::GatewaySettingsWindow(const GatewaySettings& settings, QW
     , certificate_(new QLineEdit(settings.certificateFile, this))
     , key_(new QLineEdit(settings.keyFile, this))
     , connectAtStart_(new QCheckBox(tr("Connect to the unit at &start-up"), this))
+    , keepDays_(new QSpinBox(this))
     , loginList_(new QListWidget(this))
     , tokenList_(new QListWidget(this))
     , removeLogin_(new QPushButton(tr("&Remove"), this))
@@ -94,6 +98,17 @@ GatewaySettingsWindow::GatewaySettingsWindow(const GatewaySettings& settings, QW
     snppOn_->setChecked(settings.snppOn);
     httpOn_->setChecked(settings.httpOn);
     connectAtStart_->setChecked(settings.connectAtStart);
+    keepDays_->setRange(0, MaxKeepDays);
+    keepDays_->setSpecialValueText(tr("for ever"));
+    keepDays_->setSuffix(tr(" days"));
+    keepDays_->setValue(
+        SettingsStore::integer(SettingsStore::HistoryKeepDays, PageHistory::DefaultKeepDays));
+    auto* keeping = new QHBoxLayout;
+    auto* keepingCaption = new QLabel(tr("Keep page history &for:"), this);
+    keepingCaption->setBuddy(keepDays_);
+    keeping->addWidget(keepingCaption);
+    keeping->addWidget(keepDays_);
+    keeping->addStretch(1);
     const QString addressHint =
         tr("HOST:PORT, [IPv6]:PORT or a port alone (on this machine only); * listens on every "
            "address");
@@ -173,6 +188,7 @@ GatewaySettingsWindow::GatewaySettingsWindow(const GatewaySettings& settings, QW
     layout->addWidget(snpp);
     layout->addWidget(http);
     layout->addWidget(connectAtStart_);
+    layout->addLayout(keeping);
     layout->addLayout(access);
     layout->addWidget(warning_);
     layout->addWidget(buttons);
@@ -338,6 +354,7 @@ void GatewaySettingsWindow::accept()
         MessageBox::warning(this, tr("The gateway settings could not be saved."));
         return;
     }
+    SettingsStore::setInteger(SettingsStore::HistoryKeepDays, keepDays_->value());
     settings_ = *chosen;
     QDialog::accept();
 }

@@ -9,6 +9,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QSpinBox;
 
 // "Gateway Settings": whether the console takes pages by SNPP and by HTTP and where it listens,
 // the HTTPS certificate and key, whether it connects to the unit as it starts, and the logins
@@ -30,6 +31,9 @@ public:
     QLineEdit* certificateEdit() const { return certificate_; }
     QLineEdit* keyEdit() const { return key_; }
     QCheckBox* connectAtStartBox() const { return connectAtStart_; }
+    // How many days the page history keeps its rows; 0 keeps them for ever.
+    QSpinBox* keepDaysBox() const { return keepDays_; }
+    static constexpr int MaxKeepDays = 36500;
     QListWidget* loginList() const { return loginList_; }
     QListWidget* tokenList() const { return tokenList_; }
     // Empty when every listener that takes pages from other machines has a way in.
@@ -59,6 +63,7 @@ private:
     QLineEdit* certificate_;
     QLineEdit* key_;
     QCheckBox* connectAtStart_;
+    QSpinBox* keepDays_;
     QListWidget* loginList_;
     QListWidget* tokenList_;
     QPushButton* removeLogin_;

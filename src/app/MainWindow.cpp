@@ -9,6 +9,8 @@
 #include "LoginDialog.h"
 #include "MessageBox.h"
 #include "ModalRunner.h"
+#include "PageHistory.h"
+#include "PageHistoryWindow.h"
 #include "PageTextEdit.h"
 #include "PictureButton.h"
 #include "ReportWindow.h"
@@ -392,6 +394,9 @@ void MainWindow::runCommand(int id)
     case ViewAlarmsCommand:
         showReport(id);
         break;
+    case ViewPageHistoryCommand:
+        showPageHistory();
+        break;
     default:
         openEditor(id);
         break;
@@ -427,6 +432,40 @@ void MainWindow::showReport(int viewCommand)
         taken << WindowPlacement::frame(*coasterPanel_);
     report->placeBeside(taken);
     report->show();
+}
+
+void MainWindow::showPageHistory()
+{
+    if (pageHistoryWindow_) {
+        pageHistoryWindow_->activateWindow();
+        pageHistoryWindow_->raise();
+        return;
+    }
+    pageHistoryWindow_ = new PageHistoryWindow(
+        pageHistory_ ? pageHistory_->path() : PageHistory::defaultPath(), pageHistory_, this);
+    QList<QRect> taken{WindowPlacement::frame(*this)};
+    if (coasterPanel_)
+        taken << WindowPlacement::frame(*coasterPanel_);
+    pageHistoryWindow_->placeBeside(taken);
+    pageHistoryWindow_->show();
+}
+
+PageHistoryWindow* MainWindow::pageHistoryWindow() const
+{
+    return pageHistoryWindow_;
+}
+
+void MainWindow::setPageHistory(PageHistory* history)
+{
+    pageHistory_ = history;
+    applyHistoryRetention();
+}
+
+void MainWindow::applyHistoryRetention()
+{
+    if (pageHistory_)
+        pageHistory_->setRetentionDays(
+            SettingsStore::integer(SettingsStore::HistoryKeepDays, PageHistory::DefaultKeepDays));
 }
 
 ReportWindow* MainWindow::openReport(int viewCommand) const
@@ -716,8 +755,10 @@ void MainWindow::storePosition()
 void MainWindow::openGatewaySettings()
 {
     GatewaySettingsWindow window(GatewaySettings::load(), this);
-    if (ModalRunner::run(window) == QDialog::Accepted)
-        emit gatewaySettingsChanged(window.settings());
+    if (ModalRunner::run(window) != QDialog::Accepted)
+        return;
+    applyHistoryRetention();
+    emit gatewaySettingsChanged(window.settings());
 }
 
 void MainWindow::showAbout()

@@ -22,6 +22,7 @@ class QDialog;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class PageHistoryWindow;
 class ReportWindow;
 class SortableList;
 class UnitSession;
@@ -75,7 +76,8 @@ public:
     // history that cannot be written) until the next such news.
     void showNotice(const QString& text);
     // The history the session's pages are kept in, for the window that shows it; may be null.
-    void setPageHistory(PageHistory* history) { pageHistory_ = history; }
+    // Its rows are kept as long as the retention setting says, from now on.
+    void setPageHistory(PageHistory* history);
     PageHistory* pageHistory() const { return pageHistory_; }
     // The about box, for the caller to show.
     static QDialog* createAboutBox(QWidget* parent);
@@ -92,6 +94,8 @@ public:
     void refreshOpenReports();
     // The open report window of that View command, if any.
     ReportWindow* openReport(int viewCommand) const;
+    // The open page history window, if any.
+    PageHistoryWindow* pageHistoryWindow() const;
 
     SortableList* recipientList() const { return recipients_; }
     PageTextEdit* messageBox() const { return message_; }
@@ -136,6 +140,9 @@ private:
     void pageFailed(const QByteArray& record);
     void openCoasterPanel();
     void showReport(int viewCommand);
+    void showPageHistory();
+    // Hands the retention setting to the history the console writes.
+    void applyHistoryRetention();
 
     Database& database_;
     DatabaseCommands* commands_;
@@ -160,6 +167,7 @@ private:
     bool leavingUnattended_ = false;
     QPointer<CoasterPanel> coasterPanel_;
     QHash<int, QPointer<ReportWindow>> reports_;
+    QPointer<PageHistoryWindow> pageHistoryWindow_;
     // The pages sent from the message box that are still queued, with what the box held.
     struct SentMessage {
         QByteArray record;

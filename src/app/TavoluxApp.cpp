@@ -140,12 +140,14 @@ int TavoluxApp::run()
     // Declared before the window, so that the pages its session drops on the way out are kept.
     PageHistory history;
     MainWindow window(database);
-    window.setPageHistory(&history);
-    PageRecorder recorder(window.session(), history, PageRecorder::namesIn(database));
+    // Heard before the window hands the history its retention, which may be the first to find
+    // that the history cannot be written.
     connect(&history, &PageHistory::problem, &window, [&window](const QString& message) {
         std::fprintf(stderr, "tavolux: %s\n", qPrintable(message));
         window.showNotice(message);
     });
+    window.setPageHistory(&history);
+    PageRecorder recorder(window.session(), history, PageRecorder::namesIn(database));
     if (opened.fileUnread)
         window.databaseCommands().setCurrentPathUnread(opened.path);
     else
@@ -160,9 +162,7 @@ int TavoluxApp::run()
             [&window](const QString& source, uint16_t localId) {
                 window.showOutsidePage(source, localId);
             });
-    const auto listen = [&window, &gateway, &history](const GatewaySettings& settings) {
-        history.setRetentionDays(
-            SettingsStore::integer(SettingsStore::HistoryKeepDays, PageHistory::DefaultKeepDays));
+    const auto listen = [&window, &gateway](const GatewaySettings& settings) {
         const QStringList problems = gateway.apply(settings);
         if (!problems.isEmpty())
             MessageBox::warning(

@@ -32,9 +32,19 @@ QString cell(QString text)
     return text;
 }
 
+RowSource listed(const QList<QStringList>& rows)
+{
+    return [&rows](const RowSink& take) {
+        for (const QStringList& row : rows)
+            if (!take(row))
+                break;
+        return true;
+    };
+}
+
 } // namespace
 
-QByteArray format(const ExportSettings& settings, const QList<QStringList>& rows)
+std::optional<QByteArray> format(const ExportSettings& settings, const RowSource& rows)
 {
     auto line = [&](auto textOf) {
         QStringList fields;
@@ -49,22 +59,44 @@ QByteArray format(const ExportSettings& settings, const QList<QStringList>& rows
                     [](const ExportSettings::Column& column) { return column.ticked; });
     if (settings.includeHeader && anyTicked)
         bytes += line([&](int column) { return settings.columns[column].title; });
-    qsizetype count = rows.size();
-    if (settings.limitRows && count >= settings.rowLimit)
-        count = std::max(settings.rowLimit, 0);
-    for (qsizetype i = 0; i < count; ++i)
-        bytes += line([&](int column) { return rows[i].value(column); });
+    const qsizetype limit = settings.limitRows ? std::max(settings.rowLimit, 0) : -1;
+    qsizetype written = 0;
+    const bool read = rows([&](const QStringList& row) {
+        if (written == limit)
+            return false;
+        bytes += line([&](int column) { return row.value(column); });
+        ++written;
+        return written != limit;
+    });
+    if (!read)
+        return std::nullopt;
     return bytes;
 }
 
-bool write(const ExportSettings& settings, const QList<QStringList>& rows, QString* error)
+QByteArray format(const ExportSettings& settings, const QList<QStringList>& rows)
+{
+    return *format(settings, listed(rows));
+}
+
+bool write(const ExportSettings& settings, const RowSource& rows, QString* error)
 {
     if (settings.fileName.isEmpty()) {
         if (error)
             *error = QStringLiteral("no file name");
         return false;
     }
-    return AtomicFile::replace(settings.fileName, format(settings, rows), error);
+    const std::optional<QByteArray> bytes = format(settings, rows);
+    if (!bytes) {
+        if (error)
+            *error = QStringLiteral("the rows could not be read");
+        return false;
+    }
+    return AtomicFile::replace(settings.fileName, *bytes, error);
+}
+
+bool write(const ExportSettings& settings, const QList<QStringList>& rows, QString* error)
+{
+    return write(settings, listed(rows), error);
 }
 
 } // namespace TsvExport

@@ -35,6 +35,7 @@ public:
     static constexpr Key PagersReportWndPos{"Settings", "PagersReportWndPos"};
     static constexpr Key GroupsReportWndPos{"Settings", "GroupsReportWndPos"};
     static constexpr Key AlarmsReportWndPos{"Settings", "AlarmsReportWndPos"};
+    static constexpr Key PageHistoryWndPos{"Settings", "PageHistoryWndPos"};
     static constexpr Key Alert{"Patron", "Alert"};
     static constexpr Key Range{"Patron", "Range"};
     static constexpr Key Locate{"Patron", "Locate"};

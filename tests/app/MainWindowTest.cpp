@@ -121,7 +121,8 @@ protected:
 TEST_F(MainWindowTest, MenusAndButtonsFollowTheAccessLevel)
 {
     auto window = open();
-    const QList<int> view{ViewPagersCommand, ViewGroupsCommand, ViewAlarmsCommand, StatusCommand};
+    const QList<int> view{ViewPagersCommand, ViewGroupsCommand, ViewAlarmsCommand,
+                          ViewPageHistoryCommand, StatusCommand};
     struct Level {
         const char* password; // entered at login; nullptr: as the window opens
         MenuLayout menus;

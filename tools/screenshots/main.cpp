@@ -19,6 +19,8 @@
 #include "MainWindow.h"
 #include "MembersDialog.h"
 #include "ModalRunner.h"
+#include "PageHistory.h"
+#include "PageHistoryWindow.h"
 #include "PagersDialog.h"
 #include "PortSettingsWindow.h"
 #include "PrintOptionsDialog.h"
@@ -38,13 +40,16 @@
 #include <QPrintPreviewDialog>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -153,6 +158,71 @@ void takeReports(Database& database, Pictures& pictures)
     ExportDialog exporting(ExportDialog::defaultTitle(), Report::columnTitles(ReportKind::Groups));
     exporting.move(20, 20);
     take(exporting, "export");
+}
+
+// The page history of a busy evening: pages of each source and outcome, then the same list
+// filtered on a recipient, and a recipient that is none.
+void takePageHistory(Pictures& pictures)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("pages.sqlite"));
+    {
+        PageHistory history(path);
+        const qint64 start = QDateTime(QDate(2026, 11, 27), QTime(19, 0)).toMSecsSinceEpoch();
+        const QStringList names = {QStringLiteral("Bar staff"), QStringLiteral("Table 12"),
+                                   QStringLiteral("Kitchen"), QString(),
+                                   QStringLiteral("Front desk manager on duty")};
+        const QStringList texts = {QStringLiteral("Table 4 order ready"),
+                                   QStringLiteral("Your table is ready, please come to the "
+                                                  "front desk"),
+                                   QStringLiteral("Restock the bar"), QStringLiteral("9595"),
+                                   QStringLiteral("Call 2104")};
+        for (int i = 0; i < 40; ++i) {
+            PageHistoryEntry entry;
+            entry.queuedMs = start + i * 97000;
+            entry.endedMs = entry.queuedMs + 180 + (i * 37) % 900;
+            entry.origin.source = static_cast<PageOrigin::Source>(i % PageOrigin::SourceCount);
+            if (entry.origin.fromOutside()) {
+                entry.origin.peer = entry.origin.source == PageOrigin::Source::CommandLine
+                                        ? QStringLiteral("local")
+                                        : QStringLiteral("192.168.10.31");
+                if (entry.origin.source == PageOrigin::Source::Snpp)
+                    entry.origin.login = QStringLiteral("pos-terminal");
+            }
+            entry.recipient = entry.origin.source == PageOrigin::Source::CoasterAlert
+                                  ? 204800
+                                  : static_cast<uint32_t>(10 + i % 5);
+            entry.name = names[i % names.size()];
+            entry.text = texts[i % texts.size()];
+            entry.outcome = i % 9 == 4    ? HistoryOutcome::Failed
+                            : i % 13 == 6 ? HistoryOutcome::Refused
+                            : i % 17 == 8 ? HistoryOutcome::Dropped
+                                          : HistoryOutcome::Confirmed;
+            entry.reason = entry.outcome == HistoryOutcome::Failed
+                               ? QLatin1String(i % 2 ? HistoryReason::RefusedByUnit
+                                                     : HistoryReason::NoResponse)
+                           : entry.outcome == HistoryOutcome::Refused
+                               ? QLatin1String(HistoryReason::NotConnected)
+                           : entry.outcome == HistoryOutcome::Dropped
+                               ? QLatin1String(HistoryReason::Dropped)
+                               : QLatin1String("");
+            history.record(entry);
+        }
+        history.flush(10000);
+    }
+    PageHistoryWindow window(path);
+    window.move(20, 20);
+    window.activateWindow();
+    pictures.take(window, QStringLiteral("page-history"), Pictures::Screen);
+    window.recipientEdit()->setText(QStringLiteral("12"));
+    window.fromBox()->setChecked(true);
+    window.fromEdit()->setDate(QDate(2026, 11, 27));
+    window.applyFilters();
+    pictures.take(window, QStringLiteral("page-history-filtered"), Pictures::Screen);
+    window.recipientEdit()->setText(QStringLiteral("12345678"));
+    window.applyFilters();
+    pictures.take(window, QStringLiteral("page-history-bad-filter"), Pictures::Screen);
+    window.hide();
 }
 
 // The update windows in each of their modes, on a pseudo-terminal nobody answers.
@@ -382,5 +452,6 @@ int main(int argc, char* argv[])
     image.alarm(0).setFirstTarget(100);
     image.alarm(0).setMessage(QStringLiteral("Fire door open"));
     takeReports(database, pictures);
+    takePageHistory(pictures);
     return pictures.report() ? 0 : 1;
 }

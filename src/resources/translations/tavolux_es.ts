@@ -615,6 +615,18 @@ La consola se ha iniciado con el contenido predeterminado. El archivo se deja co
         <source>All Files (*)</source>
         <translation>Todos los archivos (*)</translation>
     </message>
+    <message>
+        <source>for ever</source>
+        <translation>siempre</translation>
+    </message>
+    <message>
+        <source> days</source>
+        <translation> días</translation>
+    </message>
+    <message>
+        <source>Keep page history &amp;for:</source>
+        <translation>Conservar el historial &amp;durante:</translation>
+    </message>
 </context>
 <context>
     <name>GeneralPage</name>
@@ -719,6 +731,145 @@ Añada al menos un miembro</translation>
     <message>
         <source>it holds no records</source>
         <translation>no contiene ningún registro</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryReport</name>
+    <message>
+        <source>refused by the unit</source>
+        <translation>rechazado por la unidad</translation>
+    </message>
+    <message>
+        <source>no response</source>
+        <translation>sin respuesta</translation>
+    </message>
+    <message>
+        <source>line lost</source>
+        <translation>línea perdida</translation>
+    </message>
+    <message>
+        <source>not connected</source>
+        <translation>sin conexión</translation>
+    </message>
+    <message>
+        <source>dropped</source>
+        <translation>descartado</translation>
+    </message>
+    <message>
+        <source>Queued</source>
+        <translation>En cola</translation>
+    </message>
+    <message>
+        <source>Source</source>
+        <translation>Origen</translation>
+    </message>
+    <message>
+        <source>Local ID</source>
+        <translation>ID local</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nombre</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Texto</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Resultado</translation>
+    </message>
+    <message>
+        <source>Answer</source>
+        <translation>Respuesta</translation>
+    </message>
+    <message>
+        <source>Ended</source>
+        <translation>Terminado</translation>
+    </message>
+    <message>
+        <source>Page History</source>
+        <translation>Historial de mensajes</translation>
+    </message>
+    <message>
+        <source>Tavolux Page History</source>
+        <translation>Historial de mensajes de Tavolux</translation>
+    </message>
+    <message>
+        <source>Export Page History</source>
+        <translation>Exportar historial de mensajes</translation>
+    </message>
+    <message>
+        <source>The page history could not be exported.</source>
+        <translation>No se pudo exportar el historial de mensajes.</translation>
+    </message>
+    <message>
+        <source>Message box</source>
+        <translation>Cuadro de mensaje</translation>
+    </message>
+    <message>
+        <source>Test page</source>
+        <translation>Mensaje de prueba</translation>
+    </message>
+    <message>
+        <source>Coaster alert</source>
+        <translation>Aviso de posavasos</translation>
+    </message>
+    <message>
+        <source>Coaster range</source>
+        <translation>Alcance de posavasos</translation>
+    </message>
+    <message>
+        <source>Coaster locate</source>
+        <translation>Localizar posavasos</translation>
+    </message>
+    <message>
+        <source>Command line</source>
+        <translation>Línea de comandos</translation>
+    </message>
+    <message>
+        <source>SNPP</source>
+        <translation>SNPP</translation>
+    </message>
+    <message>
+        <source>HTTP</source>
+        <translation>HTTP</translation>
+    </message>
+    <message>
+        <source>this machine</source>
+        <translation>este equipo</translation>
+    </message>
+    <message>
+        <source>%1 from %2</source>
+        <translation>%1 desde %2</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>Confirmed</source>
+        <translation>Confirmado</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>Fallido</translation>
+    </message>
+    <message>
+        <source>Refused</source>
+        <translation>Rechazado</translation>
+    </message>
+    <message>
+        <source>Dropped</source>
+        <translation>Descartado</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
     </message>
 </context>
 <context>
@@ -1102,6 +1253,10 @@ Add some now?</source>
         <source>Ga&amp;teway Settings...</source>
         <translation>Configuración de la &amp;pasarela...</translation>
     </message>
+    <message>
+        <source>Page &amp;History</source>
+        <translation>&amp;Historial de mensajes</translation>
+    </message>
 </context>
 <context>
     <name>MembersDialog</name>
@@ -1179,6 +1334,69 @@ Add some now?</source>
     <message>
         <source>The page history %1 cannot be read: %2</source>
         <translation>No se puede leer el historial de mensajes %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>PageHistoryWindow</name>
+    <message>
+        <source>&amp;From:</source>
+        <translation>&amp;Desde:</translation>
+    </message>
+    <message>
+        <source>&amp;To:</source>
+        <translation>&amp;Hasta:</translation>
+    </message>
+    <message>
+        <source>E&amp;xport</source>
+        <translation>E&amp;xportar</translation>
+    </message>
+    <message>
+        <source>&amp;Print</source>
+        <translation>&amp;Imprimir</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Aceptar</translation>
+    </message>
+    <message>
+        <source>Text or name</source>
+        <translation>Texto o nombre</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>Todos</translation>
+    </message>
+    <message>
+        <source>A local ID, or a coaster page's cap code; empty for every page</source>
+        <translation>Un ID local, o el código CAP de un mensaje de posavasos; vacío para todos los mensajes</translation>
+    </message>
+    <message>
+        <source>&amp;Search:</source>
+        <translation>&amp;Buscar:</translation>
+    </message>
+    <message>
+        <source>Local &amp;ID:</source>
+        <translation>ID &amp;local:</translation>
+    </message>
+    <message>
+        <source>Out&amp;come:</source>
+        <translation>&amp;Resultado:</translation>
+    </message>
+    <message>
+        <source>"%1" is not a local ID: give a number from 0 to %2, or nothing for every page.</source>
+        <translation>"%1" no es un ID local: indique un número de 0 a %2, o nada para todos los mensajes.</translation>
+    </message>
+    <message>
+        <source>The dates end before they begin: the To date is earlier than the From date.</source>
+        <translation>Las fechas terminan antes de empezar: la fecha Hasta es anterior a la fecha Desde.</translation>
+    </message>
+    <message>
+        <source>Pages: %1</source>
+        <translation>Mensajes: %1</translation>
+    </message>
+    <message>
+        <source>The page history could not be read.</source>
+        <translation>No se pudo leer el historial de mensajes.</translation>
     </message>
 </context>
 <context>
