@@ -33,6 +33,7 @@ void PageHistoryModel::reload(qint64 rows)
     entries_.clear();
     texts_.clear();
     total_ = 0;
+    totalKnown_ = true;
     problem_.clear();
     // Opened anew each time: a history that did not exist yet, or that a writer has begun to
     // write to since, is read as it stands now.
@@ -42,7 +43,9 @@ void PageHistoryModel::reload(qint64 rows)
         append(*read);
         // Fewer rows than asked for are all there are: a search that keeps few of a million
         // rows reads them once, not once more to count them.
-        total_ = read->size() < rows ? read->size() : reader_.count(filter_);
+        total_ = read->size() < rows ? read->size() : reader_.countUpTo(filter_, CountMost);
+        totalKnown_ = total_ < CountMost;
+        total_ = std::max<qint64>(total_, entries_.size());
         if (!reader_.lastError().isEmpty()) {
             problem_ = reader_.lastError();
             entries_.clear();
@@ -118,7 +121,7 @@ QVariant PageHistoryModel::headerData(int section, Qt::Orientation orientation, 
 
 bool PageHistoryModel::canFetchMore(const QModelIndex& parent) const
 {
-    return !parent.isValid() && entries_.size() < total_;
+    return !parent.isValid() && (entries_.size() < total_ || !totalKnown_);
 }
 
 void PageHistoryModel::fetchMore(const QModelIndex& parent)
@@ -131,12 +134,19 @@ void PageHistoryModel::fetchMore(const QModelIndex& parent)
         // Unreadable now, or rows went (retention) since the count: the list ends here until
         // the next refresh.
         total_ = first;
+        totalKnown_ = true;
         emit totalChanged();
         return;
     }
     beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + read->size() - 1));
     append(*read);
     endInsertRows();
+    // Beyond the count, the rows fetched are the count; fewer than asked for were the last.
+    if (!totalKnown_ && entries_.size() >= total_) {
+        total_ = entries_.size();
+        totalKnown_ = read->size() < PageRows;
+        emit totalChanged();
+    }
 }
 
 void PageHistoryModel::sort(int column, Qt::SortOrder order)

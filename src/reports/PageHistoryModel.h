@@ -20,14 +20,18 @@ public:
     // Rows read at a time.
     static constexpr int PageRows = 200;
     static constexpr int RefreshRowsMost = 10000;
+    // Rows counted at most: counting every row that a common word is in reads the whole
+    // history, and "10 000 or more" says enough.
+    static constexpr qint64 CountMost = 10000;
 
     explicit PageHistoryModel(const QString& path, QObject* parent = nullptr);
 
     const QString& path() const { return path_; }
     const HistoryFilter& filter() const { return filter_; }
     const HistoryOrder& order() const { return order_; }
-    // How many rows the filter keeps, fetched or not.
+    // How many rows the filter keeps, fetched or not; when totalIsAtLeast(), that many or more.
     qint64 total() const { return total_; }
+    bool totalIsAtLeast() const { return !totalKnown_; }
     // Why the history cannot be read; empty when it can (a missing file reads as empty).
     const QString& problem() const { return problem_; }
     const PageHistoryEntry& entry(int row) const { return entries_.at(row); }
@@ -71,6 +75,9 @@ private:
     HistoryOrder order_;
     bool cleared_ = false;
     qint64 total_ = 0;
+    // Whether total_ is every row the filter keeps, or the count stopped at CountMost and
+    // the rows beyond are found as they are fetched.
+    bool totalKnown_ = true;
     QList<PageHistoryEntry> entries_;
     // The texts of the rows fetched, built once per row.
     QList<QStringList> texts_;

@@ -282,8 +282,10 @@ void PageHistoryWindow::showCount()
     if (!problem.isEmpty())
         colours.setColor(QPalette::WindowText, QColor(0xa0, 0x20, 0x20));
     count_->setPalette(colours);
-    count_->setText(problem.isEmpty() ? tr("Pages: %1").arg(QLocale().toString(model_->total()))
-                                      : problem);
+    const QString count = QLocale().toString(model_->total());
+    count_->setText(!problem.isEmpty()              ? problem
+                    : model_->totalIsAtLeast() ? tr("Pages: %1 or more").arg(count)
+                                               : tr("Pages: %1").arg(count));
 }
 
 void PageHistoryWindow::sortChosen(int column, Qt::SortOrder order)

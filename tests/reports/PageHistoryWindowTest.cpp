@@ -288,6 +288,29 @@ TEST_F(PageHistoryWindowTest, RowsAreFetchedAPageAtATimeAsTheListScrolls)
     EXPECT_FALSE(window.model()->canFetchMore({}));
 }
 
+TEST_F(PageHistoryWindowTest, ACountThatStopsSaysSoAndTheRowsBeyondItAreStillFetched)
+{
+    const qint64 rows = PageHistoryModel::CountMost + 5;
+    QList<PageHistoryEntry> many;
+    for (qint64 i = 0; i < rows; ++i)
+        many << entry(1, QStringLiteral("row %1").arg(i), localMs(4, 1) + i * 1000);
+    writeRows(many);
+    PageHistoryWindow window(path());
+    PageHistoryModel& model = *window.model();
+    EXPECT_EQ(model.total(), PageHistoryModel::CountMost);
+    EXPECT_TRUE(model.totalIsAtLeast());
+    EXPECT_EQ(window.countLabel()->text(),
+              QStringLiteral("Pages: %1 or more").arg(QLocale().toString(model.total())));
+    while (model.canFetchMore({}))
+        model.fetchMore({});
+    EXPECT_EQ(model.rowCount(), rows);
+    EXPECT_EQ(model.total(), rows);
+    EXPECT_FALSE(model.totalIsAtLeast());
+    EXPECT_EQ(model.entry(static_cast<int>(rows) - 1).text, QStringLiteral("row 0"));
+    EXPECT_EQ(window.countLabel()->text(),
+              QStringLiteral("Pages: %1").arg(QLocale().toString(rows)));
+}
+
 TEST_F(PageHistoryWindowTest, APageWrittenShowsWithTheFilterTheOrderAndThePlaceKept)
 {
     QList<PageHistoryEntry> many;

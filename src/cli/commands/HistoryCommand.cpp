@@ -187,7 +187,7 @@ int HistoryCommand::run(const CommandLine&)
     }
     ExportSettings tsv = ExportSettings::forColumns(Columns);
     tsv.includeHeader = true;
-    QByteArray pending = json_ ? QByteArray() : TsvExport::format(tsv, {});
+    QByteArray pending = json_ ? QByteArray() : TsvExport::format(tsv, QList<QStringList>());
     tsv.includeHeader = false;
     QList<QStringList> rows;
     bool writeFailed = false;

@@ -1395,6 +1395,10 @@ Add some now?</source>
         <translation>Mensajes: %1</translation>
     </message>
     <message>
+        <source>Pages: %1 or more</source>
+        <translation>Mensajes: %1 o más</translation>
+    </message>
+    <message>
         <source>The page history could not be read.</source>
         <translation>No se pudo leer el historial de mensajes.</translation>
     </message>
