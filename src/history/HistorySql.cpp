@@ -257,7 +257,11 @@ Select select(int version, const HistoryFilter& filter, const HistoryOrder& orde
                        "outcome, reason FROM pages")
             .arg(sender) +
         where(filter, path, select.values) +
-        QStringLiteral(" ORDER BY %1 %2, ").arg(orderColumn(order.column), direction) +
+        // The rows the index found are few: sorting them beats walking an index of every row
+        // in order until they turn up, which a unary + keeps SQLite from doing.
+        QStringLiteral(" ORDER BY %1(%2) %3, ")
+            .arg(path == SearchPath::Index ? QStringLiteral("+") : QString(),
+                 orderColumn(order.column), direction) +
         (order.column == HistoryColumn::Queued ? QStringLiteral("id %1")
                                                : QStringLiteral("queued_at %1, id %1"))
             .arg(direction);

@@ -105,11 +105,13 @@ void HistoryWriter::drain()
         taken = handedOver.size();
         unwritten_ += std::exchange(handedOver, {});
     }
-    // A history that stays unwritable for long keeps only the newest rows.
-    if (unwritten_.size() > MaxUnwritten)
-        unwritten_.remove(0, unwritten_.size() - MaxUnwritten);
-    if (!unwritten_.isEmpty() && !write())
+    if (!unwritten_.isEmpty() && !write()) {
+        // A history that stays unwritable for long keeps only the newest rows; a burst that
+        // could be written is written whole.
+        if (unwritten_.size() > MaxUnwritten)
+            unwritten_.remove(0, unwritten_.size() - MaxUnwritten);
         retryLater();
+    }
     {
         std::lock_guard lock(mutex);
         settled += taken;

@@ -37,8 +37,9 @@ public:
 
     QString lastError() const { return lastError_; }
 
-    // A search that the index says more rows than this may hold is found by reading the rows.
-    static constexpr int IndexedSearchMost = 5000;
+    // A search that the index says more rows than this may hold is found by reading the rows,
+    // newest first: one row in fifty or more holds it, and a page of them is found at once.
+    static constexpr int IndexedSearchMost = 20000;
 
 private:
     qint64 number(const HistorySql::Select& select);

@@ -239,12 +239,14 @@ TEST_F(PageHistoryTest, ASearchFindsTheSameRowsWhetherFewOrManyPagesHoldIt)
     const HistoryFilter kitchen{.search = QStringLiteral("KITCHEN")};
     EXPECT_EQ(reader.count(ready), many + 1);
     EXPECT_EQ(reader.countUpTo(ready, 100), 100);
-    EXPECT_EQ(recipients(reader.rows(ready, {}, 0, 3)), (QList<uint32_t>{902, 502, 501}));
+    const auto recipientOf = [](int i) { return static_cast<uint32_t>(i % 900); };
+    EXPECT_EQ(recipients(reader.rows(ready, {}, 0, 3)),
+              (QList<uint32_t>{902, recipientOf(many - 1), recipientOf(many - 2)}));
     EXPECT_EQ(reader.count(kitchen), 2);
     EXPECT_EQ(reader.countUpTo(kitchen, 100), 2);
     EXPECT_EQ(recipients(reader.rows(kitchen, {}, 0, 3)), (QList<uint32_t>{902, 901}));
     const HistoryFilter readyFor7{.recipient = 7, .search = QStringLiteral("is ready")};
-    EXPECT_EQ(reader.count(readyFor7), 6);
+    EXPECT_EQ(reader.count(readyFor7), (many - 1 - 7) / 900 + 1);
 }
 
 TEST_F(PageHistoryTest, AFileOfTheFirstSchemaIsMigratedInPlace)
