@@ -28,6 +28,9 @@ constexpr int RetryMs = 5000;
 constexpr int MaxUnwritten = 10000;
 // Busy time-outs in a row before a lock held by another program is said.
 constexpr int BusyTriesBeforeSaying = 6;
+// An open refused for a lock is tried again this many times, this far apart.
+constexpr int OpenBusyRetries = 20;
+constexpr int OpenBusyPauseMs = 50;
 // The clean-up removes old rows this many at a time, each batch its own short transaction.
 constexpr int CleanUpBatch = 1000;
 constexpr qint64 DayMs = 24LL * 60 * 60 * 1000;
@@ -74,7 +77,7 @@ public slots:
 
 private:
     bool ensureOpen();
-    bool openOnce(QString* problem, bool* damaged);
+    bool openOnce(QString* problem, bool* damaged, bool* busy);
     void close();
     bool write();
     std::optional<QSqlError> insertUnwritten();
@@ -151,18 +154,33 @@ bool HistoryWriter::ensureOpen()
         return true;
     QString problem;
     bool damaged = false;
-    if (!openOnce(&problem, &damaged) && damaged) {
-        moveAside();
-        openOnce(&problem, &damaged);
+    bool busy = false;
+    openOnce(&problem, &damaged, &busy);
+    // Two programs opening a history at once (turning a new file to WAL at the same moment):
+    // SQLite refuses one of them at once rather than let them wait on each other, and the
+    // other is done in a moment.
+    for (int retry = 0; !open_ && busy && retry < OpenBusyRetries; ++retry) {
+        QThread::msleep(OpenBusyPauseMs);
+        openOnce(&problem, &damaged, &busy);
     }
-    if (!open_)
+    if (!open_ && damaged) {
+        moveAside();
+        openOnce(&problem, &damaged, &busy);
+    }
+    if (open_)
+        return true;
+    if (!busy)
         sayCannotWrite(problem);
-    return open_;
+    else if (++busyTries_ >= BusyTriesBeforeSaying)
+        sayCannotWrite(PageHistory::tr("another program keeps it locked"));
+    return false;
 }
 
-bool HistoryWriter::openOnce(QString* problem, bool* damaged)
+bool HistoryWriter::openOnce(QString* problem, bool* damaged, bool* busy)
 {
     close();
+    *damaged = false;
+    *busy = false;
     if (!QDir().mkpath(QFileInfo(path_).absolutePath())) {
         *problem = PageHistory::tr("its folder cannot be made");
         return false;
@@ -178,6 +196,7 @@ bool HistoryWriter::openOnce(QString* problem, bool* damaged)
     auto failed = [&](const QSqlError& error) {
         *problem = HistorySql::describe(error);
         *damaged = HistorySql::isDamage(error);
+        *busy = HistorySql::isBusy(error);
         return false;
     };
     if (!db.open())
